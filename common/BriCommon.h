@@ -1,0 +1,41 @@
+// Shared helpers: paths, special folders, text conversions, autostart entries,
+// the administrator test and the string cipher. Stateless free functions.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "StringCipher.h"
+
+// True when Text is "TRUE" in any letter case; nothing is trimmed.
+bool IsTrueText(const std::string& Text);
+
+// Text as a signed 32-bit integer: leading blanks, one sign, then decimal digits or
+// hexadecimal digits after "$", "x", "X", "0x" or "0X". Anything else gives Default.
+int32_t TextToIntDef(const std::string& Text, int32_t Default);
+
+// Path with a backslash at its end; an empty path stays empty.
+std::string AddTrailingBackslash(const std::string& Path);
+
+// Text in double quotes, unless it already starts or ends with one.
+std::string QuoteText(const std::string& Text);
+
+#ifdef _WIN32
+// True when Path (wildcards allowed) names an existing entry that is not a folder.
+bool IsExistingFile(const std::string& Path);
+
+// Folder of the running program file, with a trailing backslash.
+std::string GetProgramFolder();
+
+// Folder of the given kind (0..255, see SpecialFolderKind), with a trailing backslash,
+// or empty when the system cannot give it.
+std::string GetSpecialFolder(uint8_t Kind);
+
+// Adds or removes a value of the Run (or RunServices) key under HKLM (AllUsers) or HKCU.
+// Throws EBriError("Failed to set data for '<ValueName>'") when the value cannot be written.
+void SetAutostart(const std::string& ValueName, const std::string& ProgramPath, bool Remove, bool AllUsers,
+                  const std::string& Parameters, bool RunServices);
+
+// True when the caller's security token holds the built-in Administrators group.
+bool IsAdministrator();
+#endif

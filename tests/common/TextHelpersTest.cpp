@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include "BriCommon.h"
+
+TEST(IsTrueText, AcceptsTrueInAnyLetterCase)
+{
+    EXPECT_TRUE(IsTrueText("true"));
+    EXPECT_TRUE(IsTrueText("True"));
+    EXPECT_TRUE(IsTrueText("TRUE"));
+    EXPECT_TRUE(IsTrueText("tRuE"));
+}
+
+TEST(IsTrueText, RejectsEverythingElseWithoutTrimming)
+{
+    EXPECT_FALSE(IsTrueText("TRUE "));
+    EXPECT_FALSE(IsTrueText(" TRUE"));
+    EXPECT_FALSE(IsTrueText("1"));
+    EXPECT_FALSE(IsTrueText("yes"));
+    EXPECT_FALSE(IsTrueText(""));
+    EXPECT_FALSE(IsTrueText("TRU"));
+    EXPECT_FALSE(IsTrueText(std::string("TRUE\0", 5)));
+}
+
+TEST(TextToIntDef, ReadsDecimalWithBlanksAndSign)
+{
+    EXPECT_EQ(3, TextToIntDef("3", -1));
+    EXPECT_EQ(3, TextToIntDef("   3", -1));
+    EXPECT_EQ(-42, TextToIntDef(" -42", -1));
+    EXPECT_EQ(42, TextToIntDef("+042", -1));
+    EXPECT_EQ(0, TextToIntDef("0", -1));
+}
+
+TEST(TextToIntDef, ReadsHexadecimalAfterEveryPrefix)
+{
+    EXPECT_EQ(255, TextToIntDef("$FF", -1));
+    EXPECT_EQ(255, TextToIntDef("xff", -1));
+    EXPECT_EQ(255, TextToIntDef("XfF", -1));
+    EXPECT_EQ(255, TextToIntDef("0xFF", -1));
+    EXPECT_EQ(255, TextToIntDef("0XFF", -1));
+    EXPECT_EQ(-16, TextToIntDef("-$10", 7));
+    EXPECT_EQ(-1, TextToIntDef("$FFFFFFFF", 7)); // all 32 bits are used by hexadecimal values
+}
+
+TEST(TextToIntDef, KeepsToThe32BitRange)
+{
+    EXPECT_EQ(2147483647, TextToIntDef("2147483647", -1));
+    EXPECT_EQ(-2147483647 - 1, TextToIntDef("-2147483648", -1));
+    EXPECT_EQ(-1, TextToIntDef("2147483648", -1));
+    EXPECT_EQ(-1, TextToIntDef("-2147483649", -1));
+    EXPECT_EQ(-1, TextToIntDef("$100000000", -1));
+    EXPECT_EQ(-1, TextToIntDef("99999999999999999999999", -1));
+}
+
+TEST(TextToIntDef, GivesTheDefaultForAnythingElse)
+{
+    EXPECT_EQ(-1, TextToIntDef("", -1));
+    EXPECT_EQ(-1, TextToIntDef("   ", -1));
+    EXPECT_EQ(-1, TextToIntDef("3 ", -1));
+    EXPECT_EQ(-1, TextToIntDef("a", -1));
+    EXPECT_EQ(-1, TextToIntDef("three", -1));
+    EXPECT_EQ(-1, TextToIntDef("-", -1));
+    EXPECT_EQ(-1, TextToIntDef("- 3", -1));
+    EXPECT_EQ(-1, TextToIntDef("+-3", -1));
+    EXPECT_EQ(-1, TextToIntDef("$", -1));
+    EXPECT_EQ(-1, TextToIntDef("0x", -1));
+    EXPECT_EQ(-1, TextToIntDef("$G", -1));
+    EXPECT_EQ(-1, TextToIntDef("12a", -1));
+    EXPECT_EQ(-1, TextToIntDef("\t3", -1));
+}
+
+TEST(AddTrailingBackslash, AppendsOnlyWhenMissing)
+{
+    EXPECT_EQ("", AddTrailingBackslash(""));
+    EXPECT_EQ("C:\\dir\\", AddTrailingBackslash("C:\\dir"));
+    EXPECT_EQ("C:\\dir\\", AddTrailingBackslash("C:\\dir\\"));
+    EXPECT_EQ("C:\\", AddTrailingBackslash("C:\\"));
+    EXPECT_EQ("C:\\", AddTrailingBackslash("C:"));
+}
+
+TEST(QuoteText, QuotesUnlessOneEndIsAQuote)
+{
+    EXPECT_EQ("\"\"", QuoteText(""));
+    EXPECT_EQ("\"C:\\a b\"", QuoteText("C:\\a b"));
+    EXPECT_EQ("\"abc", QuoteText("\"abc"));
+    EXPECT_EQ("abc\"", QuoteText("abc\""));
+    EXPECT_EQ("\"x\"", QuoteText("\"x\""));
+    EXPECT_EQ("\"", QuoteText("\"")); // a lone quote is both ends, and stays alone
+}
