@@ -9,11 +9,7 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d;mscoree=d;mshtml=d}
 # Each build folder has its own virtual display, so screenshots show only its own windows.
 if [ -z "${BB7_DISPLAY:-}" ]; then
-    if [ "$BB7_BUILD_DIR" = "$BB7_ROOT/build" ]; then
-        BB7_DISPLAY=:93
-    else
-        BB7_DISPLAY=:$((100 + $(printf '%s' "$BB7_BUILD_DIR" | cksum | cut -d' ' -f1) % 100))
-    fi
+    BB7_DISPLAY=:$((100 + $(printf '%s' "$BB7_BUILD_DIR" | cksum | cut -d' ' -f1) % 100))
 fi
 
 bb7_lock() { # bb7_lock NAME: serialises first-time set-up between parallel test processes
