@@ -1,0 +1,22 @@
+// The reader of the unattended-install file: NAME=VALUE lines, names matched without regard
+// to letter case, the first line of a name counting.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The file's lines: a line ends at CR LF, LF or CR; a NUL byte ends the text.
+std::vector<std::string> SplitTextLines(const std::string& Text);
+
+class TAuto {
+public:
+    // Loads the file when it exists; throws EInOutError when it exists but cannot be read.
+    explicit TAuto(const std::string& Path);
+    virtual ~TAuto() = default;
+
+    // The text after the first "=" of the first line whose name (the text before that "=")
+    // equals Name without regard to letter case; empty when there is none.
+    std::string ReadValue(const std::string& Name) const;
+
+    std::vector<std::string> FileLines;
+};

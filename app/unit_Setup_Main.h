@@ -1,0 +1,84 @@
+// The wizard window: program state, the five pages and the moves between them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "AutoSettings.h"
+#include "Form.h"
+#include "MainFormLayout.h"
+
+extern const char* const ProductName;        // "Brisel Backup 7"
+extern const char* const TitlePattern;       // "%s Setup"
+extern const char* const UnattendedFileName; // "Bb7Auto.txt"
+extern const int UnpackSuccess;              // 8080, the unpacker's success code
+
+// Unattended mode: the unattended-install file stood beside the program at start.
+extern bool AutoMode;
+extern std::unique_ptr<TAuto> AutoSettings;
+
+class TMainForm : public Form {
+public:
+    TMainForm();
+    ~TMainForm() override;
+
+    // State, in the order the rest of the program knows it.
+    bool FirstShow = true;
+    std::string ProgramDir;
+    std::string SourceDir;
+    bool OldVersionFound = false;
+    std::string OldInstallDir;
+    std::string InstallDir;
+    bool CreateIcons = false;
+    std::string AccountName;
+    std::string AccountPassword;
+    uint8_t InstallKind = 0;
+    uint8_t AccountKind = 0;
+    uint8_t UnpackAttempts = 0;
+
+    // The installation sequence runs inside a click handler while the window stays usable;
+    // a request to close meanwhile is kept and carried out once the sequence has stopped.
+    bool InstallRunning = false;
+    bool CloseRequested = false;
+    // Runs Sequence as the installation: while it runs, closing waits for it (see FormCloseQuery).
+    void RunInstallation(const std::function<void()>& Sequence);
+
+    void FormCreate();
+    void FormDestroy() {}
+    bool UnpackPayload();
+    void SetCaptions();
+    void DeleteSourceDir();
+    void InitPages();
+    void SelectPage(WizardPage Page);
+    WizardPage CurrentPage();
+
+    // Event handlers bound to the controls.
+    bool PageControlChanging();
+    void CancelClick();
+    void b_DoneClick();
+    void b_Next0Click();
+    void b_PreviousWarningClick();
+    void b_NextWarningClick();
+    void b_Previous1Click();
+    void b_Next1Click();
+    void b_Previous2Click();
+    void b_Next2Click();
+    void CheckPage0();
+    void cb_WarningClick();
+    void CheckPage2();
+    void TimerTimer();
+
+    Timer& Timer_;
+
+protected:
+    void FormShow() override;
+    bool FormCloseQuery() override;
+    void FormClose() override;
+    Button* CancelButton() override;
+    Button* DefaultButton() override;
+
+private:
+    void BindEvents();
+    void ApplyStoredSettings();
+};

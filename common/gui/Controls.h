@@ -1,0 +1,172 @@
+// The controls that forms are made of: thin owners of standard Win32 controls, created from
+// a ControlDesc row, with the events the program's handlers bind to.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Layout.h"
+
+class Form;
+
+class Control {
+public:
+    Control(Form& Owner, const ControlDesc& Desc, HWND Window);
+    virtual ~Control();
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    HWND Handle() const { return window_; }
+    const ControlDesc& Desc() const { return desc_; }
+    const char* Name() const { return desc_.Name; }
+
+    bool Enabled() const;
+    virtual void SetEnabled(bool Enabled);
+    bool Visible() const;
+    virtual void SetVisible(bool Visible);
+    std::string Text() const;
+    void SetText(const std::string& Text);
+    void SetFocus();
+    bool Focused() const;
+
+    // Background colour that the parent paints behind the control (WM_CTLCOLOR...), or
+    // nullptr for the system default.
+    HBRUSH BackgroundBrush() const { return brush_; }
+    COLORREF BackgroundColor() const { return color_; }
+    void SetBackground(COLORREF Color);
+
+    // Notifications that the form routes to the control that sent them.
+    virtual void HandleCommand(WORD Code) {}
+    virtual bool HandleNotify(NMHDR* Header, LRESULT& Result) { return false; }
+
+protected:
+    Form& owner_;
+    const ControlDesc& desc_;
+    HWND window_;
+
+private:
+    COLORREF color_ = CLR_INVALID;
+    HBRUSH brush_ = nullptr; // owned
+};
+
+class Button : public Control {
+public:
+    using Control::Control;
+    std::function<void()> OnClick;
+    // Presses the button as a click would: nothing happens while it is disabled or hidden.
+    void Press();
+    void HandleCommand(WORD Code) override;
+};
+
+// Radio buttons that share a parent form one group: selecting one clears the others.
+// Selecting from code behaves as a click: OnClick runs when the state changes.
+class RadioButton : public Control {
+public:
+    RadioButton(Form& Owner, const ControlDesc& Desc, HWND Window);
+    std::function<void()> OnClick;
+    bool Checked() const;
+    void SetChecked(bool Checked);
+    void HandleCommand(WORD Code) override;
+
+private:
+    void ApplyCheck(bool Checked); // state and tab stop, without the event
+};
+
+class CheckBox : public Control {
+public:
+    CheckBox(Form& Owner, const ControlDesc& Desc, HWND Window);
+    std::function<void()> OnClick;
+    bool Checked() const;
+    void SetChecked(bool Checked); // runs OnClick when the state changes
+    void HandleCommand(WORD Code) override;
+};
+
+class Edit : public Control {
+public:
+    Edit(Form& Owner, const ControlDesc& Desc, HWND Window, HWND Label);
+    std::function<void()> OnEnter, OnExit;
+    HWND LabelHandle() const { return label_; }
+    void SetEnabled(bool Enabled) override;
+    void SetVisible(bool Visible) override;
+    void HandleCommand(WORD Code) override;
+
+private:
+    HWND label_;
+};
+
+class Memo : public Control {
+public:
+    using Control::Control;
+};
+
+class RichEdit : public Control {
+public:
+    RichEdit(Form& Owner, const ControlDesc& Desc, HWND Window);
+    // Replaces the content with the file's: as rich text when it is in rich-text format,
+    // otherwise as plain text. False when the file cannot be read (content unchanged).
+    bool LoadFromFile(const std::string& Path);
+    // Appends one line in the given text colour, as the last line.
+    void AppendLine(const std::string& Text, COLORREF Color);
+    int LineCount() const;
+};
+
+class ComboList : public Control {
+public:
+    ComboList(Form& Owner, const ControlDesc& Desc, HWND Window);
+    std::function<void()> OnChange;
+    int ItemIndex() const;
+    void SetItemIndex(int Index); // runs OnChange when the selection changes
+    std::string ItemText(int Index) const;
+    bool DroppedDown() const;
+    void HandleCommand(WORD Code) override;
+};
+
+class Image : public Control {
+public:
+    Image(Form& Owner, const ControlDesc& Desc, HWND Window, HBITMAP Picture);
+    ~Image() override;
+
+private:
+    HBITMAP picture_; // owned
+};
+
+// A picture button that never takes the focus (a "speed button"), drawn by itself.
+class SpeedButton : public Control {
+public:
+    SpeedButton(Form& Owner, const ControlDesc& Desc, HWND Window, HBITMAP Picture);
+    ~SpeedButton() override;
+    std::function<void()> OnClick;
+    static LRESULT CALLBACK WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+    static const char* ClassName();
+
+private:
+    void Paint(HDC Dc);
+    HBITMAP picture_; // owned
+    bool pressed_ = false;
+};
+
+// Pages, panels and group boxes: windows that hold other controls and paint a background.
+class Container : public Control {
+public:
+    using Control::Control;
+};
+
+class TabControl : public Control {
+public:
+    using Control::Control;
+    // Asked before the user changes the page by a tab click or the keyboard; false refuses.
+    std::function<bool()> OnChanging;
+    int PageIndex() const;
+    void SetPageIndex(int Index); // selects the page from code, without asking OnChanging
+    void AddPage(Container* Page);
+    RECT DisplayRect() const;     // the pages' area, in the parent's coordinates
+    Container* Page(int Index) const;
+    int PageCount() const;
+    bool HandleNotify(NMHDR* Header, LRESULT& Result) override;
+
+private:
+    std::vector<Container*> pages_;
+};

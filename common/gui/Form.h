@@ -1,0 +1,112 @@
+// A form: a top-level window built from a FormDesc, owning its controls, fonts and timers,
+// routing notifications to the controls and running event handlers so that an unhandled
+// error shows the default error box instead of leaving the event loop.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Controls.h"
+#include "Layout.h"
+#include "WinHandles.h"
+
+class TBriBar;
+
+class Timer {
+public:
+    Timer(Form& Owner, UINT Id, UINT Interval);
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool Enabled);
+    UINT Interval() const { return interval_; }
+    std::function<void()> OnTimer;
+
+private:
+    Form& owner_;
+    UINT id_;
+    UINT interval_;
+    bool enabled_ = false;
+};
+
+class Form {
+public:
+    explicit Form(const FormDesc& Desc);
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    HWND Handle() const { return window_; }
+    const FormDesc& Desc() const { return desc_; }
+
+    // The control of the row with this name, of the type its kind gives; throws when missing.
+    template <typename T> T& Get(const char* Name) { return dynamic_cast<T&>(Find(Name)); }
+    Control& Find(const char* Name);
+    Control* FromHandle(HWND Window) const;
+    TBriBar& Bar(const char* Name);
+
+    Timer& AddTimer(UINT Interval);
+
+    std::string Caption() const;
+    void SetCaption(const std::string& Caption);
+
+    // Shows the form; the first showing runs FormShow before the window appears.
+    void Show();
+    // Shows the form modally: other windows of the program are disabled until it closes.
+    void ShowModal();
+    // Asks the form to close: FormCloseQuery may refuse; FormClose runs; a modal form is
+    // hidden, any other form is destroyed.
+    void Close();
+    bool Visible() const;
+    bool IsModal() const { return modal_; }
+
+    // Runs an event handler; an error it does not handle goes to the default error box.
+    void Invoke(const std::function<void()>& Handler);
+
+    // Keyboard handling of the message loop: Escape presses the cancel button, Enter the
+    // focused button or the default button. True when the message was used.
+    bool PreTranslateKey(const MSG& Message);
+
+protected:
+    virtual void FormShow() {}     // before the window appears
+    virtual void FormActivate() {} // once it has appeared, with the focus in it
+    virtual bool FormCloseQuery() { return true; }
+    virtual void FormClose() {}
+
+    // The buttons that Escape and Enter press: by default the visible ones marked so.
+    virtual Button* CancelButton();
+    virtual Button* DefaultButton();
+
+private:
+    friend class Control;
+    static LRESULT CALLBACK FormProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+    static LRESULT CALLBACK ContainerProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+    LRESULT HandleMessage(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam, bool IsForm);
+    void CreateControls();
+    void CreateControl(size_t Index);
+    HWND ParentHandle(const ControlDesc& Desc);
+    HFONT FontFor(const ControlDesc& Desc);
+    void PaintContainer(HWND Window, HDC Dc);
+    Button* FindButton(uint32_t Flag);
+    void EndModal();
+
+    const FormDesc& desc_;
+    HWND window_ = nullptr;
+    FontHandle font_;
+    std::vector<FontHandle> extraFonts_;
+    BrushHandle brush_;
+    HWND tooltip_ = nullptr;
+    std::map<std::string, std::unique_ptr<Control>> controls_;
+    std::map<HWND, Control*> byHandle_;
+    struct WindowlessBar {
+        HWND Parent;
+        std::unique_ptr<TBriBar> Bar;
+    };
+    std::map<std::string, WindowlessBar> bars_;
+    std::map<UINT, std::unique_ptr<Timer>> timers_;
+    bool modal_ = false;
+    bool modalDone_ = false;
+};
