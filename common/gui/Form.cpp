@@ -71,14 +71,6 @@ int FontLineHeight(HWND Window, HFONT Font)
 
 } // namespace
 
-int LayoutControlId(const FormDesc& Form, const char* Name)
-{
-    for (size_t i = 0; i < Form.ControlCount; ++i)
-        if (strcmp(Form.Controls[i].Name, Name) == 0)
-            return FirstControlId + static_cast<int>(i);
-    return -1;
-}
-
 // ---------------------------------------------------------------------------------------------
 
 Timer::Timer(Form& Owner, UINT Id, UINT Interval) : owner_(Owner), id_(Id), interval_(Interval) {}

@@ -1,0 +1,233 @@
+#include "WizardDriver.h"
+
+#include <shellapi.h>
+
+#include <stdexcept>
+#include <thread>
+
+bool WaitUntil(const std::function<bool()>& Condition, std::chrono::milliseconds Timeout)
+{
+    const auto end = std::chrono::steady_clock::now() + Timeout;
+    for (;;) {
+        if (Condition())
+            return true;
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+InstallerProcess::InstallerProcess(const std::string& Exe, const std::string& WorkingDir)
+{
+    STARTUPINFOA startup = {sizeof startup};
+    std::string commandLine = "\"" + Exe + "\"";
+    if (!CreateProcessA(Exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        WorkingDir.empty() ? nullptr : WorkingDir.c_str(), &startup, &info_))
+        throw std::runtime_error("Cannot start " + Exe);
+}
+
+InstallerProcess::~InstallerProcess()
+{
+    if (Running()) {
+        TerminateProcess(info_.hProcess, 99);
+        WaitForSingleObject(info_.hProcess, 5000);
+    }
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+}
+
+bool InstallerProcess::Running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+
+bool InstallerProcess::WaitForExit(std::chrono::milliseconds Timeout)
+{
+    return WaitForSingleObject(info_.hProcess, static_cast<DWORD>(Timeout.count())) == WAIT_OBJECT_0;
+}
+
+DWORD InstallerProcess::ExitCode() const
+{
+    DWORD code = 0;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD ProcessId;
+    const char* ClassName;
+    bool VisibleOnly;
+    HWND Found;
+};
+
+BOOL CALLBACK MatchWindow(HWND Window, LPARAM Param)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(Param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(Window, &pid);
+    if (pid != search->ProcessId)
+        return TRUE;
+    char className[64] = "";
+    GetClassNameA(Window, className, sizeof className);
+    if (strcmp(className, search->ClassName) != 0)
+        return TRUE;
+    if (search->VisibleOnly && !IsWindowVisible(Window))
+        return TRUE;
+    search->Found = Window;
+    return FALSE;
+}
+
+} // namespace
+
+HWND InstallerProcess::FindWindowOfClass(const char* ClassName, bool VisibleOnly) const
+{
+    WindowSearch search = {info_.dwProcessId, ClassName, VisibleOnly, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
+HWND InstallerProcess::WaitForWindow(const char* ClassName, std::chrono::milliseconds Timeout) const
+{
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindWindowOfClass(ClassName)) != nullptr; }, Timeout);
+    return found;
+}
+
+HWND InstallerProcess::FindMessageBox() const { return FindWindowOfClass("#32770"); }
+
+std::string InstallerProcess::MessageBoxText(HWND Box)
+{
+    // The text of a message box is its static control with the id 0xFFFF.
+    HWND text = GetDlgItem(Box, 0xFFFF);
+    return text ? WindowText(text) : std::string();
+}
+
+void InstallerProcess::PressMessageBoxButton(HWND Box, int Id)
+{
+    PostMessageA(Box, WM_COMMAND, MAKEWPARAM(Id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(Box, Id)));
+}
+
+namespace {
+
+struct ControlSearch {
+    int Id;
+    HWND Found;
+};
+
+BOOL CALLBACK MatchControl(HWND Window, LPARAM Param)
+{
+    auto* search = reinterpret_cast<ControlSearch*>(Param);
+    if (GetDlgCtrlID(Window) == search->Id) {
+        search->Found = Window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+HWND FindControl(HWND Form, const FormDesc& Layout, const char* Name)
+{
+    ControlSearch search = {LayoutControlId(Layout, Name), nullptr};
+    if (search.Id < 0)
+        throw std::runtime_error(std::string("No control named ") + Name);
+    EnumChildWindows(Form, MatchControl, reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
+std::string WindowText(HWND Window)
+{
+    char text[4096] = "";
+    // WM_GETTEXT is marshalled between processes; GetWindowText would not ask the other process.
+    SendMessageA(Window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+bool IsVisible(HWND Window) { return Window && IsWindowVisible(Window); }
+bool IsEnabled(HWND Window) { return Window && IsWindowEnabled(Window); }
+
+bool ClickButton(HWND Button)
+{
+    if (!IsEnabled(Button) || !IsVisible(Button))
+        return false;
+    PostMessageA(Button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(Button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    return true;
+}
+
+bool ClickCheck(HWND Button) { return ClickButton(Button); }
+
+bool IsChecked(HWND Button) { return SendMessageA(Button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+HWND FocusedControl(HWND Form)
+{
+    GUITHREADINFO info = {sizeof info};
+    GetGUIThreadInfo(GetWindowThreadProcessId(Form, nullptr), &info);
+    return info.hwndFocus ? info.hwndFocus : Form;
+}
+
+void PressKey(HWND Form, WPARAM Key)
+{
+    HWND target = FocusedControl(Form);
+    PostMessageA(target, WM_KEYDOWN, Key, 1);
+    PostMessageA(target, WM_KEYUP, Key, 1 | (1u << 30) | (1u << 31));
+}
+
+void PressAltKey(HWND Form, char Letter)
+{
+    HWND target = FocusedControl(Form);
+    const WPARAM key = static_cast<WPARAM>(toupper(static_cast<unsigned char>(Letter)));
+    const LPARAM altDown = 1 | (1 << 29);
+    PostMessageA(target, WM_SYSKEYDOWN, key, altDown);
+    PostMessageA(target, WM_SYSCHAR, static_cast<WPARAM>(tolower(static_cast<unsigned char>(Letter))), altDown);
+    PostMessageA(target, WM_SYSKEYUP, key, altDown | (1u << 30) | (1u << 31));
+}
+
+int SelectedTab(HWND TabControl) { return static_cast<int>(SendMessageA(TabControl, 0x130B /* TCM_GETCURSEL */, 0, 0)); }
+
+void ClickAt(HWND Window, int X, int Y)
+{
+    PostMessageA(Window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(X, Y));
+    PostMessageA(Window, WM_LBUTTONUP, 0, MAKELPARAM(X, Y));
+}
+
+void RemoveTree(const std::string& Path)
+{
+    if (!FolderPresent(Path))
+        return;
+    std::string from = Path;
+    if (!from.empty() && from.back() == '\\')
+        from.pop_back();
+    from.append(2, '\0');
+    SHFILEOPSTRUCTA op = {};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+    SHFileOperationA(&op);
+}
+
+bool FolderPresent(const std::string& Path)
+{
+    const DWORD a = GetFileAttributesA(Path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FilePresent(const std::string& Path)
+{
+    const DWORD a = GetFileAttributesA(Path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string TempFolder()
+{
+    char path[MAX_PATH];
+    GetTempPathA(MAX_PATH, path);
+    return path;
+}
+
+std::string OwnFolder()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}

@@ -1,0 +1,71 @@
+// Drives the installer's real windows from another process, through Win32 messages, the
+// way the end-to-end tests and the screenshot script need it.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Layout.h"
+
+// Waits until Condition holds, polling; false after Timeout.
+bool WaitUntil(const std::function<bool()>& Condition, std::chrono::milliseconds Timeout);
+
+// A running copy of the installer.
+class InstallerProcess {
+public:
+    // Starts Exe with the given working folder; the process is ended when this object goes.
+    InstallerProcess(const std::string& Exe, const std::string& WorkingDir);
+    ~InstallerProcess();
+    InstallerProcess(const InstallerProcess&) = delete;
+    InstallerProcess& operator=(const InstallerProcess&) = delete;
+
+    DWORD Id() const { return info_.dwProcessId; }
+    bool Running() const;
+    bool WaitForExit(std::chrono::milliseconds Timeout);
+    DWORD ExitCode() const;
+
+    // The process's top-level window of this class (visible or not), or nullptr.
+    HWND FindWindowOfClass(const char* ClassName, bool VisibleOnly = true) const;
+    HWND WaitForWindow(const char* ClassName, std::chrono::milliseconds Timeout) const;
+    // A message box (#32770 dialog) of the process, and its text.
+    HWND FindMessageBox() const;
+    static std::string MessageBoxText(HWND Box);
+    static void PressMessageBoxButton(HWND Box, int Id);
+
+private:
+    PROCESS_INFORMATION info_ = {};
+};
+
+// Controls of a form found by the name of their row in the form's description.
+HWND FindControl(HWND Form, const FormDesc& Layout, const char* Name);
+std::string WindowText(HWND Window);
+bool IsVisible(HWND Window);
+bool IsEnabled(HWND Window);
+
+// A click as the user makes it: the button's own mouse handling, posted, so that a modal box
+// that the click opens does not block the caller. Only for enabled buttons (Wine would let a
+// click through to a disabled one, which no user can do).
+bool ClickButton(HWND Button);
+// Selects a radio button or toggles a check box by a click.
+bool ClickCheck(HWND Button);
+bool IsChecked(HWND Button);
+
+// Keys posted to the control that has the focus in the form's thread.
+void PressKey(HWND Form, WPARAM Key);
+void PressAltKey(HWND Form, char Letter);
+HWND FocusedControl(HWND Form);
+
+// The selected tab of the page control (TCM_GETCURSEL), and a click at a point of it.
+int SelectedTab(HWND TabControl);
+void ClickAt(HWND Window, int X, int Y);
+
+// Removes a folder and everything below it (the tests' own clean-up).
+void RemoveTree(const std::string& Path);
+bool FolderPresent(const std::string& Path);
+bool FilePresent(const std::string& Path);
+std::string TempFolder(); // with a trailing backslash
+std::string OwnFolder();  // the folder of this test program, with a trailing backslash

@@ -1,0 +1,303 @@
+// End-to-end tests of the installer's start: unpacking, the wizard window, moving between
+// its pages, closing and clean-up. Each test runs a copy of Bb7Setup.exe in a folder of its
+// own and drives its real windows through messages.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "MainFormLayout.h"
+#include "WizardDriver.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const auto WizardTimeout = 60s;
+
+class WizardTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        programDir_ = TempFolder() + "bb7gui-" + info->name() + "\\";
+        RemoveTree(programDir_);
+        RemoveTree(TempFolder() + "Distro");
+        ASSERT_TRUE(CreateDirectoryA(programDir_.c_str(), nullptr));
+        exe_ = programDir_ + "Bb7Setup.exe";
+        ASSERT_TRUE(CopyFileA((OwnFolder() + "Bb7Setup.exe").c_str(), exe_.c_str(), FALSE));
+    }
+
+    void TearDown() override
+    {
+        process_.reset();
+        RemoveTree(programDir_);
+        RemoveTree(TempFolder() + "Distro");
+        RemoveDirectoryA((TempFolder() + "DISTRO.ZIP").c_str());
+    }
+
+    void Start() { process_ = std::make_unique<InstallerProcess>(exe_, programDir_); }
+
+    HWND WaitForWizard()
+    {
+        HWND wizard = process_->WaitForWindow("TMainForm", WizardTimeout);
+        EXPECT_NE(nullptr, wizard) << "the wizard window did not appear";
+        return wizard;
+    }
+
+    HWND Control(HWND Wizard, const char* Name) { return FindControl(Wizard, MainFormLayout, Name); }
+
+    int Page(HWND Wizard) { return SelectedTab(Control(Wizard, "PageControl")); }
+
+    // The shown page: its index in the tabs, and only its container visible.
+    void ExpectPage(HWND Wizard, int Expected)
+    {
+        static const char* const pages[] = {"tab_License", "tab_Warning", "tab_Folders", "tab_Settings",
+                                            "tab_Install"};
+        EXPECT_TRUE(WaitUntil([&] { return IsVisible(Control(Wizard, pages[Expected])); }, 5s)) << pages[Expected];
+        EXPECT_EQ(Expected, Page(Wizard));
+        for (int i = 0; i < 5; ++i)
+            if (i != Expected)
+                EXPECT_FALSE(IsVisible(Control(Wizard, pages[i]))) << pages[i] << " is visible too";
+    }
+
+    bool WaitForExit() { return process_->WaitForExit(20s); }
+
+    // Replaces (or, with an empty text, removes) the payload resource of the test's copy.
+    void ReplacePayload(const std::string* Data)
+    {
+        WORD language = 0;
+        HMODULE module = LoadLibraryExA(exe_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(nullptr, module);
+        EnumResourceLanguagesA(
+            module, MAKEINTRESOURCEA(10), "DISTRO",
+            [](HMODULE, LPCSTR, LPCSTR, WORD Language, LONG_PTR Param) -> BOOL {
+                *reinterpret_cast<WORD*>(Param) = Language;
+                return FALSE;
+            },
+            reinterpret_cast<LONG_PTR>(&language));
+        FreeLibrary(module);
+        HANDLE update = BeginUpdateResourceA(exe_.c_str(), FALSE);
+        ASSERT_NE(nullptr, update);
+        ASSERT_TRUE(UpdateResourceA(update, MAKEINTRESOURCEA(10), "DISTRO", language,
+                                    Data ? const_cast<char*>(Data->data()) : nullptr,
+                                    Data ? static_cast<DWORD>(Data->size()) : 0));
+        ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
+    }
+
+    std::string Payload()
+    {
+        HMODULE module = LoadLibraryExA(exe_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        HRSRC resource = FindResourceA(module, "DISTRO", MAKEINTRESOURCEA(10));
+        std::string data(static_cast<const char*>(LockResource(LoadResource(module, resource))),
+                         SizeofResource(module, resource));
+        FreeLibrary(module);
+        return data;
+    }
+
+    // Waits for a message box, checks its text and presses OK.
+    void AnswerMessageBox(const std::string& Text)
+    {
+        HWND box = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (box = process_->FindMessageBox()) != nullptr; }, WizardTimeout))
+            << "no message box \"" << Text << "\"";
+        EXPECT_EQ(Text, InstallerProcess::MessageBoxText(box));
+        InstallerProcess::PressMessageBoxButton(box, IDOK);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5s));
+    }
+
+    std::string programDir_, exe_;
+    std::unique_ptr<InstallerProcess> process_;
+};
+
+TEST_F(WizardTest, UnpacksBelowTheTemporaryFolderAndCancelDeletesOnlyThatFolder)
+{
+    const std::string sentinel = TempFolder() + "bb7-sentinel.txt";
+    std::ofstream(sentinel) << "stays";
+    Start();
+
+    HWND unpacker = process_->WaitForWindow("TForm_Unzip", 20s);
+    ASSERT_NE(nullptr, unpacker);
+    EXPECT_EQ("Brisel Backup 7", WindowText(unpacker));
+
+    HWND wizard = WaitForWizard();
+    ASSERT_NE(nullptr, wizard);
+    EXPECT_EQ("Brisel Backup 7 Setup", WindowText(wizard));
+    EXPECT_FALSE(IsVisible(unpacker));
+    EXPECT_TRUE(FilePresent(TempFolder() + "Distro\\LICENSE.TXT"));
+    EXPECT_TRUE(FilePresent(TempFolder() + "Distro\\bb7setup.dat"));
+    EXPECT_TRUE(FolderPresent(TempFolder() + "Distro\\Help\\Images"));
+    EXPECT_FALSE(FilePresent(TempFolder() + "DISTRO.ZIP")) << "the temporary zip file stays";
+    EXPECT_FALSE(FolderPresent(programDir_ + "Distro"));
+    ExpectPage(wizard, 0);
+
+    ASSERT_TRUE(ClickButton(Control(wizard, "b_Cancel0")));
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_FALSE(FolderPresent(TempFolder() + "Distro"));
+    EXPECT_TRUE(FilePresent(sentinel));
+    EXPECT_TRUE(FilePresent(exe_));
+    DeleteFileA(sentinel.c_str());
+}
+
+TEST_F(WizardTest, CloseBoxAndEscapeCloseTheWizardAndDeleteTheFolder)
+{
+    Start();
+    HWND wizard = WaitForWizard();
+    ASSERT_NE(nullptr, wizard);
+    PostMessageA(wizard, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_FALSE(FolderPresent(TempFolder() + "Distro"));
+
+    Start();
+    wizard = WaitForWizard();
+    ASSERT_NE(nullptr, wizard);
+    ASSERT_TRUE(ClickCheck(Control(wizard, "rb_Accept")));
+    ASSERT_TRUE(WaitUntil([&] { return IsEnabled(Control(wizard, "b_Next0")); }, 5s));
+    ASSERT_TRUE(ClickButton(Control(wizard, "b_Next0")));
+    ExpectPage(wizard, 1);
+    PressKey(wizard, VK_ESCAPE); // the Warning page's Cancel
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_FALSE(FolderPresent(TempFolder() + "Distro"));
+}
+
+TEST_F(WizardTest, TabsAcceleratorsAndKeyboardNeverChangeThePage)
+{
+    Start();
+    HWND wizard = WaitForWizard();
+    ASSERT_NE(nullptr, wizard);
+    HWND tabs = Control(wizard, "PageControl");
+
+    for (int x = 5; x < 400; x += 15)
+        ClickAt(tabs, x, 10);
+    PostMessageA(tabs, WM_KEYDOWN, VK_RIGHT, 1);
+    PostMessageA(tabs, WM_KEYDOWN, VK_END, 1);
+    for (char letter : {'L', 'F', 'S'})
+        PressAltKey(wizard, letter);
+    PressKey(wizard, VK_NEXT);
+    Sleep(500);
+    ExpectPage(wizard, 0);
+
+    // On a later page too: tabs, their accelerators and Enter with a disabled default button.
+    ASSERT_TRUE(ClickCheck(Control(wizard, "rb_Accept")));
+    ASSERT_TRUE(WaitUntil([&] { return IsEnabled(Control(wizard, "b_Next0")); }, 5s));
+    ASSERT_TRUE(ClickButton(Control(wizard, "b_Next0")));
+    ExpectPage(wizard, 1);
+    for (int x = 5; x < 400; x += 15)
+        ClickAt(tabs, x, 10);
+    for (char letter : {'L', 'F', 'S', 'I'})
+        PressAltKey(wizard, letter);
+    SetFocus(nullptr);
+    PressKey(wizard, VK_RETURN); // Next is disabled until the box is ticked
+    Sleep(500);
+    ExpectPage(wizard, 1);
+    EXPECT_TRUE(process_->Running());
+}
+
+TEST_F(WizardTest, ButtonsMoveBetweenThePages)
+{
+    Start();
+    HWND wizard = WaitForWizard();
+    ASSERT_NE(nullptr, wizard);
+
+    // License: Next only while "I accept" is selected.
+    EXPECT_FALSE(IsEnabled(Control(wizard, "b_Next0")));
+    EXPECT_TRUE(IsChecked(Control(wizard, "rb_NotAccept")));
+    ASSERT_TRUE(ClickCheck(Control(wizard, "rb_Accept")));
+    ASSERT_TRUE(WaitUntil([&] { return IsEnabled(Control(wizard, "b_Next0")); }, 5s));
+    EXPECT_FALSE(IsChecked(Control(wizard, "rb_NotAccept")));
+    ASSERT_TRUE(ClickCheck(Control(wizard, "rb_NotAccept")));
+    ASSERT_TRUE(WaitUntil([&] { return !IsEnabled(Control(wizard, "b_Next0")); }, 5s));
+    ASSERT_TRUE(ClickCheck(Control(wizard, "rb_Accept")));
+    ASSERT_TRUE(WaitUntil([&] { return IsEnabled(Control(wizard, "b_Next0")); }, 5s));
+    ASSERT_TRUE(ClickButton(Control(wizard, "b_Next0")));
+    ExpectPage(wizard, 1);
+
+    // Warning: Next only while the box is ticked; Enter presses the default button, Next.
+    EXPECT_FALSE(IsEnabled(Control(wizard, "b_NextWarning")));
+    ASSERT_TRUE(ClickButton(Control(wizard, "b_PreviousWarning")));
+    ExpectPage(wizard, 0);
+    EXPECT_TRUE(IsChecked(Control(wizard, "rb_Accept"))) << "going back loses nothing";
+    ASSERT_TRUE(ClickButton(Control(wizard, "b_Next0")));
+    ExpectPage(wizard, 1);
+    ASSERT_TRUE(ClickCheck(Control(wizard, "cb_Warning")));
+    ASSERT_TRUE(WaitUntil([&] { return IsEnabled(Control(wizard, "b_NextWarning")); }, 5s));
+    PressKey(wizard, VK_RETURN);
+    ExpectPage(wizard, 2);
+
+    // Folders, Settings, and back.
+    ASSERT_TRUE(ClickButton(Control(wizard, "b_Previous1")));
+    ExpectPage(wizard, 1);
+    EXPECT_TRUE(IsChecked(Control(wizard, "cb_Warning")));
+    ASSERT_TRUE(ClickButton(Control(wizard, "b_NextWarning")));
+    ExpectPage(wizard, 2);
+    ASSERT_TRUE(ClickButton(Control(wizard, "b_Next1")));
+    ExpectPage(wizard, 3);
+    ASSERT_TRUE(ClickButton(Control(wizard, "b_Previous2")));
+    ExpectPage(wizard, 2);
+
+    ASSERT_TRUE(ClickButton(Control(wizard, "b_Cancel1")));
+    ASSERT_TRUE(WaitForExit());
+}
+
+TEST_F(WizardTest, FocusFollowsTheLicensePageOrder)
+{
+    Start();
+    HWND wizard = WaitForWizard();
+    ASSERT_NE(nullptr, wizard);
+    ASSERT_TRUE(WaitUntil([&] { return FocusedControl(wizard) == Control(wizard, "rb_NotAccept"); }, 5s));
+    for (const char* next : {"m_License", "cb_File", "b_Cancel0", "rb_NotAccept"}) {
+        PressKey(wizard, VK_TAB);
+        EXPECT_TRUE(WaitUntil([&] { return FocusedControl(wizard) == Control(wizard, next); }, 5s)) << next;
+    }
+}
+
+TEST_F(WizardTest, UnpacksInTheProgramFolderWhenTheTemporaryFolderFails)
+{
+    // A folder in the way of the temporary zip file makes the first attempt fail.
+    ASSERT_TRUE(CreateDirectoryA((TempFolder() + "DISTRO.ZIP").c_str(), nullptr));
+    Start();
+    HWND wizard = WaitForWizard();
+    ASSERT_NE(nullptr, wizard);
+    EXPECT_EQ(nullptr, process_->FindMessageBox()) << "the first failure must be silent";
+    EXPECT_TRUE(FilePresent(programDir_ + "Distro\\LICENSE.TXT"));
+    EXPECT_FALSE(FilePresent(programDir_ + "DISTRO.ZIP"));
+    EXPECT_FALSE(FolderPresent(TempFolder() + "Distro"));
+
+    PostMessageA(wizard, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_FALSE(FolderPresent(programDir_ + "Distro"));
+    EXPECT_TRUE(FilePresent(exe_)) << "only the unpacked folder goes";
+}
+
+TEST_F(WizardTest, DamagedPayloadFailsWithAMessageAndShowsNoWizard)
+{
+    std::string payload = Payload();
+    ASSERT_GT(payload.size(), 400u);
+    // Damage the middle of the first entry's data, behind its local header and encryption header.
+    auto field16 = [&](size_t At) { return static_cast<size_t>(static_cast<unsigned char>(payload[At]) |
+                                                               static_cast<unsigned char>(payload[At + 1]) << 8); };
+    const size_t compressed = field16(18) | field16(20) << 16;
+    const size_t data = 30 + field16(26) + field16(28) + 12;
+    ASSERT_GT(compressed, 12u + 16u);
+    for (size_t i = data + (compressed - 12) / 2 - 8; i < data + (compressed - 12) / 2 + 8; ++i)
+        payload[i] = static_cast<char>(payload[i] ^ 0x5A);
+    ReplacePayload(&payload);
+
+    Start();
+    AnswerMessageBox("The files couldn't be unzipped");
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_EQ(nullptr, process_->FindWindowOfClass("TMainForm"));
+    EXPECT_FALSE(FilePresent(TempFolder() + "DISTRO.ZIP"));
+    EXPECT_FALSE(FilePresent(programDir_ + "DISTRO.ZIP"));
+}
+
+TEST_F(WizardTest, MissingPayloadFailsWithAMessage)
+{
+    ReplacePayload(nullptr);
+    Start();
+    AnswerMessageBox("Couldn't extract the resource file");
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_EQ(nullptr, process_->FindWindowOfClass("TMainForm", false));
+}
+
+} // namespace
