@@ -17,10 +17,12 @@ const UINT FirstTimerId = 100;
 
 void RegisterWindowClass(const char* Name, WNDPROC Proc, UINT Style)
 {
-    WNDCLASSEXA existing = {sizeof existing};
+    WNDCLASSEXA existing = {};
+    existing.cbSize = sizeof existing;
     if (GetClassInfoExA(Application::Instance(), Name, &existing))
         return;
-    WNDCLASSEXA wc = {sizeof wc};
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
     wc.style = Style;
     wc.lpfnWndProc = Proc;
     wc.hInstance = Application::Instance();
@@ -69,6 +71,13 @@ int FontLineHeight(HWND Window, HFONT Font)
     return tm.tmHeight;
 }
 
+BOOL CALLBACK CollectEnabledWindow(HWND Window, LPARAM Param)
+{
+    if (IsWindowVisible(Window) && IsWindowEnabled(Window))
+        reinterpret_cast<std::vector<HWND>*>(Param)->push_back(Window);
+    return TRUE;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -90,7 +99,9 @@ void Timer::SetEnabled(bool Enabled)
 
 Form::Form(const FormDesc& Desc) : desc_(Desc)
 {
-    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX icc = {};
+    icc.dwSize = sizeof icc;
+    icc.dwICC = ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
     InitCommonControlsEx(&icc);
     RegisterWindowClass(Desc.ClassName, FormProc, 0);
     RegisterWindowClass(ContainerClass, ContainerProc, CS_DBLCLKS);
@@ -391,14 +402,7 @@ void Form::ShowModal()
     modal_ = true;
     modalDone_ = false;
     std::vector<HWND> disabled;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND Window, LPARAM Param) -> BOOL {
-            if (IsWindowVisible(Window) && IsWindowEnabled(Window))
-                reinterpret_cast<std::vector<HWND>*>(Param)->push_back(Window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&disabled));
+    EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
     for (HWND w : disabled)
         if (w != window_)
             EnableWindow(w, FALSE);

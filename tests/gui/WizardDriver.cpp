@@ -19,7 +19,8 @@ bool WaitUntil(const std::function<bool()>& Condition, std::chrono::milliseconds
 
 InstallerProcess::InstallerProcess(const std::string& Exe, const std::string& WorkingDir)
 {
-    STARTUPINFOA startup = {sizeof startup};
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
     std::string commandLine = "\"" + Exe + "\"";
     if (!CreateProcessA(Exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         WorkingDir.empty() ? nullptr : WorkingDir.c_str(), &startup, &info_))
@@ -160,7 +161,8 @@ bool IsChecked(HWND Button) { return SendMessageA(Button, BM_GETCHECK, 0, 0) == 
 
 HWND FocusedControl(HWND Form)
 {
-    GUITHREADINFO info = {sizeof info};
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
     GetGUIThreadInfo(GetWindowThreadProcessId(Form, nullptr), &info);
     return info.hwndFocus ? info.hwndFocus : Form;
 }

@@ -15,6 +15,12 @@ namespace {
 
 const auto WizardTimeout = 60s;
 
+BOOL CALLBACK FirstLanguage(HMODULE, LPCSTR, LPCSTR, WORD Language, LONG_PTR Param)
+{
+    *reinterpret_cast<WORD*>(Param) = Language;
+    return FALSE;
+}
+
 class WizardTest : public testing::Test {
 protected:
     void SetUp() override
@@ -56,9 +62,11 @@ protected:
                                             "tab_Install"};
         EXPECT_TRUE(WaitUntil([&] { return IsVisible(Control(Wizard, pages[Expected])); }, 5s)) << pages[Expected];
         EXPECT_EQ(Expected, Page(Wizard));
-        for (int i = 0; i < 5; ++i)
-            if (i != Expected)
+        for (int i = 0; i < 5; ++i) {
+            if (i != Expected) {
                 EXPECT_FALSE(IsVisible(Control(Wizard, pages[i]))) << pages[i] << " is visible too";
+            }
+        }
     }
 
     bool WaitForExit() { return process_->WaitForExit(20s); }
@@ -69,13 +77,8 @@ protected:
         WORD language = 0;
         HMODULE module = LoadLibraryExA(exe_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(nullptr, module);
-        EnumResourceLanguagesA(
-            module, MAKEINTRESOURCEA(10), "DISTRO",
-            [](HMODULE, LPCSTR, LPCSTR, WORD Language, LONG_PTR Param) -> BOOL {
-                *reinterpret_cast<WORD*>(Param) = Language;
-                return FALSE;
-            },
-            reinterpret_cast<LONG_PTR>(&language));
+        EnumResourceLanguagesA(module, MAKEINTRESOURCEA(10), "DISTRO", FirstLanguage,
+                               reinterpret_cast<LONG_PTR>(&language));
         FreeLibrary(module);
         HANDLE update = BeginUpdateResourceA(exe_.c_str(), FALSE);
         ASSERT_NE(nullptr, update);
