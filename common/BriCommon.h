@@ -20,6 +20,31 @@ std::string AddTrailingBackslash(const std::string& Path);
 // Text in double quotes, unless it already starts or ends with one.
 std::string QuoteText(const std::string& Text);
 
+// Kinds of GetSpecialFolder. Every number from 21 to 255 gives the desktop.
+enum SpecialFolderKind : uint8_t {
+    sfDesktop = 0,        // the user's desktop folder
+    sfFonts = 1,          // fonts folder
+    sfPersonal = 2,       // the user's documents folder
+    sfRecent = 3,         // recent documents
+    sfSendTo = 4,         // Send To folder
+    sfStartMenu = 5,      // the user's Start menu
+    sfStartup = 6,        // the user's Startup folder
+    sfTemplates = 7,      // document templates
+    sfFavorites = 8,      // favourites
+    sfCookies = 9,        // cookies
+    sfInternetCache = 10, // Internet cache
+    sfHistory = 11,       // history
+    sfPrograms = 12,      // the user's Start-menu programs
+    sfCommonDesktop = 13, // all users' desktop folder
+    sfCommonPrograms = 14,
+    sfCommonStartup = 15,
+    sfCommonStartMenu = 16,
+    sfAppData = 17,       // the user's application data
+    sfWindows = 18,       // GetWindowsDirectory
+    sfSystem = 19,        // GetSystemDirectory
+    sfTemp = 20,          // GetTempPath
+};
+
 #ifdef _WIN32
 // True when Path (wildcards allowed) names an existing entry that is not a folder.
 bool IsExistingFile(const std::string& Path);
