@@ -1,0 +1,149 @@
+// The zip archive reader component: opens an archive file, reads its directory, selects
+// entries by mask and extracts them below a base folder (traditional encryption, stored
+// and deflated data, size and CRC-32 checks, time stamps and attributes), reporting
+// progress through events that may cancel the run.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ZipDirectory.h"
+#include "ZipErrors.h"
+#include "ZipInput.h"
+#include "ZipTypes.h"
+#include "ZipUserPrompts.h"
+
+class TZAEntryReader;
+
+// What FindEntry and FindNextEntry fill in; the fields after the blank line are the
+// search's own state.
+struct TZASearchRec {
+    std::string FileName;   // the bare file name
+    std::string StoredPath; // the stored folder path, with its trailing "/"
+    int64_t CompressedSize = 0;
+    int64_t UncompressedSize = 0;
+    double CompressionRate = 0; // percent saved; 100 for an empty entry, never negative
+    bool Encrypted = false;
+    uint32_t ExternalFileAttributes = 0;
+    uint16_t LastModFileTime = 0;
+    uint16_t LastModFileDate = 0;
+    uint32_t CRC = 0;
+    std::string FileComment;
+    int Index = -1; // the item's index in the directory
+
+    std::string Mask;
+    std::string ExclusionMask;
+    int32_t AttrMask = 0;
+};
+
+class TZABaseArchiver {
+public:
+    TZABaseArchiver();
+    virtual ~TZABaseArchiver();
+    TZABaseArchiver(const TZABaseArchiver&) = delete;
+    TZABaseArchiver& operator=(const TZABaseArchiver&) = delete;
+
+    std::string Name; // the component's name, put in front of its error messages
+    std::string FileName, Password, BaseDir, TempDir;
+    TZAOptions Options;
+    std::vector<std::string> FileMasks, ExclusionMasks, NoCompressionMasks;
+    bool ExtractCorruptedFiles = false;
+    bool InMemory = false;
+    TZip64Mode Zip64Mode = zmAuto;
+
+    TZASpanningMode SpanningMode() const { return FSpanningMode; }
+    // Throws std::runtime_error("Cannot set spanning mode on open archive") when open.
+    void SetSpanningMode(TZASpanningMode Mode);
+
+    std::function<void(TZABaseArchiver* Sender, const std::string& FileName, double Progress,
+                       TZAProcessOperation Operation, TZAProgressPhase ProgressPhase, bool& Cancel)>
+        OnFileProgress;
+    std::function<void(TZABaseArchiver* Sender, double Progress, TZAProcessOperation Operation,
+                       TZAProgressPhase ProgressPhase, bool& Cancel)>
+        OnOverallProgress;
+    std::function<void(TZABaseArchiver* Sender)> AfterOpen;
+    std::function<void(TZABaseArchiver* Sender, const std::string& FileName, std::string& NewPassword, bool& SkipFile)>
+        OnPassword;
+    std::function<void(TZABaseArchiver* Sender, const std::string& FileName, TZAProcessOperation Operation,
+                       int NativeError, int ErrorCode, const std::string& ErrorMessage, TZAAction& Action)>
+        OnProcessFileFailure;
+    std::function<void(TZABaseArchiver* Sender, const std::string& FileName, TZAProcessOperation Operation,
+                       bool& Confirm)>
+        OnConfirmProcessFile;
+    // Asked with OverwriteMode omPrompt when the target exists: the entry's name (with
+    // backslashes) and the target's path; Confirm starts true.
+    std::function<void(TZABaseArchiver* Sender, const std::string& FileName, const std::string& TargetPath,
+                       bool& Confirm)>
+        OnConfirmOverwrite;
+    std::function<void(TZABaseArchiver* Sender, std::string& FileName, uint32_t& FileAttr, const std::string& Comment)>
+        OnExtractFile;
+
+    // Opens FileName with a 16-bit file open mode (0x40: read, others may read and write)
+    // and reads its directory; fires AfterOpen. Raises EZAException.
+    void Open(int Mode);
+    // Closes the archive; harmless when none is open.
+    void Close();
+    bool Active() const { return FActive; }
+
+    // Items that are not folders (a search for "*.*" with attribute mask 0x10 finds the
+    // folders). Raises code 13 without an open archive.
+    int FileEntryCount();
+
+    // Selects the items that match and extracts them below BaseDir. A non-empty
+    // ExclusionMask leaves out the items whose name matches it.
+    void ExtractByMask(const std::string& FileMask, int32_t AttrMask, const std::string& ExclusionMask);
+    // The same selection, checked (decrypted, inflated, size and CRC-32) but not written.
+    void TestByMask(const std::string& FileMask, int32_t AttrMask, const std::string& ExclusionMask);
+
+    // Iterate over the matching items in directory order; false when there is no (further) one.
+    bool FindEntry(const std::string& Mask, TZASearchRec& Rec, const std::string& ExclusionMask, int32_t AttrMask);
+    bool FindNextEntry(TZASearchRec& Rec);
+
+    // Update brackets: the reader writes nothing, but extraction waits for them to close.
+    void BeginUpdate() { ++UpdateCount; }
+    void EndUpdate();
+
+    // The directory of the open archive.
+    const TZADirManager& Directory() const { return Dir; }
+
+    // Largest single read of the archive file; tests use tiny ones. 0: no limit.
+    void SetReadLimit(size_t Limit) { Input.SetReadLimit(Limit); }
+
+protected:
+    [[noreturn]] void Raise(int NativeError, const std::string& Argument = "") const;
+    void RequireActive() const;
+
+private:
+    // The extraction run over the selected items (ZipExtract.cpp).
+    void ProcessSelected(TZAProcessOperation Operation);
+    void SelectByMask(const std::string& FileMask, int32_t AttrMask, const std::string& ExclusionMask);
+    bool ItemMatches(const TZADirItem& Item, const TZASearchRec& Rec) const;
+    void FillSearchRec(int Index, TZASearchRec& Rec) const;
+
+    struct TRunState;
+    enum class TItemOutcome { Done, Failed };
+    void ProcessItem(TRunState& Run, TZADirItem& Item, const std::string& ItemName, const std::string& BaseFolder);
+    void TestItem(TRunState& Run, TZADirItem& Item, const std::string& ItemName);
+    bool FireFileProgress(const std::string& ItemName, double Progress, TZAProcessOperation Operation,
+                          TZAProgressPhase Phase);
+    bool FireOverallProgress(double Progress, TZAProcessOperation Operation, TZAProgressPhase Phase);
+    TZAAction DecideFailure(const std::string& ItemName, TZAProcessOperation Operation, const EZAException& Error);
+    bool AskNewPassword(TRunState& Run, const TZADirItem& Item, std::string& NewPassword);
+
+    bool FActive = false;
+    TZASpanningMode FSpanningMode = smNone;
+    int UpdateCount = 0;
+    TZAInput Input;
+    TZADirManager Dir;
+    std::unique_ptr<TZAEntryReader> Reader;
+};
+
+class TZipArchive : public TZABaseArchiver {
+public:
+    TZipArchive() = default;
+    explicit TZipArchive(const std::string& ComponentName) { Name = ComponentName; }
+};

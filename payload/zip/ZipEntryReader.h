@@ -1,0 +1,73 @@
+// Reads one entry's data: local header, password check, then chunk by chunk decryption,
+// inflate and CRC-32, streamed to an output through a buffer of fixed size.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TZAInput;
+struct TZADirItem;
+
+// Where an entry's bytes go.
+class IZAOutput {
+public:
+    virtual ~IZAOutput() = default;
+    virtual bool Write(const uint8_t* Data, size_t Length) = 0; // false: a short write
+};
+
+enum class TZAEntryResult {
+    Ok,        // size and CRC-32 agree with the directory
+    Failed,    // unreadable, undecodable, or the checks failed
+    Skipped,   // the password prompt was cancelled
+    Cancelled, // a progress event asked to stop
+};
+
+struct TZAEntryEvents {
+    // Asked after a failed password check with the password tried; returns false to skip
+    // the entry, true with another password to try.
+    std::function<bool(std::string& Password)> AskPassword;
+    // Fired before each chunk with the part of the compressed data consumed (0..1);
+    // returns false to stop.
+    std::function<bool(double Consumed)> Progress;
+};
+
+class TZAEntryReader {
+public:
+    static constexpr size_t MaxChunk = 1024 * 1024;
+    static constexpr size_t OutputBufferSize = 256 * 1024;
+
+    TZAEntryReader();
+    ~TZAEntryReader();
+    TZAEntryReader(const TZAEntryReader&) = delete;
+    TZAEntryReader& operator=(const TZAEntryReader&) = delete;
+
+    // DataLimit is where entry data must end (the central directory's start). Password is
+    // replaced by the one that passed the check. Raises EZAException 55 for Deflate64;
+    // throws EZAReadError when the system fails a read.
+    TZAEntryResult Read(TZAInput& Input, const TZADirItem& Item, uint64_t DataLimit, std::string& Password,
+                        IZAOutput& Output, const TZAEntryEvents& Events);
+
+    // Bytes written by the last Read.
+    uint64_t Written() const { return BytesWritten; }
+
+    // The input chunk size for the rest of an entry: at most 1 MiB, halved (down to below
+    // 512 bytes) while its estimated output would take a twentieth of the free memory.
+    static size_t ChunkSize(uint64_t Remaining, uint64_t CompressedSize, uint64_t UncompressedSize,
+                            uint64_t AvailableMemory);
+
+private:
+    struct Inflater;
+
+    bool Emit(const uint8_t* Data, size_t Length, IZAOutput& Output, uint64_t Expected);
+
+    std::vector<uint8_t> InputBuffer;
+    std::vector<uint8_t> OutputBuffer;
+    std::unique_ptr<Inflater> Zlib;
+    uint64_t BytesWritten = 0;
+    uint32_t Crc = 0;
+    bool Overflow = false;
+};

@@ -1,0 +1,261 @@
+// The extraction run: the selected items in directory order, each written below the base
+// folder, with the progress events, the cancel rules and the per-item failure decision.
+#include <mutex>
+
+#include "ZipArchive.h"
+#include "ZipEntryReader.h"
+#include "ZipPaths.h"
+
+namespace {
+
+// Runs of all instances in the process take turns.
+std::recursive_mutex& RunLock()
+{
+    static std::recursive_mutex lock;
+    return lock;
+}
+
+class TFileOutput : public IZAOutput {
+public:
+    explicit TFileOutput(zipfs::TZAWriteFile& File) : File(File) {}
+    bool Write(const uint8_t* Data, size_t Length) override { return File.Write(Data, Length); }
+
+private:
+    zipfs::TZAWriteFile& File;
+};
+
+class TNullOutput : public IZAOutput {
+public:
+    bool Write(const uint8_t*, size_t) override { return true; }
+};
+
+} // namespace
+
+struct TZABaseArchiver::TRunState {
+    TZAProcessOperation Operation = poExtract;
+    int Selected = 0;
+    int Done = 0;
+    bool Cancel = false; // any Cancel answer; never cleared during the run
+    bool Skip = false;   // the current item was skipped at the password prompt
+};
+
+bool TZABaseArchiver::FireFileProgress(const std::string& ItemName, double Progress, TZAProcessOperation Operation,
+                                       TZAProgressPhase Phase)
+{
+    bool cancel = false;
+    if (OnFileProgress)
+        OnFileProgress(this, ItemName, Progress, Operation, Phase, cancel);
+    return cancel;
+}
+
+bool TZABaseArchiver::FireOverallProgress(double Progress, TZAProcessOperation Operation, TZAProgressPhase Phase)
+{
+    bool cancel = false;
+    if (OnOverallProgress)
+        OnOverallProgress(this, Progress, Operation, Phase, cancel);
+    return cancel;
+}
+
+TZAAction TZABaseArchiver::DecideFailure(const std::string& ItemName, TZAProcessOperation Operation,
+                                         const EZAException& Error)
+{
+    TZAAction action = faAbort;
+    if (OnProcessFileFailure)
+        OnProcessFileFailure(this, ItemName, Operation, Error.NativeError, Error.ErrorCode, Error.what(), action);
+    else if (Error.NativeError == zecOpenAborted)
+        action = faAbort;
+    else
+        action = ZipUserPrompts().AskFileFailure(std::string(Error.what()) +
+                                                 ". File processing error, possibly disk is full");
+    return action;
+}
+
+bool TZABaseArchiver::AskNewPassword(TRunState& Run, const TZADirItem& Item, std::string& NewPassword)
+{
+    std::string answer = NewPassword;
+    bool skip = false;
+    if (OnPassword)
+        OnPassword(this, Item.Name, answer, skip);
+    else
+        skip = !ZipUserPrompts().AskPassword("Password for \"" + Item.Name + "\"", "Enter password: ", answer);
+    if (skip) {
+        Run.Skip = true;
+        return false;
+    }
+    NewPassword = answer;
+    return true;
+}
+
+void TZABaseArchiver::ProcessSelected(TZAProcessOperation Operation)
+{
+    std::lock_guard<std::recursive_mutex> lock(RunLock());
+    TRunState run;
+    run.Operation = Operation;
+    for (TZADirItem& item : Dir.Items) {
+        if (item.Selected) {
+            item.Operation = Operation;
+            ++run.Selected;
+        }
+    }
+    if (FireOverallProgress(0, Operation, ppStart))
+        return; // cancelled before anything was done: no end event either
+
+    for (TZADirItem& item : Dir.Items) {
+        if (!item.Selected)
+            continue;
+        const std::string name = zippath::SlashesToBackslashes(item.Name);
+        bool confirm = true;
+        if (OnConfirmProcessFile)
+            OnConfirmProcessFile(this, name, Operation, confirm);
+        if (!confirm)
+            continue;
+        const std::string base = zippath::AddBackslash(BaseDir.empty() ? zipfs::CurrentDirectory() : BaseDir);
+
+        bool abort = false;
+        for (;;) {
+            if (FireFileProgress(name, 0, Operation, ppStart)) {
+                run.Cancel = true;
+                break;
+            }
+            run.Skip = false;
+            bool failed = false;
+            int nativeError = 0;
+            std::string message;
+            try {
+                if (Operation == poTest)
+                    TestItem(run, item, name);
+                else
+                    ProcessItem(run, item, name, base);
+            } catch (const EZAException& e) {
+                failed = true;
+                nativeError = e.NativeError;
+                message = e.what();
+            }
+            if (FireFileProgress(name, 100, Operation, ppEnd))
+                run.Cancel = true;
+            if (!failed || run.Cancel)
+                break;
+            const TZAAction action =
+                DecideFailure(name, Operation, EZAException(message, nativeError, ZipErrorCodeOf(nativeError)));
+            if (action == faRetry)
+                continue;
+            abort = action == faAbort;
+            break;
+        }
+        ++run.Done;
+        if (abort || run.Cancel)
+            break;
+    }
+    FireOverallProgress(100, Operation, ppEnd);
+}
+
+void TZABaseArchiver::ProcessItem(TRunState& Run, TZADirItem& Item, const std::string& ItemName,
+                                  const std::string& BaseFolder)
+{
+    uint32_t attributes = Item.ExternalAttributes();
+    std::string target = ItemName;
+    if (OnExtractFile)
+        OnExtractFile(this, target, attributes, Item.Comment);
+    // A name from the archive must stay below the base folder; one that the handler chose
+    // is the caller's own decision.
+    if (target == ItemName && zippath::IsUnsafeEntryName(Item.Name))
+        Raise(zecCannotCreateFile, BaseFolder + target);
+
+    const std::string base = zippath::IsAbsoluteName(target) ? std::string() : BaseFolder;
+    if (Options.CreateDirs) {
+        const std::string folder = base + zippath::ExtractFilePath(target);
+        if (!folder.empty() && !zippath::ForceDirectories(folder))
+            Raise(zecCannotCreateDir, folder);
+    } else {
+        target = zippath::ExtractFileName(target);
+    }
+    if ((attributes & zipfs::AttrDirectory) || (!Item.Name.empty() && Item.Name.back() == '/'))
+        return;
+
+    const std::string path = base + target;
+    if (zipfs::FileExists(path)) {
+        uint32_t existing = 0;
+        if (!Options.ReplaceReadOnly && zipfs::GetAttributes(path, existing) && (existing & zipfs::AttrReadOnly))
+            return;
+        int64_t targetStamp = 0, entryStamp = 0;
+        const bool comparable = zipfs::FileModifiedTime(path, targetStamp) &&
+                                zipfs::DosDateTimeToStamp(Item.DosDate(), Item.DosTime(), entryStamp);
+        switch (Options.OverwriteMode) {
+        case omAlways:
+            break;
+        case omNever:
+            return;
+        case omIfNewer:
+            if (!comparable || targetStamp >= entryStamp)
+                return;
+            break;
+        case omIfOlder:
+            if (!comparable || entryStamp >= targetStamp)
+                return;
+            break;
+        case omPrompt: {
+            bool confirm = true;
+            if (OnConfirmOverwrite)
+                OnConfirmOverwrite(this, ItemName, path, confirm);
+            if (!confirm)
+                return;
+            break;
+        }
+        }
+        zipfs::SetAttributes(path, 0);
+        zipfs::RemoveFile(path);
+    }
+
+    zipfs::TZAWriteFile file;
+    if (!file.Create(path))
+        Raise(zecCannotCreateFile, path);
+    TFileOutput output(file);
+    TZAEntryEvents events;
+    events.AskPassword = [&](std::string& Pw) { return AskNewPassword(Run, Item, Pw); };
+    events.Progress = [&](double Consumed) {
+        if (FireFileProgress(ItemName, Consumed * 100.0, Run.Operation, ppProcess))
+            Run.Cancel = true;
+        if (FireOverallProgress((Consumed + Run.Done) / Run.Selected * 100.0, Run.Operation, ppProcess))
+            Run.Cancel = true;
+        return !Run.Cancel;
+    };
+    TZAEntryResult result;
+    try {
+        result = Reader->Read(Input, Item, Dir.CentralDirStart, Password, output, events);
+    } catch (...) {
+        file.Close();
+        zipfs::RemoveFile(path);
+        throw;
+    }
+    const bool corrupted = result != TZAEntryResult::Ok && !(ExtractCorruptedFiles || Run.Skip || Run.Cancel);
+
+    file.SetDosTime(Item.DosDate(), Item.DosTime());
+    if (Options.FlushBuffers && zipfs::IsRemovableDrive(path))
+        file.FlushToMedium();
+    file.Close();
+    if (Run.Skip || Run.Cancel || corrupted)
+        zipfs::RemoveFile(path);
+    else if (Options.SetAttributes)
+        zipfs::SetAttributes(path, attributes);
+    if (corrupted)
+        Raise(zecCorruptedData);
+}
+
+void TZABaseArchiver::TestItem(TRunState& Run, TZADirItem& Item, const std::string& ItemName)
+{
+    if (Item.IsFolder())
+        return;
+    TNullOutput output;
+    TZAEntryEvents events;
+    events.AskPassword = [&](std::string& Pw) { return AskNewPassword(Run, Item, Pw); };
+    events.Progress = [&](double Consumed) {
+        if (FireFileProgress(ItemName, Consumed * 100.0, Run.Operation, ppProcess))
+            Run.Cancel = true;
+        if (FireOverallProgress((Consumed + Run.Done) / Run.Selected * 100.0, Run.Operation, ppProcess))
+            Run.Cancel = true;
+        return !Run.Cancel;
+    };
+    const TZAEntryResult result = Reader->Read(Input, Item, Dir.CentralDirStart, Password, output, events);
+    if (result != TZAEntryResult::Ok && !Run.Skip && !Run.Cancel)
+        Raise(zecCorruptedData);
+}
