@@ -73,6 +73,7 @@ void TMainForm::BindEvents()
     Get<RadioButton>("rb_Accept").OnClick = [this] { CheckPage0(); };
     Get<RadioButton>("rb_NotAccept").OnClick = [this] { CheckPage0(); };
     Get<CheckBox>("cb_Warning").OnClick = [this] { cb_WarningClick(); };
+    Get<ComboList>("cb_File").OnChange = [this] { cb_FileChange(); };
     for (const char* radio : {"rb_AutoAll", "rb_AutoCurent", "rb_NoAuto", "rb_Service", "rb_LocalSystem", "rb_Account"})
         Get<RadioButton>(radio).OnClick = [this] { CheckPage2(); };
     Timer_.OnTimer = [this] { TimerTimer(); };
@@ -165,6 +166,7 @@ void TMainForm::DeleteSourceDir()
 
 void TMainForm::InitPages()
 {
+    cb_FileChange();
     // The enable rules of the first three pages hold from the start.
     CheckPage0();
     cb_WarningClick();
@@ -230,6 +232,17 @@ Button* TMainForm::DefaultButton()
 {
     const int page = Get<TabControl>("PageControl").PageIndex();
     return page >= 0 && ButtonsOfPage[page].Default ? &Get<Button>(ButtonsOfPage[page].Default) : nullptr;
+}
+
+void TMainForm::cb_FileChange()
+{
+    static const char* const documents[] = {"License.txt", "Readme.txt", "History.txt"};
+    const int item = Get<ComboList>("cb_File").ItemIndex();
+    if (item < 0 || item > 2)
+        return;
+    const std::string path = SourceDir + documents[item];
+    if (IsExistingFile(path))
+        Get<RichEdit>("m_License").LoadFromFile(path); // a missing document leaves the box as it was
 }
 
 void TMainForm::b_Next0Click() { SelectPage(pgWarning); }

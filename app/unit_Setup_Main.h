@@ -67,6 +67,7 @@ public:
     void CheckPage0();
     void cb_WarningClick();
     void CheckPage2();
+    void cb_FileChange();
     void TimerTimer();
 
     Timer& Timer_;

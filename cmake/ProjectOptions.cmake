@@ -7,6 +7,10 @@ endfunction()
 if(WIN32)
     # One stand-alone executable: the C and C++ runtimes and winpthreads are linked in.
     add_link_options(-static -static-libgcc -static-libstdc++)
+    # Static libraries only (libz.a rather than libz.dll.a); the platform files set the suffixes
+    # after the toolchain file, so this has to come after project().
+    set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
+    set(ZLIB_USE_STATIC_LIBS ON)
     # ANSI Win32 calls throughout; the program targets Windows XP and later.
     add_compile_definitions(_WIN32_WINNT=0x0501 WINVER=0x0501 _WIN32_IE=0x0600 WIN32_LEAN_AND_MEAN NOMINMAX)
 endif()

@@ -14,5 +14,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# Static libraries only (libz.a rather than libz.dll.a): the executables must stand alone.
-set(CMAKE_FIND_LIBRARY_SUFFIXES .a)

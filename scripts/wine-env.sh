@@ -24,7 +24,8 @@ bb7_ensure_display() {
     xdpyinfo >/dev/null 2>&1 && return
     bb7_lock display
     if ! xdpyinfo >/dev/null 2>&1; then
-        setsid Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 < /dev/null &
+        # 9>&-: the server must not inherit the lock, or it would hold it for as long as it runs.
+        setsid Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 < /dev/null 9>&- &
         echo $! > "$BB7_BUILD_DIR/.xvfb.pid"
         for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
     fi
@@ -39,7 +40,7 @@ bb7_ensure_prefix() {
     bb7_lock wineprefix
     if [ ! -f "$WINEPREFIX/.bb7-ready" ]; then
         echo "Creating the Wine prefix $WINEPREFIX (first run only)..." >&2
-        wineboot -i >/dev/null 2>&1
+        wineboot -i >/dev/null 2>&1 9>&-
         wineserver -w
         touch "$WINEPREFIX/.bb7-ready"
     fi
@@ -50,7 +51,7 @@ bb7_ensure_prefix() {
 # A server that outlives each program: with the default three-second persistence, a program
 # started just as the last server shuts down fails with "recvmsg: Connection reset by peer".
 bb7_ensure_wineserver() {
-    wineserver -p300 >/dev/null 2>&1 || true
+    wineserver -p300 >/dev/null 2>&1 9>&- || true
 }
 
 bb7_stop_display() { # stops the virtual display if one of our scripts started it

@@ -370,6 +370,25 @@ LRESULT CALLBACK SpeedButton::WindowProc(HWND Window, UINT Message, WPARAM WPara
 
 // ---------------------------------------------------------------------------------------------
 
+TabControl::TabControl(Form& Owner, const ControlDesc& Desc, HWND Window) : Control(Owner, Desc, Window)
+{
+    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    original_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TabControl::KeyFilterProc)));
+}
+
+// The tabs never take the focus, so no key should reach them; Wine's tab control would
+// moreover move its selection on an arrow key even when the change is refused.
+LRESULT CALLBACK TabControl::KeyFilterProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam)
+{
+    auto* self = reinterpret_cast<TabControl*>(GetWindowLongPtrA(Window, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcA(Window, Message, WParam, LParam);
+    if (Message == WM_KEYDOWN || Message == WM_KEYUP)
+        return 0;
+    return CallWindowProcA(self->original_, Window, Message, WParam, LParam);
+}
+
 int TabControl::PageIndex() const { return static_cast<int>(SendMessageA(window_, TCM_GETCURSEL, 0, 0)); }
 
 void TabControl::AddPage(Container* Page)

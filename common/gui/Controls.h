@@ -156,7 +156,7 @@ public:
 
 class TabControl : public Control {
 public:
-    using Control::Control;
+    TabControl(Form& Owner, const ControlDesc& Desc, HWND Window);
     // Asked before the user changes the page by a tab click or the keyboard; false refuses.
     std::function<bool()> OnChanging;
     int PageIndex() const;
@@ -168,5 +168,7 @@ public:
     bool HandleNotify(NMHDR* Header, LRESULT& Result) override;
 
 private:
+    static LRESULT CALLBACK KeyFilterProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
     std::vector<Container*> pages_;
+    WNDPROC original_ = nullptr;
 };

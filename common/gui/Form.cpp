@@ -215,7 +215,8 @@ void Form::CreateControl(size_t Index)
 
     switch (d.Kind) {
     case ControlKind::TabControl: {
-        HWND hwnd = create(0, WC_TABCONTROLA, WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TCS_FOCUSNEVER);
+        // WS_EX_CONTROLPARENT: the Tab key walks through the pages inside it.
+        HWND hwnd = create(WS_EX_CONTROLPARENT, WC_TABCONTROLA, WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TCS_FOCUSNEVER);
         control = std::make_unique<TabControl>(*this, d, hwnd);
         break;
     }
@@ -319,6 +320,7 @@ void Form::CreateControl(size_t Index)
     case ControlKind::ProgressBar: {
         auto bar = std::make_unique<TBriBar>(parent);
         bar->SetBounds(x, y, w, h);
+        bar->SetFont(font); // containers keep no font of their own to hand out
         bars_[d.Name] = WindowlessBar{parent, std::move(bar)};
         return;
     }
@@ -378,6 +380,18 @@ std::string Form::Caption() const
 
 void Form::SetCaption(const std::string& Caption) { SetWindowTextA(window_, Caption.c_str()); }
 
+void Form::RestoreFocus()
+{
+    HWND focus = GetFocus();
+    if (focus && IsChild(window_, focus))
+        return;
+    HWND target = lastFocus_;
+    if (!target || !IsChild(window_, target) || !IsWindowVisible(target) || !IsWindowEnabled(target))
+        target = GetNextDlgTabItem(window_, nullptr, FALSE);
+    if (target)
+        SetFocus(target);
+}
+
 bool Form::Visible() const { return IsWindowVisible(window_) != FALSE; }
 
 void Form::Show()
@@ -390,10 +404,7 @@ void Form::Show()
     ShowWindow(window_, SW_SHOW);
     UpdateWindow(window_);
     SetForegroundWindow(window_);
-    HWND focus = GetFocus();
-    if (!focus || (focus != window_ && !IsChild(window_, focus)))
-        if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE))
-            SetFocus(first);
+    RestoreFocus();
     Invoke([this] { FormActivate(); });
 }
 
@@ -470,7 +481,16 @@ Button* Form::DefaultButton() { return FindButton(cfDefault); }
 
 bool Form::PreTranslateKey(const MSG& Message)
 {
-    if (Message.message != WM_KEYDOWN || (Message.wParam != VK_ESCAPE && Message.wParam != VK_RETURN))
+    if (Message.message != WM_KEYDOWN)
+        return false;
+    if (Message.wParam == VK_TAB && !(GetKeyState(VK_CONTROL) & 0x8000)) {
+        // The Tab key moves the focus even out of multi-line boxes, which would keep it.
+        const bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+        if (HWND next = GetNextDlgTabItem(window_, GetFocus(), back))
+            SetFocus(next);
+        return true;
+    }
+    if (Message.wParam != VK_ESCAPE && Message.wParam != VK_RETURN)
         return false;
     Control* focused = FromHandle(GetFocus());
     if (auto* combo = dynamic_cast<ComboList*>(focused); combo && combo->DroppedDown())
@@ -607,6 +627,20 @@ LRESULT Form::HandleMessage(HWND Window, UINT Message, WPARAM WParam, LPARAM LPa
                         timer->OnTimer();
                 });
             }
+            return 0;
+        }
+        break;
+    case WM_ACTIVATE:
+        // As dialogs do: the control that had the focus gets it back when the window is
+        // activated again, or the first control when there was none.
+        if (IsForm) {
+            if (LOWORD(WParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus && IsChild(window_, focus))
+                    lastFocus_ = focus;
+                return 0;
+            }
+            RestoreFocus();
             return 0;
         }
         break;

@@ -92,6 +92,7 @@ private:
     void PaintContainer(HWND Window, HDC Dc);
     Button* FindButton(uint32_t Flag);
     void EndModal();
+    void RestoreFocus();
 
     const FormDesc& desc_;
     HWND window_ = nullptr;
@@ -99,6 +100,7 @@ private:
     std::vector<FontHandle> extraFonts_;
     BrushHandle brush_;
     HWND tooltip_ = nullptr;
+    HWND lastFocus_ = nullptr; // the focused control when the window was last deactivated
     std::map<std::string, std::unique_ptr<Control>> controls_;
     std::map<HWND, Control*> byHandle_;
     struct WindowlessBar {

@@ -2,6 +2,10 @@
 // their controls, the keyboard handling and the pictures.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include <fstream>
 #include <iterator>
 

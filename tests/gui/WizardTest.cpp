@@ -56,8 +56,9 @@ protected:
     int Page(HWND Wizard) { return SelectedTab(Control(Wizard, "PageControl")); }
 
     // The shown page: its index in the tabs, and only its container visible.
-    void ExpectPage(HWND Wizard, int Expected)
+    void ExpectPageAt(HWND Wizard, int Expected, int Line)
     {
+        SCOPED_TRACE(testing::Message() << "page check at line " << Line);
         static const char* const pages[] = {"tab_License", "tab_Warning", "tab_Folders", "tab_Settings",
                                             "tab_Install"};
         EXPECT_TRUE(WaitUntil([&] { return IsVisible(Control(Wizard, pages[Expected])); }, 5s)) << pages[Expected];
@@ -69,10 +70,12 @@ protected:
         }
     }
 
+#define ExpectPage(Wizard, Expected) ExpectPageAt(Wizard, Expected, __LINE__)
+
     bool WaitForExit() { return process_->WaitForExit(20s); }
 
-    // Replaces (or, with an empty text, removes) the payload resource of the test's copy.
-    void ReplacePayload(const std::string* Data)
+    // Replaces the payload resource of the test's copy.
+    void ReplacePayload(const std::string& Data)
     {
         WORD language = 0;
         HMODULE module = LoadLibraryExA(exe_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -82,9 +85,8 @@ protected:
         FreeLibrary(module);
         HANDLE update = BeginUpdateResourceA(exe_.c_str(), FALSE);
         ASSERT_NE(nullptr, update);
-        ASSERT_TRUE(UpdateResourceA(update, MAKEINTRESOURCEA(10), "DISTRO", language,
-                                    Data ? const_cast<char*>(Data->data()) : nullptr,
-                                    Data ? static_cast<DWORD>(Data->size()) : 0));
+        ASSERT_TRUE(UpdateResourceA(update, MAKEINTRESOURCEA(10), "DISTRO", language, const_cast<char*>(Data.data()),
+                                    static_cast<DWORD>(Data.size())));
         ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
     }
 
@@ -172,11 +174,18 @@ TEST_F(WizardTest, TabsAcceleratorsAndKeyboardNeverChangeThePage)
 
     for (int x = 5; x < 400; x += 15)
         ClickAt(tabs, x, 10);
+    Sleep(500);
+    ExpectPage(wizard, 0);
     PostMessageA(tabs, WM_KEYDOWN, VK_RIGHT, 1);
     PostMessageA(tabs, WM_KEYDOWN, VK_END, 1);
+    Sleep(500);
+    ExpectPage(wizard, 0);
     for (char letter : {'L', 'F', 'S'})
         PressAltKey(wizard, letter);
+    Sleep(500);
+    ExpectPage(wizard, 0);
     PressKey(wizard, VK_NEXT);
+    PressKey(wizard, VK_TAB);
     Sleep(500);
     ExpectPage(wizard, 0);
 
@@ -247,10 +256,12 @@ TEST_F(WizardTest, FocusFollowsTheLicensePageOrder)
     Start();
     HWND wizard = WaitForWizard();
     ASSERT_NE(nullptr, wizard);
-    ASSERT_TRUE(WaitUntil([&] { return FocusedControl(wizard) == Control(wizard, "rb_NotAccept"); }, 5s));
+    ASSERT_TRUE(WaitUntil([&] { return FocusedControl(wizard) == Control(wizard, "rb_NotAccept"); }, 5s))
+        << "focus on control " << GetDlgCtrlID(FocusedControl(wizard));
     for (const char* next : {"m_License", "cb_File", "b_Cancel0", "rb_NotAccept"}) {
         PressKey(wizard, VK_TAB);
-        EXPECT_TRUE(WaitUntil([&] { return FocusedControl(wizard) == Control(wizard, next); }, 5s)) << next;
+        EXPECT_TRUE(WaitUntil([&] { return FocusedControl(wizard) == Control(wizard, next); }, 5s))
+            << next << ", focus on control " << GetDlgCtrlID(FocusedControl(wizard));
     }
 }
 
@@ -284,7 +295,7 @@ TEST_F(WizardTest, DamagedPayloadFailsWithAMessageAndShowsNoWizard)
     ASSERT_GT(compressed, 12u + 16u);
     for (size_t i = data + (compressed - 12) / 2 - 8; i < data + (compressed - 12) / 2 + 8; ++i)
         payload[i] = static_cast<char>(payload[i] ^ 0x5A);
-    ReplacePayload(&payload);
+    ReplacePayload(payload);
 
     Start();
     AnswerMessageBox("The files couldn't be unzipped");
@@ -294,13 +305,16 @@ TEST_F(WizardTest, DamagedPayloadFailsWithAMessageAndShowsNoWizard)
     EXPECT_FALSE(FilePresent(programDir_ + "DISTRO.ZIP"));
 }
 
-TEST_F(WizardTest, MissingPayloadFailsWithAMessage)
+TEST_F(WizardTest, PayloadThatCannotBeWrittenAnywhereFailsWithAMessage)
 {
-    ReplacePayload(nullptr);
+    // Folders in the way of the temporary zip file, in both places the installer tries.
+    ASSERT_TRUE(CreateDirectoryA((TempFolder() + "DISTRO.ZIP").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((programDir_ + "DISTRO.ZIP").c_str(), nullptr));
     Start();
     AnswerMessageBox("Couldn't extract the resource file");
     ASSERT_TRUE(WaitForExit());
     EXPECT_EQ(nullptr, process_->FindWindowOfClass("TMainForm", false));
+    EXPECT_FALSE(FolderPresent(TempFolder() + "Distro"));
 }
 
 } // namespace
