@@ -57,4 +57,5 @@ private:
     HFONT font_;
     BitmapHandle buffer_; // the off-screen picture, resized with the bar
     SIZE bufferSize_ = {0, 0};
+    int bufferDepth_ = 0;
 };

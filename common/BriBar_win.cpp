@@ -74,9 +74,13 @@ void TBriBar::PaintOn(HDC Dc)
     MemoryDc canvas(CreateCompatibleDC(Dc));
     if (!canvas)
         return;
-    if (!buffer_ || bufferSize_.cx != width || bufferSize_.cy != height) {
+    // The picture is kept between paints; a memory DC only takes a bitmap of its device's
+    // format, so a DC of another colour depth gets a new one.
+    const int depth = GetDeviceCaps(Dc, BITSPIXEL) * GetDeviceCaps(Dc, PLANES);
+    if (!buffer_ || bufferSize_.cx != width || bufferSize_.cy != height || bufferDepth_ != depth) {
         buffer_.Reset(CreateCompatibleBitmap(Dc, width, height));
         bufferSize_ = {width, height};
+        bufferDepth_ = depth;
         if (!buffer_)
             return;
     }

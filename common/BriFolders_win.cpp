@@ -40,11 +40,24 @@ namespace {
 
 // Shell folder ids of kinds 0 to 17, in the order of SpecialFolderKind.
 const int ShellFolderIds[] = {
-    CSIDL_DESKTOPDIRECTORY, CSIDL_FONTS,           CSIDL_PERSONAL,         CSIDL_RECENT,
-    CSIDL_SENDTO,           CSIDL_STARTMENU,       CSIDL_STARTUP,          CSIDL_TEMPLATES,
-    CSIDL_FAVORITES,        CSIDL_COOKIES,         CSIDL_INTERNET_CACHE,   CSIDL_HISTORY,
-    CSIDL_PROGRAMS,         CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_STARTUP,
-    CSIDL_COMMON_STARTMENU, CSIDL_APPDATA,
+    CSIDL_DESKTOPDIRECTORY, // sfDesktop
+    CSIDL_FONTS,
+    CSIDL_PERSONAL,
+    CSIDL_RECENT,
+    CSIDL_SENDTO,
+    CSIDL_STARTMENU,
+    CSIDL_STARTUP,
+    CSIDL_TEMPLATES,
+    CSIDL_FAVORITES,
+    CSIDL_COOKIES, // cookies come before the Internet cache here, unlike the system's numbering
+    CSIDL_INTERNET_CACHE,
+    CSIDL_HISTORY,
+    CSIDL_PROGRAMS,
+    CSIDL_COMMON_DESKTOPDIRECTORY,
+    CSIDL_COMMON_PROGRAMS,
+    CSIDL_COMMON_STARTUP,
+    CSIDL_COMMON_STARTMENU,
+    CSIDL_APPDATA, // sfAppData
 };
 static_assert(sizeof(ShellFolderIds) / sizeof(ShellFolderIds[0]) == sfWindows, "one shell folder per kind below 18");
 

@@ -12,29 +12,23 @@ namespace {
 const char* const RunPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char* const RunServicesPath = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
 
-struct RunValue {
-    DWORD Type;
-    std::string Data;
-};
-
-// The value as the system holds it, read without the helpers under test.
-std::optional<RunValue> ReadRunValue(HKEY Root, const char* Path, const std::string& Name)
+// The REG_SZ data as the system holds it, read without the helpers under test.
+std::optional<std::string> RunData(HKEY Root, const std::string& Name, const char* Path = RunPath)
 {
+    char data[512] = {};
+    DWORD type = 0, size = sizeof(data) - 1;
     HKEY key = nullptr;
     if (RegOpenKeyExA(Root, Path, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return std::nullopt;
-    char data[1024] = {};
-    DWORD type = 0;
-    DWORD size = sizeof(data) - 1;
     const LONG status = RegQueryValueExA(key, Name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
     RegCloseKey(key);
-    if (status != ERROR_SUCCESS)
+    if (status != ERROR_SUCCESS || type != REG_SZ)
         return std::nullopt;
-    return RunValue{type, data};
+    return std::string(data);
 }
 
-// Gives every test its own value names and removes whatever they left behind, together
-// with a RunServices key that only the test created.
+// Unique value names per test; whatever they leave behind goes, and so does a RunServices
+// key that only the test created.
 class Autostart : public ::testing::Test {
 protected:
     void SetUp() override
@@ -50,15 +44,10 @@ protected:
                 if (RegKey key = OpenRegKey(root, path, KEY_READ | KEY_WRITE))
                     for (const std::string& name : names_)
                         DeleteRegValue(key.Get(), name);
-        for (HKEY root : createdRunServices_) {
-            RegKey key = OpenRegKey(root, RunServicesPath, KEY_READ);
-            if (key && RegValueNames(key.Get()).empty()) {
-                key.Reset();
+        for (HKEY root : createdRunServices_)
+            if (RegValueNames(OpenRegKey(root, RunServicesPath, KEY_READ).Get()).empty())
                 DeleteRegKey(root, RunServicesPath);
-            }
-        }
     }
-
     std::string NewName()
     {
         names_.push_back(UniqueTestName("Bb7 Autostart Test"));
@@ -69,107 +58,62 @@ protected:
     std::vector<HKEY> createdRunServices_;
 };
 
-TEST_F(Autostart, PathWithABlankIsQuotedForTheCurrentUser)
+TEST_F(Autostart, DataIsQuotedOnlyWhenThePathHoldsABlank)
 {
-    const std::string bare = NewName();
-    const std::string withParameters = NewName();
-    SetAutostart(bare, "C:\\Program Files\\Brisel Backup 7\\BriBU.exe", false, false, "", false);
-    SetAutostart(withParameters, "C:\\Program Files\\Brisel Backup 7\\briui.exe", false, false, "-service", false);
+    const std::string a = NewName(), b = NewName(), c = NewName();
+    SetAutostart(a, "C:\\Program Files\\Brisel Backup 7\\BriBU.exe", false, false, "", false);
+    SetAutostart(b, "C:\\Program Files\\Brisel Backup 7\\briui.exe", false, true, "-service", false);
+    SetAutostart(c, "C:\\Brisel\\briui.exe", false, false, "-service -x", false);
 
-    const auto first = ReadRunValue(HKEY_CURRENT_USER, RunPath, bare);
-    ASSERT_TRUE(first);
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), first->Type);
-    EXPECT_EQ("\"C:\\Program Files\\Brisel Backup 7\\BriBU.exe\"", first->Data);
-    const auto second = ReadRunValue(HKEY_CURRENT_USER, RunPath, withParameters);
-    ASSERT_TRUE(second);
-    EXPECT_EQ("\"C:\\Program Files\\Brisel Backup 7\\briui.exe\" -service", second->Data);
+    EXPECT_EQ("\"C:\\Program Files\\Brisel Backup 7\\BriBU.exe\"", RunData(HKEY_CURRENT_USER, a));
+    EXPECT_EQ("\"C:\\Program Files\\Brisel Backup 7\\briui.exe\" -service", RunData(HKEY_LOCAL_MACHINE, b));
+    EXPECT_EQ("C:\\Brisel\\briui.exe -service -x", RunData(HKEY_CURRENT_USER, c));
+    EXPECT_FALSE(RunData(HKEY_LOCAL_MACHINE, a)) << "the current user's entry went to all users";
+    EXPECT_FALSE(RunData(HKEY_CURRENT_USER, b)) << "the all-users entry went to the current user";
 
-    EXPECT_FALSE(ReadRunValue(HKEY_LOCAL_MACHINE, RunPath, bare)) << "written for all users";
+    SetAutostart(a, "C:\\New\\BriBU.exe", false, false, "", false);
+    EXPECT_EQ("C:\\New\\BriBU.exe", RunData(HKEY_CURRENT_USER, a)) << "not replaced";
 }
 
-TEST_F(Autostart, PathWithoutBlankStaysUnquotedForAllUsers)
-{
-    const std::string bare = NewName();
-    const std::string withParameters = NewName();
-    SetAutostart(bare, "C:\\Brisel\\BriBU.exe", false, true, "", false);
-    SetAutostart(withParameters, "C:\\Brisel\\briui.exe", false, true, "-service -x", false);
-
-    const auto first = ReadRunValue(HKEY_LOCAL_MACHINE, RunPath, bare);
-    ASSERT_TRUE(first);
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), first->Type);
-    EXPECT_EQ("C:\\Brisel\\BriBU.exe", first->Data);
-    const auto second = ReadRunValue(HKEY_LOCAL_MACHINE, RunPath, withParameters);
-    ASSERT_TRUE(second);
-    EXPECT_EQ("C:\\Brisel\\briui.exe -service -x", second->Data);
-
-    EXPECT_FALSE(ReadRunValue(HKEY_CURRENT_USER, RunPath, bare)) << "written for the current user";
-}
-
-TEST_F(Autostart, AddingAgainReplacesTheData)
+TEST_F(Autostart, RunServicesIsAKeyOfItsOwnUnderEitherRoot)
 {
     const std::string name = NewName();
-    SetAutostart(name, "C:\\Old\\BriBU.exe", false, false, "", false);
-    SetAutostart(name, "C:\\New\\BriBU.exe", false, false, "", false);
-    const auto value = ReadRunValue(HKEY_CURRENT_USER, RunPath, name);
-    ASSERT_TRUE(value);
-    EXPECT_EQ("C:\\New\\BriBU.exe", value->Data);
-}
-
-TEST_F(Autostart, RunServicesGoesToItsOwnKeyUnderEitherRoot)
-{
-    const std::string name = NewName();
-    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-        SetAutostart(name, "C:\\Brisel\\BriNT.exe", false, root == HKEY_LOCAL_MACHINE, "", true);
-        const auto value = ReadRunValue(root, RunServicesPath, name);
-        ASSERT_TRUE(value);
-        EXPECT_EQ("C:\\Brisel\\BriNT.exe", value->Data);
-        EXPECT_FALSE(ReadRunValue(root, RunPath, name));
-
-        SetAutostart(name, "", true, root == HKEY_LOCAL_MACHINE, "", true);
-        EXPECT_FALSE(ReadRunValue(root, RunServicesPath, name));
+    for (bool allUsers : {true, false}) {
+        const HKEY root = allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+        SetAutostart(name, "C:\\Brisel\\BriNT.exe", false, allUsers, "", true);
+        EXPECT_EQ("C:\\Brisel\\BriNT.exe", RunData(root, name, RunServicesPath));
+        EXPECT_FALSE(RunData(root, name));
+        SetAutostart(name, "", true, allUsers, "", true);
+        EXPECT_FALSE(RunData(root, name, RunServicesPath));
     }
 }
 
-TEST_F(Autostart, RemovingTakesOnlyTheValueOfExactlyThatName)
+TEST_F(Autostart, RemovalTakesOnlyAValueOfExactlyThatName)
 {
-    const std::string name = NewName();
-    const std::string neighbour = NewName();
+    const std::string name = NewName(), neighbour = NewName(), absent = NewName();
+    std::string otherCase = name;
+    for (char& c : otherCase)
+        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
     for (bool allUsers : {true, false}) {
         const HKEY root = allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
         SetAutostart(name, "C:\\Brisel\\BriBU.exe", false, allUsers, "", false);
         SetAutostart(neighbour, "C:\\Brisel\\briui.exe", false, allUsers, "", false);
 
-        std::string otherCase = name;
-        for (char& c : otherCase)
-            c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+        EXPECT_NO_THROW(SetAutostart(absent, "", true, allUsers, "", false));
         SetAutostart(otherCase, "", true, allUsers, "", false);
-        EXPECT_TRUE(ReadRunValue(root, RunPath, name)) << "removed through a name in other letter case";
+        EXPECT_TRUE(RunData(root, name)) << "removed through a name in other letter case";
 
         SetAutostart(name, "", true, allUsers, "", false);
-        EXPECT_FALSE(ReadRunValue(root, RunPath, name));
-        EXPECT_TRUE(ReadRunValue(root, RunPath, neighbour));
+        EXPECT_FALSE(RunData(root, name));
+        EXPECT_EQ("C:\\Brisel\\briui.exe", RunData(root, neighbour));
     }
-}
-
-TEST_F(Autostart, RemovingAnAbsentNameChangesNothing)
-{
-    const std::string present = NewName();
-    const std::string absent = NewName();
-    SetAutostart(present, "C:\\Brisel\\BriBU.exe", false, false, "", false);
-
-    EXPECT_NO_THROW(SetAutostart(absent, "C:\\Brisel\\BriBU.exe", true, false, "", false));
-    EXPECT_FALSE(ReadRunValue(HKEY_CURRENT_USER, RunPath, absent));
-    const auto kept = ReadRunValue(HKEY_CURRENT_USER, RunPath, present);
-    ASSERT_TRUE(kept);
-    EXPECT_EQ("C:\\Brisel\\BriBU.exe", kept->Data);
 }
 
 TEST_F(Autostart, AFailedWriteRaisesTheErrorWithTheValueName)
 {
     // The registry refuses value names longer than 16383 characters: the key opens, the
     // write itself fails.
-    names_.push_back(std::string(16384, 'v'));
-    const std::string& tooLong = names_.back();
+    const std::string tooLong(16384, 'v');
     try {
         SetAutostart(tooLong, "C:\\Brisel\\BriBU.exe", false, false, "", false);
         FAIL() << "no error raised";

@@ -6,7 +6,6 @@
 
 #include <string>
 
-// A name unique to this process and call, for registry values, keys and folders.
 inline std::string UniqueTestName(const std::string& Prefix)
 {
     static unsigned counter = 0;
@@ -18,30 +17,32 @@ inline void RemoveTree(const std::string& Folder)
 {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((Folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string path = Folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        const std::string name = found.cFileName, path = Folder + "\\" + name;
+        if (name == "." || name == "..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveTree(path);
+        else
+            DeleteFileA(path.c_str());
     }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
     RemoveDirectoryA(Folder.c_str());
 }
 
-// A new folder below the temporary folder, without a trailing backslash.
+inline std::string TempFolder()
+{
+    char temp[MAX_PATH + 1] = {};
+    GetTempPathA(sizeof(temp), temp);
+    return temp;
+}
+
+// A new folder below Base (with its trailing backslash); Path() has no trailing backslash.
 class ScratchFolder {
 public:
-    ScratchFolder()
+    explicit ScratchFolder(const std::string& Base = TempFolder()) : path_(Base + UniqueTestName("bb7test"))
     {
-        char temp[MAX_PATH + 1] = {};
-        GetTempPathA(sizeof(temp), temp);
-        path_ = std::string(temp) + UniqueTestName("bb7test");
         CreateDirectoryA(path_.c_str(), nullptr);
     }
     ~ScratchFolder() { RemoveTree(path_); }
@@ -50,13 +51,9 @@ public:
 
     const std::string& Path() const { return path_; }
     std::string operator/(const std::string& Name) const { return path_ + "\\" + Name; }
-
-    void WriteFile(const std::string& Name, const std::string& Text = "x") const
+    void WriteFile(const std::string& Name) const
     {
-        HANDLE file = CreateFileA((*this / Name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        ::WriteFile(file, Text.data(), static_cast<DWORD>(Text.size()), &written, nullptr);
-        CloseHandle(file);
+        CloseHandle(CreateFileA((*this / Name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
 
 private:
