@@ -25,8 +25,8 @@ bool CreateFolderPath(const std::string& Path)
     const std::string parent = end == std::string::npos ? std::string() : folder.substr(0, end + 1);
     if (parent == folder)
         return true; // the path still ends with a backslash or a colon: nothing to create
-    // A bare name lies in the current folder, which exists.
-    if (!parent.empty() && !CreateFolderPath(parent))
+    // A bare name has an empty parent part, which raises the error of an empty path.
+    if (!CreateFolderPath(parent))
         return false;
     return CreateDirectoryA(folder.c_str(), nullptr) != 0;
 }

@@ -41,6 +41,9 @@ bb7_ensure_prefix() {
     if [ ! -f "$WINEPREFIX/.bb7-ready" ]; then
         echo "Creating the Wine prefix $WINEPREFIX (first run only)..." >&2
         wineboot -i >/dev/null 2>&1 9>&-
+        # The virtual display has no window manager: windows that Wine leaves to one wait two
+        # seconds for it each time they are hidden.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 9>&-
         wineserver -w
         touch "$WINEPREFIX/.bb7-ready"
     fi
@@ -50,8 +53,27 @@ bb7_ensure_prefix() {
 
 # A server that outlives each program: with the default three-second persistence, a program
 # started just as the last server shuts down fails with "recvmsg: Connection reset by peer".
+# The first program of a new server also starts Wine's own services, which would inherit that
+# program's output and keep ctest waiting for it until its timeout: a throw-away program
+# starts them instead, with no output to hold.
 bb7_ensure_wineserver() {
-    wineserver -p300 >/dev/null 2>&1 9>&- || true
+    bb7_wineserver_running && return
+    bb7_lock wineserver
+    if ! bb7_wineserver_running; then
+        wineserver -p300 >/dev/null 2>&1 9>&- || true
+        wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+    fi
+    exec 9>&-
+}
+
+# A server works in a folder named after the device and inode of its prefix.
+bb7_wineserver_running() {
+    local id pid
+    id=server-$(stat -L -c '%d %i' "$WINEPREFIX" | awk '{ printf "%x-%x", $1, $2 }')
+    for pid in $(pgrep wineserver); do
+        [ "$(basename "$(readlink "/proc/$pid/cwd" 2>/dev/null)")" = "$id" ] && return 0
+    done
+    return 1
 }
 
 bb7_stop_display() { # stops the virtual display if one of our scripts started it

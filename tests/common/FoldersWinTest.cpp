@@ -36,14 +36,14 @@ TEST(CreateFolderPath, CreatesEveryMissingLevel)
     EXPECT_TRUE(CreateFolderPath(scratch / "Brisel")) << "an existing folder";
     EXPECT_TRUE(CreateFolderPath("C:\\"));
 
-    // A bare name lies in the current folder.
+    // A bare name has an empty parent part, which cannot be created: the folder of an
+    // installation is never put wherever the current folder happens to be.
     char previous[MAX_PATH] = {};
     GetCurrentDirectoryA(sizeof(previous), previous);
     SetCurrentDirectoryA(scratch.Path().c_str());
-    bool created = false;
-    EXPECT_NO_THROW(created = CreateFolderPath("Distro"));
+    EXPECT_THROW(CreateFolderPath("Distro"), EInOutError);
     SetCurrentDirectoryA(previous);
-    EXPECT_TRUE(created && FolderExists(scratch / "Distro"));
+    EXPECT_FALSE(FolderExists(scratch / "Distro"));
 }
 
 TEST(CreateFolderPath, FailsOnAMissingDriveAndKeepsWhatItCreated)

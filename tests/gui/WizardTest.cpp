@@ -100,6 +100,19 @@ protected:
         return data;
     }
 
+    std::string ReadFile(const std::string& Path)
+    {
+        std::ifstream file(Path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    }
+
+    HWND WaitForMessageBox()
+    {
+        HWND box = nullptr;
+        WaitUntil([&] { return (box = process_->FindMessageBox()) != nullptr; }, WizardTimeout);
+        return box;
+    }
+
     // Waits for a message box, checks its text and presses OK.
     void AnswerMessageBox(const std::string& Text)
     {
@@ -315,6 +328,88 @@ TEST_F(WizardTest, PayloadThatCannotBeWrittenAnywhereFailsWithAMessage)
     ASSERT_TRUE(WaitForExit());
     EXPECT_EQ(nullptr, process_->FindWindowOfClass("TMainForm", false));
     EXPECT_FALSE(FolderPresent(TempFolder() + "Distro"));
+}
+
+TEST_F(WizardTest, WrongPasswordAsksForAnotherOneAndGoesOnWithIt)
+{
+    ReplacePayload(ReadFile(BB7_OTHER_PASSWORD_PAYLOAD));
+    Start();
+    HWND prompt = process_->WaitForWindow("TPasswordPrompt", WizardTimeout);
+    ASSERT_NE(nullptr, prompt);
+    EXPECT_EQ(0u, WindowText(prompt).rfind("Password for \"Distro/", 0)) << WindowText(prompt);
+    HWND label = FindWindowExA(prompt, nullptr, "STATIC", nullptr);
+    EXPECT_EQ("Enter password: ", WindowText(label));
+    HWND answer = FindWindowExA(prompt, nullptr, "EDIT", nullptr);
+    ASSERT_NE(nullptr, answer);
+    SendMessageA(answer, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("another secret"));
+    HWND ok = nullptr;
+    for (HWND b = FindWindowExA(prompt, nullptr, "BUTTON", nullptr); b; b = FindWindowExA(prompt, b, "BUTTON", nullptr))
+        if (WindowText(b) == "OK")
+            ok = b;
+    ASSERT_TRUE(ClickButton(ok));
+
+    // The new password holds for the rest of the archive: no second question.
+    HWND wizard = WaitForWizard();
+    ASSERT_NE(nullptr, wizard);
+    EXPECT_EQ(nullptr, process_->FindWindowOfClass("TPasswordPrompt"));
+    EXPECT_EQ(ReadFile(BB7_DISTRO_DIR "/LICENSE.TXT"), ReadFile(TempFolder() + "Distro\\LICENSE.TXT"));
+}
+
+TEST_F(WizardTest, CancelledPasswordPromptsSkipTheirEntries)
+{
+    ReplacePayload(ReadFile(BB7_SMALL_OTHER_PASSWORD_PAYLOAD)); // three entries
+    Start();
+    int prompts = 0;
+    HWND wizard = nullptr;
+    while (!(wizard = process_->FindWindowOfClass("TMainForm")) && prompts < 10) {
+        HWND prompt = process_->WaitForWindow("TPasswordPrompt", 20s);
+        if (!prompt)
+            continue;
+        ++prompts;
+        PressKey(prompt, VK_ESCAPE);
+        WaitUntil([&] { return !IsVisible(prompt); }, 5s);
+    }
+    ASSERT_NE(nullptr, wizard);
+    EXPECT_EQ(3, prompts) << "one question for every entry";
+    EXPECT_FALSE(FilePresent(TempFolder() + "Distro\\LICENSE.TXT"));
+    EXPECT_FALSE(FilePresent(TempFolder() + "Distro\\Help\\index.htm"));
+}
+
+TEST_F(WizardTest, FileThatCannotBeCreatedAsksAbortRetryIgnore)
+{
+    // A folder where the licence file must go: the entry fails, the others do not.
+    ASSERT_TRUE(CreateDirectoryA((TempFolder() + "Distro").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((TempFolder() + "Distro\\LICENSE.TXT").c_str(), nullptr));
+    Start();
+    HWND box = WaitForMessageBox();
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ("Confirm", WindowText(box));
+    const std::string text = InstallerProcess::MessageBoxText(box);
+    EXPECT_NE(std::string::npos, text.find("LICENSE.TXT")) << text;
+    EXPECT_NE(std::string::npos, text.find(". File processing error, possibly disk is full")) << text;
+    InstallerProcess::PressMessageBoxButton(box, IDIGNORE);
+
+    HWND wizard = WaitForWizard();
+    ASSERT_NE(nullptr, wizard);
+    EXPECT_TRUE(FilePresent(TempFolder() + "Distro\\README.TXT"));
+    EXPECT_FALSE(FolderPresent(programDir_ + "Distro")) << "Ignore goes on in the same folder";
+}
+
+TEST_F(WizardTest, AbortInTheFileBoxFailsTheAttemptAndTheRetryUsesTheProgramFolder)
+{
+    ASSERT_TRUE(CreateDirectoryA((TempFolder() + "Distro").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((TempFolder() + "Distro\\LICENSE.TXT").c_str(), nullptr));
+    Start();
+    HWND box = WaitForMessageBox();
+    ASSERT_NE(nullptr, box);
+    InstallerProcess::PressMessageBoxButton(box, IDABORT);
+
+    HWND wizard = WaitForWizard();
+    ASSERT_NE(nullptr, wizard);
+    EXPECT_TRUE(FilePresent(programDir_ + "Distro\\LICENSE.TXT"));
+    PostMessageA(wizard, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_FALSE(FolderPresent(programDir_ + "Distro"));
 }
 
 } // namespace
