@@ -11,6 +11,7 @@ if(WIN32)
     # after the toolchain file, so this has to come after project().
     set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
     set(ZLIB_USE_STATIC_LIBS ON)
+    add_link_options($<$<CONFIG:Release>:-s>) # no symbols in the shipped executables
     # ANSI Win32 calls throughout; the program targets Windows XP and later.
     add_compile_definitions(_WIN32_WINNT=0x0501 WINVER=0x0501 _WIN32_IE=0x0600 WIN32_LEAN_AND_MEAN NOMINMAX)
 endif()
