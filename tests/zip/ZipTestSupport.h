@@ -1,0 +1,58 @@
+// Scratch folders and files for the reader's tests, natively and under Wine.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "ZipArchive.h"
+
+namespace ziptest {
+
+// A fresh folder below the system's temporary folder, removed with everything in it.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::filesystem::path& Path() const { return Root; }
+    std::string operator/(const std::string& Relative) const; // a path below it, as a string
+
+private:
+    std::filesystem::path Root;
+};
+
+// Removes Folder and everything in it, read-only files included.
+void RemoveTree(const std::string& Folder);
+void WriteFile(const std::string& Path, const std::string& Bytes);
+std::string ReadFile(const std::string& Path);
+bool Exists(const std::string& Path);
+// A path as the reader gives it (backslashes), as the file system spells it.
+std::string SystemPath(const std::string& ReaderPath);
+// Every file below Folder, as "relative/path" with forward slashes, sorted.
+std::vector<std::string> ListFiles(const std::string& Folder);
+
+// Runs a reader over an archive both in one piece and through 31-byte reads.
+class ReaderTest : public ::testing::TestWithParam<size_t> {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Writes Bytes to "<scratch>/test.zip" and opens them.
+    void OpenBytes(const std::string& Bytes);
+    std::string Out(const std::string& Relative) const; // below the base folder "out"
+
+    ScratchDir Scratch;
+    std::string ArchivePath;
+    std::string OutDir;
+    TZipArchive Zip{"Unzip"};
+};
+
+std::string ReadLimitName(const ::testing::TestParamInfo<size_t>& Info);
+
+} // namespace ziptest
+
+#define BB7_READER_TEST_SUITE(Suite)                                                                                   \
+    INSTANTIATE_TEST_SUITE_P(Reads, Suite, ::testing::Values(size_t{0}, size_t{31}), ziptest::ReadLimitName)
