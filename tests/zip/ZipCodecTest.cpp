@@ -51,6 +51,53 @@ TEST(ZipCrypto, DecryptUndoesEncryptInAnyPieces)
     EXPECT_EQ(plain, cipher);
 }
 
+// The key schedule as the application note writes it, with a bit-wise CRC step.
+namespace {
+
+uint32_t ReferenceCrcStep(uint32_t Crc, uint8_t Byte)
+{
+    Crc ^= Byte;
+    for (int k = 0; k < 8; ++k)
+        Crc = (Crc & 1) ? (Crc >> 1) ^ 0xEDB88320u : Crc >> 1;
+    return Crc;
+}
+
+struct ReferenceKeys {
+    uint32_t K[3] = {0x12345678u, 0x23456789u, 0x34567890u};
+    void Update(uint8_t Plain)
+    {
+        K[0] = ReferenceCrcStep(K[0], Plain);
+        K[1] = (K[1] + (K[0] & 0xFF)) * 134775813u + 1;
+        K[2] = ReferenceCrcStep(K[2], static_cast<uint8_t>(K[1] >> 24));
+    }
+    uint8_t DecryptByte() const
+    {
+        const uint16_t temp = static_cast<uint16_t>(K[2] | 2);
+        return static_cast<uint8_t>((temp * (temp ^ 1)) >> 8);
+    }
+};
+
+} // namespace
+
+TEST(ZipCrypto, AgreesWithTheTextbookKeySchedule)
+{
+    ReferenceKeys reference;
+    for (const char c : std::string("pass word"))
+        reference.Update(static_cast<uint8_t>(c));
+    std::string cipher(5000, '\0');
+    std::mt19937 random(11);
+    for (char& c : cipher)
+        c = static_cast<char>(random());
+    std::string expected = cipher;
+    for (char& c : expected) {
+        c = static_cast<char>(static_cast<uint8_t>(c) ^ reference.DecryptByte());
+        reference.Update(static_cast<uint8_t>(c));
+    }
+    zip::TZipKeys keys("pass word");
+    keys.Decrypt(reinterpret_cast<uint8_t*>(&cipher[0]), cipher.size());
+    EXPECT_EQ(expected, cipher);
+}
+
 TEST(ZipCrypto, AnotherPasswordGivesOtherBytes)
 {
     std::string a(64, 'x'), b(64, 'x');

@@ -96,7 +96,8 @@ void ReaderTest::SetUp()
 {
     ArchivePath = Scratch / "test.zip";
     OutDir = Scratch / "out";
-    Zip.SetReadLimit(GetParam());
+    Zip.SetReadLimit(GetParam().ReadLimit);
+    Zip.DecryptAhead = GetParam().DecryptAhead;
     Zip.BaseDir = OutDir;
     SetZipUserPrompts(nullptr);
 }
@@ -119,9 +120,10 @@ std::string ReaderTest::Out(const std::string& Relative) const
     return (fs::path(OutDir) / Relative).string();
 }
 
-std::string ReadLimitName(const ::testing::TestParamInfo<size_t>& Info)
+std::string ReadModeName(const ::testing::TestParamInfo<ReadMode>& Info)
 {
-    return Info.param == 0 ? "Whole" : "Tiny" + std::to_string(Info.param);
+    const std::string reads = Info.param.ReadLimit == 0 ? "Whole" : "Tiny" + std::to_string(Info.param.ReadLimit);
+    return reads + (Info.param.DecryptAhead ? "Ahead" : "");
 }
 
 } // namespace ziptest

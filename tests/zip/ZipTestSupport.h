@@ -35,8 +35,15 @@ std::string SystemPath(const std::string& ReaderPath);
 // Every file below Folder, as "relative/path" with forward slashes, sorted.
 std::vector<std::string> ListFiles(const std::string& Folder);
 
-// Runs a reader over an archive both in one piece and through 31-byte reads.
-class ReaderTest : public ::testing::TestWithParam<size_t> {
+// How a test reads: the largest single read (0: no limit) and decryption on a helper thread.
+struct ReadMode {
+    size_t ReadLimit;
+    bool DecryptAhead;
+};
+
+// Runs a reader over an archive in one piece and through 31-byte reads, decrypting on the
+// calling thread and on a helper thread.
+class ReaderTest : public ::testing::TestWithParam<ReadMode> {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -50,9 +57,12 @@ protected:
     TZipArchive Zip{"Unzip"};
 };
 
-std::string ReadLimitName(const ::testing::TestParamInfo<size_t>& Info);
+std::string ReadModeName(const ::testing::TestParamInfo<ReadMode>& Info);
 
 } // namespace ziptest
 
 #define BB7_READER_TEST_SUITE(Suite)                                                                                   \
-    INSTANTIATE_TEST_SUITE_P(Reads, Suite, ::testing::Values(size_t{0}, size_t{31}), ziptest::ReadLimitName)
+    INSTANTIATE_TEST_SUITE_P(Reads, Suite,                                                                             \
+                             ::testing::Values(ziptest::ReadMode{0, false}, ziptest::ReadMode{31, false},              \
+                                               ziptest::ReadMode{0, true}, ziptest::ReadMode{31, true}),               \
+                             ziptest::ReadModeName)
