@@ -72,7 +72,7 @@ struct ReferenceKeys {
     }
     uint8_t DecryptByte() const
     {
-        const uint16_t temp = static_cast<uint16_t>(K[2] | 2);
+        const uint32_t temp = static_cast<uint16_t>(K[2] | 2);
         return static_cast<uint8_t>((temp * (temp ^ 1)) >> 8);
     }
 };

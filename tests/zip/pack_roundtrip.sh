@@ -40,7 +40,8 @@ done
 [ "$(zipinfo -1 first.zip | grep -c '/$')" -eq 0 ] || fail "a folder entry"
 # General purpose flags 1 and method 8 in the first local header.
 [ "$(od -An -tx1 -j6 -N4 first.zip | tr -d ' \n')" = "01000800" ] || fail "flags or method of the first header"
-zipinfo -T -l first.zip | grep -q '20190304.05060[89] Distro/bb7setup.dat' || fail "DOS time of the file"
+listing=$(zipinfo -T -l first.zip)
+grep -q '20190304.05060[89] Distro/bb7setup.dat' <<< "$listing" || fail "DOS time of the file"
 
 mkdir ours theirs
 run "$unzip_tool" first.zip ours > /dev/null || fail "bb7unzip failed"
