@@ -128,7 +128,6 @@ private:
     void FillSearchRec(int Index, TZASearchRec& Rec) const;
 
     struct TRunState;
-    enum class TItemOutcome { Done, Failed };
     void ProcessItem(TRunState& Run, TZADirItem& Item, const std::string& ItemName, const std::string& BaseFolder);
     void TestItem(TRunState& Run, TZADirItem& Item, const std::string& ItemName);
     bool FireFileProgress(const std::string& ItemName, double Progress, TZAProcessOperation Operation,

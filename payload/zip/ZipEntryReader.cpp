@@ -42,11 +42,11 @@ size_t TZAEntryReader::ChunkSize(uint64_t Remaining, uint64_t CompressedSize, ui
     size_t chunk = Remaining < MaxChunk ? static_cast<size_t>(Remaining) : MaxChunk;
     // The output of a chunk never takes more than the fixed output buffer, whatever the
     // ratio of the entry, so that is the estimate.
+    const uint64_t ratio = CompressedSize > 0 && UncompressedSize > CompressedSize
+                               ? UncompressedSize / CompressedSize + 1
+                               : 1;
     auto estimate = [&](size_t Chunk) -> uint64_t {
-        uint64_t out = Chunk;
-        if (CompressedSize > 0 && UncompressedSize > CompressedSize)
-            out = Chunk * (UncompressedSize / CompressedSize + 1);
-        return out < OutputBufferSize ? out : OutputBufferSize;
+        return ratio >= OutputBufferSize / Chunk ? OutputBufferSize : Chunk * ratio;
     };
     while (chunk >= 512 && estimate(chunk) >= AvailableMemory / 20)
         chunk /= 2;

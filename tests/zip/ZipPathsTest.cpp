@@ -74,3 +74,27 @@ TEST(ZipForceDirectories, FailsBelowAFileAndForOverlongPaths)
     EXPECT_FALSE(zippath::ForceDirectories(longPath));
     EXPECT_FALSE(zippath::ForceDirectories(""));
 }
+
+TEST(ZipFileLayer, RemovableDrivesAreAAndBAndTheRemovableType)
+{
+#ifdef _WIN32
+    EXPECT_TRUE(zipfs::IsRemovableDrive("A:\\setup\\x.txt"));
+    EXPECT_TRUE(zipfs::IsRemovableDrive("b:\\x.txt"));
+    EXPECT_FALSE(zipfs::IsRemovableDrive("C:\\x.txt"));
+#else
+    EXPECT_FALSE(zipfs::IsRemovableDrive("A:\\x.txt")); // no drives here: nothing is flushed
+#endif
+    EXPECT_FALSE(zipfs::IsRemovableDrive("\\\\server\\share\\x.txt"));
+    EXPECT_FALSE(zipfs::IsRemovableDrive("x.txt"));
+}
+
+TEST(ZipFileLayer, OemNamesBecomeAnsiOnWindowsOnly)
+{
+    const std::string oem = "\x81" "ber.txt"; // u with diaeresis in the OEM code pages 437 and 850
+#ifdef _WIN32
+    EXPECT_EQ("\xFC" "ber.txt", zipfs::OemNameToAnsi(oem));
+#else
+    EXPECT_EQ(oem, zipfs::OemNameToAnsi(oem));
+#endif
+    EXPECT_EQ("plain/name.txt", zipfs::OemNameToAnsi("plain/name.txt"));
+}

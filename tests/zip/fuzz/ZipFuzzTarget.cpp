@@ -70,6 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     zip.Password = "pw";
     zip.ExtractCorruptedFiles = (Size & 1) != 0;
     zip.SetReadLimit(Size % 3 == 0 ? 31 : 0);
+    zip.DecryptAhead = (Size & 2) != 0;
     zip.OnPassword = [](TZABaseArchiver*, const std::string&, std::string&, bool& Skip) { Skip = true; };
     zip.OnProcessFileFailure = [](TZABaseArchiver*, const std::string&, TZAProcessOperation, int, int,
                                   const std::string&, TZAAction& Action) { Action = faIgnore; };
