@@ -76,6 +76,7 @@ int main(int argc, char** argv)
     zip.Options.OverwriteMode = omAlways;
     // Names are used as stored, as the native reader does too.
     zip.Options.OEMFileNames = false;
+    zip.DecryptAhead = true;
 
     bool anyFailed = false;
     zip.OnPassword = [&](TZABaseArchiver*, const std::string& FileName, std::string&, bool& SkipFile) {

@@ -1,5 +1,5 @@
 // CRC-32 of the zip format: reflected polynomial 0xEDB88320, initial value all ones,
-// final complement. Table-driven, with eight table slices so that a step takes eight bytes.
+// final complement. Table-driven, with sixteen table slices so that a step takes sixteen bytes.
 #pragma once
 
 #include <array>
@@ -8,7 +8,7 @@
 
 namespace zip {
 
-using Crc32SliceTables = std::array<std::array<uint32_t, 256>, 8>;
+using Crc32SliceTables = std::array<std::array<uint32_t, 256>, 16>;
 
 constexpr Crc32SliceTables MakeCrc32Tables()
 {
@@ -19,7 +19,7 @@ constexpr Crc32SliceTables MakeCrc32Tables()
             c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
         t[0][n] = c;
     }
-    // Slice k advances a byte that stands k bytes before the end of an eight-byte group.
+    // Slice k advances a byte that stands k bytes before the end of a sixteen-byte group.
     for (size_t k = 1; k < t.size(); ++k)
         for (uint32_t n = 0; n < 256; ++n)
             t[k][n] = (t[k - 1][n] >> 8) ^ t[0][t[k - 1][n] & 0xFF];

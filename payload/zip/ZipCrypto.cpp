@@ -7,10 +7,12 @@ namespace {
 
 constexpr uint32_t Multiplier = 134775813u;
 
-// The byte the cipher adds to the data; it depends on the low 16 bits of key 2 only.
+// The byte the cipher adds to the data: bits 8-15 of t * (t ^ 1) with t = key 2 | 2, which
+// depend only on the low 16 bits of t. Bit 0 does not matter either (t * (t + 1) and
+// (t + 1) * t are one product), so t = key 2 | 3 serves and spares the masking.
 inline uint8_t StreamByte(uint32_t Key2)
 {
-    const uint32_t t = (Key2 | 2) & 0xFFFF;
+    const uint32_t t = Key2 | 3;
     return static_cast<uint8_t>((t * (t ^ 1)) >> 8);
 }
 

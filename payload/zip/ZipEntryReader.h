@@ -10,6 +10,7 @@
 #include <vector>
 
 class TZAInput;
+class TZADecryptAhead;
 struct TZADirItem;
 
 // Where an entry's bytes go.
@@ -51,6 +52,15 @@ public:
     TZAEntryResult Read(TZAInput& Input, const TZADirItem& Item, uint64_t DataLimit, std::string& Password,
                         IZAOutput& Output, const TZAEntryEvents& Events);
 
+    // Decrypts on a helper thread while this one inflates (see ZipDecryptAhead.h).
+    void SetDecryptAhead(bool On) { DecryptAhead = On; }
+
+    // With DecryptAhead: checks the item's password (without asking) and starts decrypting
+    // its first chunk, so that Read of the same item with the same password finds it under
+    // way. Only reads the archive; an unused prefetch is dropped by the next call.
+    void Prefetch(TZAInput& Input, const TZADirItem& Item, uint64_t DataLimit, const std::string& Password);
+    void DropPrefetch();
+
     // Bytes written by the last Read.
     uint64_t Written() const { return BytesWritten; }
 
@@ -61,12 +71,33 @@ public:
 
 private:
     struct Inflater;
+    enum class TStep { More, End, Failed };
+    struct TLocation {
+        uint8_t Local[30];
+        uint64_t DataAt;
+        uint64_t Compressed;
+    };
+    struct TPrefetched {
+        const TZADirItem* Item;
+        std::string Password;
+        uint64_t DataAt;
+        uint64_t Compressed;
+        size_t Chunk;
+    };
 
+    static bool Locate(TZAInput& Input, const TZADirItem& Item, uint64_t DataLimit, TLocation& At);
+
+    // Passes decoded bytes of the entry on: through the inflater or, stored, as they are.
+    TStep Consume(const uint8_t* Data, size_t Length, bool Deflated, IZAOutput& Output, uint64_t Expected);
     bool Emit(const uint8_t* Data, size_t Length, IZAOutput& Output, uint64_t Expected);
 
     std::vector<uint8_t> InputBuffer;
     std::vector<uint8_t> OutputBuffer;
     std::unique_ptr<Inflater> Zlib;
+    std::unique_ptr<TZADecryptAhead> Ahead;
+    bool DecryptAhead = false;
+    TPrefetched Prefetched{};
+    bool HasPrefetch = false;
     uint64_t BytesWritten = 0;
     uint32_t Crc = 0;
     bool Overflow = false;

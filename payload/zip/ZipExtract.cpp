@@ -33,6 +33,7 @@ public:
 
 struct TZABaseArchiver::TRunState {
     TZAProcessOperation Operation = poExtract;
+    const TZADirItem* Next = nullptr; // the selected item after the current one
     int Selected = 0;
     int Done = 0;
     bool Cancel = false; // any Cancel answer; never cleared during the run
@@ -91,6 +92,12 @@ void TZABaseArchiver::ProcessSelected(TZAProcessOperation Operation)
     std::lock_guard<std::recursive_mutex> lock(RunLock());
     TRunState run;
     run.Operation = Operation;
+    Reader->SetDecryptAhead(DecryptAhead);
+    // No prefetch may outlive the run: the items it points to go with the next Close.
+    struct PrefetchGuard {
+        TZAEntryReader& Reader;
+        ~PrefetchGuard() { Reader.DropPrefetch(); }
+    } prefetchGuard{*Reader};
     for (TZADirItem& item : Dir.Items) {
         if (item.Selected) {
             item.Operation = Operation;
@@ -100,9 +107,14 @@ void TZABaseArchiver::ProcessSelected(TZAProcessOperation Operation)
     if (FireOverallProgress(0, Operation, ppStart))
         return; // cancelled before anything was done: no end event either
 
-    for (TZADirItem& item : Dir.Items) {
+    for (size_t index = 0; index < Dir.Items.size(); ++index) {
+        TZADirItem& item = Dir.Items[index];
         if (!item.Selected)
             continue;
+        run.Next = nullptr;
+        for (size_t k = index + 1; k < Dir.Items.size() && !run.Next; ++k)
+            if (Dir.Items[k].Selected)
+                run.Next = &Dir.Items[k];
         const std::string name = zippath::SlashesToBackslashes(item.Name);
         bool confirm = true;
         if (OnConfirmProcessFile)
@@ -161,6 +173,9 @@ void TZABaseArchiver::ProcessItem(TRunState& Run, TZADirItem& Item, const std::s
     if (target == ItemName && zippath::IsUnsafeEntryName(Item.Name))
         Raise(zecCannotCreateFile, BaseFolder + target);
 
+    // The helper decrypts the first chunk while the folders and the file are made.
+    if (DecryptAhead)
+        Reader->Prefetch(Input, Item, Dir.CentralDirStart, Password);
     const std::string base = zippath::IsAbsoluteName(target) ? std::string() : BaseFolder;
     if (Options.CreateDirs) {
         const std::string folder = base + zippath::ExtractFilePath(target);
@@ -222,6 +237,9 @@ void TZABaseArchiver::ProcessItem(TRunState& Run, TZADirItem& Item, const std::s
     TZAEntryResult result;
     try {
         result = Reader->Read(Input, Item, Dir.CentralDirStart, Password, output, events);
+        // ... and the next item's while this one's file is finished.
+        if (DecryptAhead && Run.Next && !Run.Cancel)
+            Reader->Prefetch(Input, *Run.Next, Dir.CentralDirStart, Password);
     } catch (...) {
         file.Close();
         zipfs::RemoveFile(path);
@@ -256,6 +274,8 @@ void TZABaseArchiver::TestItem(TRunState& Run, TZADirItem& Item, const std::stri
         return !Run.Cancel;
     };
     const TZAEntryResult result = Reader->Read(Input, Item, Dir.CentralDirStart, Password, output, events);
+    if (DecryptAhead && Run.Next && !Run.Cancel)
+        Reader->Prefetch(Input, *Run.Next, Dir.CentralDirStart, Password);
     if (result != TZAEntryResult::Ok && !Run.Skip && !Run.Cancel)
         Raise(zecCorruptedData);
 }

@@ -42,6 +42,8 @@ bool TZAInput::Read(uint64_t Offset, void* Data, size_t Length)
 {
     if (!Contains(Offset, Length))
         return false;
+    if (Length == 0)
+        return true;
     uint8_t* out = static_cast<uint8_t*>(Data);
     const size_t windowSize = ScanBlockSize();
     if (Length * 2 > windowSize) {

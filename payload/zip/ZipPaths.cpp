@@ -84,7 +84,7 @@ bool IsUnsafeEntryName(const std::string& StoredName)
 bool ForceDirectories(const std::string& Path)
 {
     std::string path = Path;
-    while (path.size() > 1 && path.back() == '\\' && path[path.size() - 2] != ':')
+    while (path.size() > 1 && (path.back() == '\\' || path.back() == '/') && path[path.size() - 2] != ':')
         path.pop_back();
     // Longer paths than the systems' limits (MAX_PATH for the ANSI calls, PATH_MAX) would
     // fail anyway; refusing them early keeps a hostile name from costing much.
@@ -94,13 +94,8 @@ bool ForceDirectories(const std::string& Path)
     // lengths of the missing prefixes are kept: a name can have thousands of segments.
     std::vector<std::string::size_type> missing;
     std::string::size_type length = path.size();
-    auto isSeparator = [](char c) {
-#ifdef _WIN32
-        return c == '\\';
-#else
-        return c == '\\' || c == '/';
-#endif
-    };
+    // The systems take "/" as a separator too, so a caller's folder may hold both.
+    auto isSeparator = [](char c) { return c == '\\' || c == '/'; };
     while (!zipfs::DirectoryExists(path.substr(0, length))) {
         missing.push_back(length);
         std::string::size_type at = length;
