@@ -6,11 +6,11 @@
 #include "BriBar.h"
 #include "BriCommon.h"
 #include "MessageBoxes.h"
+#include "PayloadPassword.h"
 #include "Product.h"
 #include "ZipDialogs.h"
 
 const char* const PayloadResourceName = "DISTRO";
-const char* const PayloadPassword = "{5C1E7A24-9B3D-4F60-A8E2-17D4C9B0F3A6}";
 const int UnpackFailure = 2020;
 
 namespace {

@@ -11,7 +11,6 @@
 extern const FormDesc UnpackerLayout;
 
 extern const char* const PayloadResourceName; // "DISTRO"
-extern const char* const PayloadPassword;     // the password of every entry of the payload
 extern const int UnpackFailure;               // 2020
 
 class TForm_Unzip : public Form {
