@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both trees and starts the installer under Wine.
-# Without a display of your own (DISPLAY unset), it runs on the project's virtual display
-# and saves a screenshot to build/screenshot.png after a few seconds.
+# With a display of your own (DISPLAY set) the installer runs there until you close it.
+# Without one, it runs on the project's virtual display: a screenshot of the licence page is
+# saved to build/screenshot.png, then the installer is closed (BB7_KEEP_RUNNING=1 leaves it
+# open, for instance to drive it with build/win32/bin/bb7drive.exe).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup-debian.sh"
@@ -11,18 +13,20 @@ source "$root/scripts/wine-env.sh"
 bb7_ensure_display
 bb7_ensure_prefix
 
-exe=$root/build/win32/bin/Bb7Setup.exe
-if [ ! -f "$exe" ]; then
-    # Until the wizard is built, show the tools at work.
-    printf 'secret password' | wine "$root/build/win32/bin/bb7cipher.exe" | wine "$root/build/win32/bin/bb7cipher.exe" -d
-    echo
-    exit 0
+bin=$root/build/win32/bin
+if [ -n "${BB7_USE_DISPLAY:-}" ]; then
+    exec wine "$bin/Bb7Setup.exe"
 fi
-if [ -z "${BB7_USE_DISPLAY:-}" ]; then
-    wine "$exe" &
-    sleep "${BB7_SCREENSHOT_DELAY:-6}"
-    import -window root "$root/build/screenshot.png" && echo "Screenshot: $root/build/screenshot.png"
-    wait
+wine "$bin/Bb7Setup.exe" &
+installer=$!
+if wine "$bin/bb7drive.exe" wait TMainForm 60; then
+    sleep 1
+    import -window root "$root/build/screenshot.png"
+    echo "The wizard is up on the virtual display $DISPLAY; screenshot: $root/build/screenshot.png"
 else
-    exec wine "$exe"
+    echo "The wizard did not appear within 60 seconds" >&2
 fi
+if [ -z "${BB7_KEEP_RUNNING:-}" ]; then
+    wine "$bin/bb7drive.exe" close || true
+fi
+wait "$installer"
