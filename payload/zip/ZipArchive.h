@@ -18,6 +18,7 @@
 #include "ZipUserPrompts.h"
 
 class TZAEntryReader;
+struct TZAEntryEvents;
 
 // What FindEntry and FindNextEntry fill in; the fields after the blank line are the
 // search's own state.
@@ -135,6 +136,7 @@ private:
     bool FireOverallProgress(double Progress, TZAProcessOperation Operation, TZAProgressPhase Phase);
     TZAAction DecideFailure(const std::string& ItemName, TZAProcessOperation Operation, const EZAException& Error);
     bool AskNewPassword(TRunState& Run, const TZADirItem& Item, std::string& NewPassword);
+    TZAEntryEvents EntryEvents(TRunState& Run, const TZADirItem& Item, const std::string& ItemName);
 
     bool FActive = false;
     TZASpanningMode FSpanningMode = smNone;

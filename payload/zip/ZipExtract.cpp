@@ -87,6 +87,21 @@ bool TZABaseArchiver::AskNewPassword(TRunState& Run, const TZADirItem& Item, std
     return true;
 }
 
+// The questions and progress events of one entry's data, before each chunk.
+TZAEntryEvents TZABaseArchiver::EntryEvents(TRunState& Run, const TZADirItem& Item, const std::string& ItemName)
+{
+    TZAEntryEvents events;
+    events.AskPassword = [this, &Run, &Item](std::string& Pw) { return AskNewPassword(Run, Item, Pw); };
+    events.Progress = [this, &Run, &ItemName](double Consumed) {
+        if (FireFileProgress(ItemName, Consumed * 100.0, Run.Operation, ppProcess))
+            Run.Cancel = true;
+        if (FireOverallProgress((Consumed + Run.Done) / Run.Selected * 100.0, Run.Operation, ppProcess))
+            Run.Cancel = true;
+        return !Run.Cancel;
+    };
+    return events;
+}
+
 void TZABaseArchiver::ProcessSelected(TZAProcessOperation Operation)
 {
     std::lock_guard<std::recursive_mutex> lock(RunLock());
@@ -225,15 +240,7 @@ void TZABaseArchiver::ProcessItem(TRunState& Run, TZADirItem& Item, const std::s
     if (!file.Create(path))
         Raise(zecCannotCreateFile, path);
     TFileOutput output(file);
-    TZAEntryEvents events;
-    events.AskPassword = [&](std::string& Pw) { return AskNewPassword(Run, Item, Pw); };
-    events.Progress = [&](double Consumed) {
-        if (FireFileProgress(ItemName, Consumed * 100.0, Run.Operation, ppProcess))
-            Run.Cancel = true;
-        if (FireOverallProgress((Consumed + Run.Done) / Run.Selected * 100.0, Run.Operation, ppProcess))
-            Run.Cancel = true;
-        return !Run.Cancel;
-    };
+    const TZAEntryEvents events = EntryEvents(Run, Item, ItemName);
     TZAEntryResult result;
     try {
         result = Reader->Read(Input, Item, Dir.CentralDirStart, Password, output, events);
@@ -264,15 +271,7 @@ void TZABaseArchiver::TestItem(TRunState& Run, TZADirItem& Item, const std::stri
     if (Item.IsFolder())
         return;
     TNullOutput output;
-    TZAEntryEvents events;
-    events.AskPassword = [&](std::string& Pw) { return AskNewPassword(Run, Item, Pw); };
-    events.Progress = [&](double Consumed) {
-        if (FireFileProgress(ItemName, Consumed * 100.0, Run.Operation, ppProcess))
-            Run.Cancel = true;
-        if (FireOverallProgress((Consumed + Run.Done) / Run.Selected * 100.0, Run.Operation, ppProcess))
-            Run.Cancel = true;
-        return !Run.Cancel;
-    };
+    const TZAEntryEvents events = EntryEvents(Run, Item, ItemName);
     const TZAEntryResult result = Reader->Read(Input, Item, Dir.CentralDirStart, Password, output, events);
     if (DecryptAhead && Run.Next && !Run.Cancel)
         Reader->Prefetch(Input, *Run.Next, Dir.CentralDirStart, Password);
