@@ -32,8 +32,8 @@ struct PageButtons {
     const char* Default;
 };
 const PageButtons ButtonsOfPage[] = {
-    {"b_Cancel0", nullptr}, {"b_CancelWarning", "b_NextWarning"}, {"b_Cancel1", "b_Next1"},
-    {"b_Cancel2", "b_Next2"}, {"b_Cancel", "b_Done"},
+    {"b_Cancel0", nullptr}, {"b_CancelWarning", "b_NextWarning"}, {"b_Cancel1", "b_Next1"}, {"b_Cancel2", "b_Next2"},
+    {"b_Cancel", "b_Done"},
 };
 
 } // namespace
@@ -45,7 +45,10 @@ TMainForm::TMainForm() : Form(MainFormLayout), Timer_(AddTimer(1000))
     Invoke([this] { FormCreate(); });
 }
 
-TMainForm::~TMainForm() { FormDestroy(); }
+TMainForm::~TMainForm()
+{
+    FormDestroy();
+}
 
 void TMainForm::ApplyStoredSettings()
 {
@@ -173,13 +176,25 @@ void TMainForm::InitPages()
     CheckPage2();
 }
 
-void TMainForm::SelectPage(WizardPage Page) { Get<TabControl>("PageControl").SetPageIndex(Page); }
+void TMainForm::SelectPage(WizardPage Page)
+{
+    Get<TabControl>("PageControl").SetPageIndex(Page);
+}
 
-WizardPage TMainForm::CurrentPage() { return static_cast<WizardPage>(Get<TabControl>("PageControl").PageIndex()); }
+WizardPage TMainForm::CurrentPage()
+{
+    return static_cast<WizardPage>(Get<TabControl>("PageControl").PageIndex());
+}
 
-bool TMainForm::PageControlChanging() { return false; } // pages change by the buttons only
+bool TMainForm::PageControlChanging()
+{
+    return false;
+} // pages change by the buttons only
 
-void TMainForm::CancelClick() { Close(); }
+void TMainForm::CancelClick()
+{
+    Close();
+}
 
 void TMainForm::b_DoneClick()
 {
@@ -245,10 +260,22 @@ void TMainForm::cb_FileChange()
         Get<RichEdit>("m_License").LoadFromFile(path); // a missing document leaves the box as it was
 }
 
-void TMainForm::b_Next0Click() { SelectPage(pgWarning); }
-void TMainForm::b_PreviousWarningClick() { SelectPage(pgLicense); }
-void TMainForm::b_NextWarningClick() { SelectPage(pgFolders); }
-void TMainForm::b_Previous1Click() { SelectPage(pgWarning); }
+void TMainForm::b_Next0Click()
+{
+    SelectPage(pgWarning);
+}
+void TMainForm::b_PreviousWarningClick()
+{
+    SelectPage(pgLicense);
+}
+void TMainForm::b_NextWarningClick()
+{
+    SelectPage(pgFolders);
+}
+void TMainForm::b_Previous1Click()
+{
+    SelectPage(pgWarning);
+}
 
 void TMainForm::b_Next1Click()
 {
@@ -257,13 +284,25 @@ void TMainForm::b_Next1Click()
     SelectPage(pgSettings);
 }
 
-void TMainForm::b_Previous2Click() { SelectPage(pgFolders); }
+void TMainForm::b_Previous2Click()
+{
+    SelectPage(pgFolders);
+}
 
-void TMainForm::b_Next2Click() { SelectPage(pgInstall); }
+void TMainForm::b_Next2Click()
+{
+    SelectPage(pgInstall);
+}
 
-void TMainForm::CheckPage0() { Get<Button>("b_Next0").SetEnabled(Get<RadioButton>("rb_Accept").Checked()); }
+void TMainForm::CheckPage0()
+{
+    Get<Button>("b_Next0").SetEnabled(Get<RadioButton>("rb_Accept").Checked());
+}
 
-void TMainForm::cb_WarningClick() { Get<Button>("b_NextWarning").SetEnabled(Get<CheckBox>("cb_Warning").Checked()); }
+void TMainForm::cb_WarningClick()
+{
+    Get<Button>("b_NextWarning").SetEnabled(Get<CheckBox>("cb_Warning").Checked());
+}
 
 void TMainForm::CheckPage2()
 {
@@ -275,4 +314,7 @@ void TMainForm::CheckPage2()
     Get<Edit>("e_Password").SetEnabled(service && account);
 }
 
-void TMainForm::TimerTimer() { Timer_.SetEnabled(false); }
+void TMainForm::TimerTimer()
+{
+    Timer_.SetEnabled(false);
+}

@@ -10,17 +10,17 @@ namespace {
 // Indexed by TColorScheme; the entry of ccCustom is never used.
 const BarColors Schemes[] = {
     {0, 0, 0, 0},
-    {RgbColor(232, 249, 221), RgbColor(128, 86, 0), RgbColor(143, 222, 97), RgbColor(0, 0, 0)},      // ccGreen
-    {RgbColor(224, 236, 250), RgbColor(128, 128, 128), RgbColor(40, 185, 255), RgbColor(0, 0, 0)},   // ccBlue
-    {RgbColor(208, 208, 255), RgbColor(128, 128, 128), RgbColor(72, 72, 255), RgbColor(0, 0, 0)},    // ccDeepBlue
-    {RgbColor(255, 179, 179), RgbColor(128, 0, 0), RgbColor(255, 64, 64), RgbColor(0, 0, 0)},        // ccRed
-    {RgbColor(255, 255, 217), RgbColor(128, 128, 0), RgbColor(255, 255, 130), RgbColor(0, 0, 0)},    // ccYellow
+    {RgbColor(232, 249, 221), RgbColor(128, 86, 0), RgbColor(143, 222, 97), RgbColor(0, 0, 0)},        // ccGreen
+    {RgbColor(224, 236, 250), RgbColor(128, 128, 128), RgbColor(40, 185, 255), RgbColor(0, 0, 0)},     // ccBlue
+    {RgbColor(208, 208, 255), RgbColor(128, 128, 128), RgbColor(72, 72, 255), RgbColor(0, 0, 0)},      // ccDeepBlue
+    {RgbColor(255, 179, 179), RgbColor(128, 0, 0), RgbColor(255, 64, 64), RgbColor(0, 0, 0)},          // ccRed
+    {RgbColor(255, 255, 217), RgbColor(128, 128, 0), RgbColor(255, 255, 130), RgbColor(0, 0, 0)},      // ccYellow
     {RgbColor(171, 171, 171), RgbColor(192, 192, 192), RgbColor(88, 88, 88), RgbColor(255, 255, 255)}, // ccBlack
-    {RgbColor(233, 233, 233), RgbColor(128, 128, 128), RgbColor(192, 193, 201), RgbColor(0, 0, 0)},  // ccSilver
-    {RgbColor(255, 255, 255), RgbColor(192, 192, 192), RgbColor(242, 242, 242), RgbColor(0, 0, 0)},  // ccWhite
-    {RgbColor(239, 223, 255), RgbColor(0, 128, 128), RgbColor(197, 138, 255), RgbColor(0, 0, 0)},    // ccViolet
-    {RgbColor(255, 193, 252), RgbColor(128, 128, 128), RgbColor(255, 119, 255), RgbColor(0, 0, 0)},  // ccPink
-    {RgbColor(255, 199, 172), RgbColor(0, 0, 128), RgbColor(255, 128, 0), RgbColor(0, 0, 0)},        // ccOrange
+    {RgbColor(233, 233, 233), RgbColor(128, 128, 128), RgbColor(192, 193, 201), RgbColor(0, 0, 0)},    // ccSilver
+    {RgbColor(255, 255, 255), RgbColor(192, 192, 192), RgbColor(242, 242, 242), RgbColor(0, 0, 0)},    // ccWhite
+    {RgbColor(239, 223, 255), RgbColor(0, 128, 128), RgbColor(197, 138, 255), RgbColor(0, 0, 0)},      // ccViolet
+    {RgbColor(255, 193, 252), RgbColor(128, 128, 128), RgbColor(255, 119, 255), RgbColor(0, 0, 0)},    // ccPink
+    {RgbColor(255, 199, 172), RgbColor(0, 0, 128), RgbColor(255, 128, 0), RgbColor(0, 0, 0)},          // ccOrange
 };
 static_assert(sizeof(Schemes) / sizeof(Schemes[0]) == ccOrange + 1, "one entry per scheme");
 

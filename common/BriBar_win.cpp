@@ -1,8 +1,7 @@
 #include "BriBar.h"
 
 TBriBar::TBriBar(HWND Parent)
-    : parent_(Parent), bounds_{0, 0, 200, 21},
-      font_(reinterpret_cast<HFONT>(SendMessageA(Parent, WM_GETFONT, 0, 0)))
+    : parent_(Parent), bounds_{0, 0, 200, 21}, font_(reinterpret_cast<HFONT>(SendMessageA(Parent, WM_GETFONT, 0, 0)))
 {
 }
 

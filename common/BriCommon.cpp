@@ -49,7 +49,8 @@ int32_t TextToIntDef(const std::string& Text, int32_t Default)
     const uint64_t limit = base == 16 ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
     uint64_t value = 0;
     for (; i < Text.size(); ++i) {
-        int digit = base == 16 ? HexDigitValue(Text[i]) : (std::isdigit(static_cast<unsigned char>(Text[i])) ? Text[i] - '0' : -1);
+        int digit = base == 16 ? HexDigitValue(Text[i])
+                               : (std::isdigit(static_cast<unsigned char>(Text[i])) ? Text[i] - '0' : -1);
         if (digit < 0)
             return Default;
         value = value * base + static_cast<uint64_t>(digit);

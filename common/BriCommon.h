@@ -39,10 +39,10 @@ enum SpecialFolderKind : uint8_t {
     sfCommonPrograms = 14,
     sfCommonStartup = 15,
     sfCommonStartMenu = 16,
-    sfAppData = 17,       // the user's application data
-    sfWindows = 18,       // GetWindowsDirectory
-    sfSystem = 19,        // GetSystemDirectory
-    sfTemp = 20,          // GetTempPath
+    sfAppData = 17, // the user's application data
+    sfWindows = 18, // GetWindowsDirectory
+    sfSystem = 19,  // GetSystemDirectory
+    sfTemp = 20,    // GetTempPath
 };
 
 #ifdef _WIN32

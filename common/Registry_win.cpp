@@ -86,8 +86,8 @@ std::vector<std::string> RegValueNames(HKEY Key)
 {
     std::vector<std::string> names;
     DWORD longest = 0;
-    if (RegQueryInfoKeyA(Key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest, nullptr,
-                         nullptr, nullptr) != ERROR_SUCCESS)
+    if (RegQueryInfoKeyA(Key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest, nullptr, nullptr,
+                         nullptr) != ERROR_SUCCESS)
         return names;
     std::string name(longest + 1, '\0');
     DWORD index = 0;

@@ -11,7 +11,10 @@ const char* const CipherErrorStringCorrupted = "BriCryptError*-*String corrupted
 
 static const unsigned HeaderShift = 10;
 
-static unsigned char Byte(char c) { return static_cast<unsigned char>(c); }
+static unsigned char Byte(char c)
+{
+    return static_cast<unsigned char>(c);
+}
 
 CipherStatus DecipherTextChecked(const std::string& CipherText, const std::string& Key, std::string& PlainText)
 {
@@ -58,11 +61,14 @@ std::string DecipherText(const std::string& CipherText, const std::string& Key)
 }
 
 // A byte that must not appear in a line's value: it would end the text or the line.
-static bool IsForbiddenByte(unsigned value) { return value == 0 || value == '\r' || value == '\n'; }
+static bool IsForbiddenByte(unsigned value)
+{
+    return value == 0 || value == '\r' || value == '\n';
+}
 
 // Tries to build the header for n filler bytes so that no header or body byte is forbidden.
-static std::optional<std::string> BuildHeader(const std::string& PlainText, const std::string& Key,
-                                              size_t FillerCount, std::mt19937& Random)
+static std::optional<std::string> BuildHeader(const std::string& PlainText, const std::string& Key, size_t FillerCount,
+                                              std::mt19937& Random)
 {
     const size_t headerLength = FillerCount + Key.size();
     std::string header(headerLength, '\0');

@@ -16,7 +16,14 @@ const ControlDesc PromptControls[] = {
 };
 
 const FormDesc PromptLayout = {
-    "TPasswordPrompt", 284, 100, 0xF0F0F0, "Verdana", 13, true, PromptControls,
+    "TPasswordPrompt",
+    284,
+    100,
+    0xF0F0F0,
+    "Verdana",
+    13,
+    true,
+    PromptControls,
     sizeof PromptControls / sizeof PromptControls[0],
 };
 
@@ -56,7 +63,10 @@ bool ZipDialogs::AskPassword(const std::string& Caption, const std::string& Labe
     return prompt.Accepted;
 }
 
-TZAAction ZipDialogs::AskFileFailure(const std::string& Text) { return AskZipFileFailure(Text); }
+TZAAction ZipDialogs::AskFileFailure(const std::string& Text)
+{
+    return AskZipFileFailure(Text);
+}
 
 TZAAction AskZipFileFailure(const std::string& Text)
 {

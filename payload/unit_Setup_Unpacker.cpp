@@ -76,9 +76,15 @@ void TForm_Unzip::FormShow()
     FirstShow = false;
 }
 
-void TForm_Unzip::SetWindowCaption() { SetCaption(ProductName); }
+void TForm_Unzip::SetWindowCaption()
+{
+    SetCaption(ProductName);
+}
 
-bool TForm_Unzip::FormCloseQuery() { return Tag == UnpackFailure || Tag == UnpackOk; }
+bool TForm_Unzip::FormCloseQuery()
+{
+    return Tag == UnpackFailure || Tag == UnpackOk;
+}
 
 void TForm_Unzip::FormClose()
 {

@@ -17,13 +17,13 @@ class TForm_Unzip : public Form {
 public:
     TForm_Unzip();
 
-    int32_t Tag = 0;            // 0 working, 8080 success, 2020 failure or cancel
-    std::string Folder;         // in: the folder to work in; out: its "Distro\" folder
-    std::string ZipFile;        // Folder + "DISTRO.ZIP"
-    int32_t FileTotal = 0;      // file entries of the opened archive
-    int32_t FilesDone = 0;      // entries whose extraction has started
+    int32_t Tag = 0;       // 0 working, 8080 success, 2020 failure or cancel
+    std::string Folder;    // in: the folder to work in; out: its "Distro\" folder
+    std::string ZipFile;   // Folder + "DISTRO.ZIP"
+    int32_t FileTotal = 0; // file entries of the opened archive
+    int32_t FilesDone = 0; // entries whose extraction has started
     bool FirstShow = true;
-    int32_t ReportErrors = 0;   // non-zero: failures are also shown in a message box
+    int32_t ReportErrors = 0; // non-zero: failures are also shown in a message box
 
     TZipArchive Unzip;
     Timer& Timer_;

@@ -23,11 +23,26 @@ Form* FormOf(HWND Window)
 
 namespace Application {
 
-void Initialize(HINSTANCE Instance) { instance = Instance; }
-HINSTANCE Instance() { return instance; }
-const std::string& Title() { return title; }
-void SetTitle(const std::string& Title) { title = Title; }
-bool IsMainForm(const Form* Candidate) { return Candidate && Candidate == mainForm; }
+void Initialize(HINSTANCE Instance)
+{
+    instance = Instance;
+}
+HINSTANCE Instance()
+{
+    return instance;
+}
+const std::string& Title()
+{
+    return title;
+}
+void SetTitle(const std::string& Title)
+{
+    title = Title;
+}
+bool IsMainForm(const Form* Candidate)
+{
+    return Candidate && Candidate == mainForm;
+}
 
 void Terminate()
 {
@@ -35,7 +50,10 @@ void Terminate()
     PostQuitMessage(0);
 }
 
-bool Terminated() { return terminated; }
+bool Terminated()
+{
+    return terminated;
+}
 
 bool HandleOneMessage(bool Wait)
 {
@@ -87,6 +105,9 @@ std::string ErrorBoxText(const std::string& Message)
     return Message;
 }
 
-void ShowException(const std::exception& Error) { ErrorBox(ErrorBoxText(Error.what())); }
+void ShowException(const std::exception& Error)
+{
+    ErrorBox(ErrorBoxText(Error.what()));
+}
 
 } // namespace Application

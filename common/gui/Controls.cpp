@@ -25,10 +25,22 @@ Control::~Control()
         DeleteObject(brush_);
 }
 
-bool Control::Enabled() const { return IsWindowEnabled(window_) != FALSE; }
-void Control::SetEnabled(bool Enabled) { EnableWindow(window_, Enabled); }
-bool Control::Visible() const { return (GetWindowLongA(window_, GWL_STYLE) & WS_VISIBLE) != 0; }
-void Control::SetVisible(bool Visible) { ShowWindow(window_, Visible ? SW_SHOWNA : SW_HIDE); }
+bool Control::Enabled() const
+{
+    return IsWindowEnabled(window_) != FALSE;
+}
+void Control::SetEnabled(bool Enabled)
+{
+    EnableWindow(window_, Enabled);
+}
+bool Control::Visible() const
+{
+    return (GetWindowLongA(window_, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+void Control::SetVisible(bool Visible)
+{
+    ShowWindow(window_, Visible ? SW_SHOWNA : SW_HIDE);
+}
 
 std::string Control::Text() const
 {
@@ -38,9 +50,18 @@ std::string Control::Text() const
     return text;
 }
 
-void Control::SetText(const std::string& Text) { SetWindowTextA(window_, Text.c_str()); }
-void Control::SetFocus() { ::SetFocus(window_); }
-bool Control::Focused() const { return GetFocus() == window_; }
+void Control::SetText(const std::string& Text)
+{
+    SetWindowTextA(window_, Text.c_str());
+}
+void Control::SetFocus()
+{
+    ::SetFocus(window_);
+}
+bool Control::Focused() const
+{
+    return GetFocus() == window_;
+}
 
 void Control::SetBackground(COLORREF Color)
 {
@@ -78,7 +99,10 @@ RadioButton::RadioButton(Form& Owner, const ControlDesc& Desc, HWND Window) : Co
         ApplyCheck(true);
 }
 
-bool RadioButton::Checked() const { return SendMessageA(window_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool RadioButton::Checked() const
+{
+    return SendMessageA(window_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 void RadioButton::ApplyCheck(bool Checked)
 {
@@ -120,7 +144,10 @@ CheckBox::CheckBox(Form& Owner, const ControlDesc& Desc, HWND Window) : Control(
         SendMessageA(window_, BM_SETCHECK, BST_CHECKED, 0);
 }
 
-bool CheckBox::Checked() const { return SendMessageA(window_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool CheckBox::Checked() const
+{
+    return SendMessageA(window_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 void CheckBox::SetChecked(bool Checked)
 {
@@ -140,7 +167,9 @@ void CheckBox::HandleCommand(WORD Code)
 
 // ---------------------------------------------------------------------------------------------
 
-Edit::Edit(Form& Owner, const ControlDesc& Desc, HWND Window, HWND Label) : Control(Owner, Desc, Window), label_(Label) {}
+Edit::Edit(Form& Owner, const ControlDesc& Desc, HWND Window, HWND Label) : Control(Owner, Desc, Window), label_(Label)
+{
+}
 
 void Edit::SetEnabled(bool Enabled)
 {
@@ -224,7 +253,10 @@ void RichEdit::AppendLine(const std::string& Text, COLORREF Color)
     SendMessageA(window_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
 }
 
-int RichEdit::LineCount() const { return static_cast<int>(SendMessageA(window_, EM_GETLINECOUNT, 0, 0)); }
+int RichEdit::LineCount() const
+{
+    return static_cast<int>(SendMessageA(window_, EM_GETLINECOUNT, 0, 0));
+}
 
 // ---------------------------------------------------------------------------------------------
 
@@ -237,7 +269,10 @@ ComboList::ComboList(Form& Owner, const ControlDesc& Desc, HWND Window) : Contro
         SendMessageA(window_, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(Desc.Caption));
 }
 
-int ComboList::ItemIndex() const { return static_cast<int>(SendMessageA(window_, CB_GETCURSEL, 0, 0)); }
+int ComboList::ItemIndex() const
+{
+    return static_cast<int>(SendMessageA(window_, CB_GETCURSEL, 0, 0));
+}
 
 void ComboList::SetItemIndex(int Index)
 {
@@ -259,7 +294,10 @@ std::string ComboList::ItemText(int Index) const
     return text;
 }
 
-bool ComboList::DroppedDown() const { return SendMessageA(window_, CB_GETDROPPEDSTATE, 0, 0) != 0; }
+bool ComboList::DroppedDown() const
+{
+    return SendMessageA(window_, CB_GETDROPPEDSTATE, 0, 0) != 0;
+}
 
 void ComboList::HandleCommand(WORD Code)
 {
@@ -297,7 +335,10 @@ SpeedButton::~SpeedButton()
         DeleteObject(picture_);
 }
 
-const char* SpeedButton::ClassName() { return "Bb7SpeedButton"; }
+const char* SpeedButton::ClassName()
+{
+    return "Bb7SpeedButton";
+}
 
 void SpeedButton::Paint(HDC Dc)
 {
@@ -389,7 +430,10 @@ LRESULT CALLBACK TabControl::KeyFilterProc(HWND Window, UINT Message, WPARAM WPa
     return CallWindowProcA(self->original_, Window, Message, WParam, LParam);
 }
 
-int TabControl::PageIndex() const { return static_cast<int>(SendMessageA(window_, TCM_GETCURSEL, 0, 0)); }
+int TabControl::PageIndex() const
+{
+    return static_cast<int>(SendMessageA(window_, TCM_GETCURSEL, 0, 0));
+}
 
 void TabControl::AddPage(Container* Page)
 {
@@ -405,7 +449,10 @@ Container* TabControl::Page(int Index) const
     return Index >= 0 && Index < PageCount() ? pages_[static_cast<size_t>(Index)] : nullptr;
 }
 
-int TabControl::PageCount() const { return static_cast<int>(pages_.size()); }
+int TabControl::PageCount() const
+{
+    return static_cast<int>(pages_.size());
+}
 
 RECT TabControl::DisplayRect() const
 {

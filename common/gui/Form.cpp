@@ -112,8 +112,8 @@ Form::Form(const FormDesc& Desc) : desc_(Desc)
                             Desc.FontName));
     brush_.Reset(CreateSolidBrush(Desc.Color));
 
-    const DWORD style = Desc.Bordered ? (WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN)
-                                      : (WS_POPUP | WS_CLIPCHILDREN);
+    const DWORD style =
+        Desc.Bordered ? (WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN) : (WS_POPUP | WS_CLIPCHILDREN);
     const DWORD exStyle = WS_EX_CONTROLPARENT | WS_EX_APPWINDOW | (Desc.Bordered ? WS_EX_DLGMODALFRAME : 0);
     RECT r = {0, 0, Desc.ClientWidth, Desc.ClientHeight};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
@@ -129,9 +129,9 @@ Form::Form(const FormDesc& Desc) : desc_(Desc)
         throw std::runtime_error(std::string("Cannot create the window ") + Desc.ClassName);
     SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
 
-    tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, Application::Instance(),
-                               nullptr);
+    tooltip_ =
+        CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, Application::Instance(), nullptr);
     CreateControls();
 }
 
@@ -269,9 +269,9 @@ void Form::CreateControl(size_t Index)
         HWND label = nullptr;
         if (d.Extra) {
             const SIZE size = TextSize(parent, font, d.Extra);
-            label = CreateWindowExA(0, "STATIC", d.Extra, WS_CHILD | SS_LEFT | SS_NOPREFIX |
-                                    (style & (WS_VISIBLE | WS_DISABLED)), x, y - size.cy - 3, size.cx, size.cy,
-                                    parent, nullptr, instance, nullptr);
+            label = CreateWindowExA(0, "STATIC", d.Extra,
+                                    WS_CHILD | SS_LEFT | SS_NOPREFIX | (style & (WS_VISIBLE | WS_DISABLED)), x,
+                                    y - size.cy - 3, size.cx, size.cy, parent, nullptr, instance, nullptr);
             SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         }
         if (h == 0)
@@ -378,7 +378,10 @@ std::string Form::Caption() const
     return text;
 }
 
-void Form::SetCaption(const std::string& Caption) { SetWindowTextA(window_, Caption.c_str()); }
+void Form::SetCaption(const std::string& Caption)
+{
+    SetWindowTextA(window_, Caption.c_str());
+}
 
 void Form::RestoreFocus()
 {
@@ -392,7 +395,10 @@ void Form::RestoreFocus()
         SetFocus(target);
 }
 
-bool Form::Visible() const { return IsWindowVisible(window_) != FALSE; }
+bool Form::Visible() const
+{
+    return IsWindowVisible(window_) != FALSE;
+}
 
 void Form::Show()
 {
@@ -476,8 +482,14 @@ Button* Form::FindButton(uint32_t Flag)
     return nullptr;
 }
 
-Button* Form::CancelButton() { return FindButton(cfCancel); }
-Button* Form::DefaultButton() { return FindButton(cfDefault); }
+Button* Form::CancelButton()
+{
+    return FindButton(cfCancel);
+}
+Button* Form::DefaultButton()
+{
+    return FindButton(cfDefault);
+}
 
 bool Form::PreTranslateKey(const MSG& Message)
 {

@@ -48,10 +48,10 @@ struct ControlDesc {
     int Left, Top, Width, Height;
     const char* Caption;
     uint32_t Flags;
-    const char* Extra;    // see ControlKind
-    uint32_t Color;       // background as a COLORREF; 0 = the kind's default
-    int FontHeight;       // character height in pixels; 0 = the form's font
-    const char* Hint;     // tooltip text, or nullptr
+    const char* Extra; // see ControlKind
+    uint32_t Color;    // background as a COLORREF; 0 = the kind's default
+    int FontHeight;    // character height in pixels; 0 = the form's font
+    const char* Hint;  // tooltip text, or nullptr
 };
 
 struct FormDesc {

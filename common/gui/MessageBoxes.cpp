@@ -18,7 +18,8 @@ LRESULT CALLBACK CentreOnScreenHook(int Code, WPARAM WParam, LPARAM LParam)
         SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
         const int width = r.right - r.left, height = r.bottom - r.top;
         SetWindowPos(box, nullptr, work.left + (work.right - work.left - width) / 2,
-                     work.top + (work.bottom - work.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                     work.top + (work.bottom - work.top - height) / 2, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         UnhookWindowsHookEx(centreHook);
         centreHook = nullptr;
         return 0;
@@ -40,7 +41,10 @@ int CentredMessageBox(const std::string& Text, const std::string& Caption, UINT 
     return answer;
 }
 
-void InformationBox(const std::string& Text) { CentredMessageBox(Text, Application::Title(), MB_OK); }
+void InformationBox(const std::string& Text)
+{
+    CentredMessageBox(Text, Application::Title(), MB_OK);
+}
 
 int WarningBox(const std::string& Text, UINT Buttons)
 {
@@ -52,4 +56,7 @@ int ConfirmationBox(const std::string& Text, UINT Buttons)
     return CentredMessageBox(Text, "Confirm", Buttons | MB_ICONQUESTION);
 }
 
-void ErrorBox(const std::string& Text) { CentredMessageBox(Text, Application::Title(), MB_OK | MB_ICONERROR); }
+void ErrorBox(const std::string& Text)
+{
+    CentredMessageBox(Text, Application::Title(), MB_OK | MB_ICONERROR);
+}

@@ -86,8 +86,8 @@ void TZABaseArchiver::FillSearchRec(int Index, TZASearchRec& Rec) const
     if (item.UncompressedSize64 == 0) {
         Rec.CompressionRate = 100;
     } else {
-        const double rate = (1.0 - static_cast<double>(item.CompressedSize64) /
-                                       static_cast<double>(item.UncompressedSize64)) * 100.0;
+        const double rate =
+            (1.0 - static_cast<double>(item.CompressedSize64) / static_cast<double>(item.UncompressedSize64)) * 100.0;
         Rec.CompressionRate = rate < 0 ? 0 : rate;
     }
     Rec.Encrypted = item.Encrypted();

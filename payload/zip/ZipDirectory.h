@@ -11,8 +11,6 @@
 
 class TZAInput;
 
-
-
 struct TZAExtraBlock {
     uint16_t HeaderId = 0;
     std::string Data;

@@ -42,9 +42,8 @@ size_t TZAEntryReader::ChunkSize(uint64_t Remaining, uint64_t CompressedSize, ui
     size_t chunk = Remaining < MaxChunk ? static_cast<size_t>(Remaining) : MaxChunk;
     // The output of a chunk never takes more than the fixed output buffer, whatever the
     // ratio of the entry, so that is the estimate.
-    const uint64_t ratio = CompressedSize > 0 && UncompressedSize > CompressedSize
-                               ? UncompressedSize / CompressedSize + 1
-                               : 1;
+    const uint64_t ratio =
+        CompressedSize > 0 && UncompressedSize > CompressedSize ? UncompressedSize / CompressedSize + 1 : 1;
     auto estimate = [&](size_t Chunk) -> uint64_t {
         return ratio >= OutputBufferSize / Chunk ? OutputBufferSize : Chunk * ratio;
     };
@@ -119,8 +118,7 @@ void TZAEntryReader::DropPrefetch()
 
 // Everything here only reads the archive: a prefetch that is not used later changes nothing
 // but the time the helper spent.
-void TZAEntryReader::Prefetch(TZAInput& Input, const TZADirItem& Item, uint64_t DataLimit,
-                              const std::string& Password)
+void TZAEntryReader::Prefetch(TZAInput& Input, const TZADirItem& Item, uint64_t DataLimit, const std::string& Password)
 {
     if (HasPrefetch && Prefetched.Item == &Item && Prefetched.Password == Password)
         return;
@@ -154,8 +152,8 @@ void TZAEntryReader::Prefetch(TZAInput& Input, const TZADirItem& Item, uint64_t 
     }
 }
 
-TZAEntryResult TZAEntryReader::Read(TZAInput& Input, const TZADirItem& Item, uint64_t DataLimit,
-                                    std::string& Password, IZAOutput& Output, const TZAEntryEvents& Events)
+TZAEntryResult TZAEntryReader::Read(TZAInput& Input, const TZADirItem& Item, uint64_t DataLimit, std::string& Password,
+                                    IZAOutput& Output, const TZAEntryEvents& Events)
 {
     BytesWritten = 0;
     Crc = 0;

@@ -5,9 +5,9 @@
 
 namespace zippath {
 
-std::string AddBackslash(const std::string& Path);      // a trailing backslash, unless empty or present
-std::string ExtractFilePath(const std::string& Path);   // up to and including the last "\" or ":"
-std::string ExtractFileName(const std::string& Path);   // after the last "\" or ":"
+std::string AddBackslash(const std::string& Path);    // a trailing backslash, unless empty or present
+std::string ExtractFilePath(const std::string& Path); // up to and including the last "\" or ":"
+std::string ExtractFileName(const std::string& Path); // after the last "\" or ":"
 std::string SlashesToBackslashes(const std::string& Name);
 
 // A target name that does not lie below the base folder: it holds a drive (":") or a UNC

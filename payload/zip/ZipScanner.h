@@ -24,8 +24,8 @@ private:
 
     TZAInput& Input;
     uint64_t Limit;
-    uint64_t Cursor;          // file position of the next byte to look at
+    uint64_t Cursor; // file position of the next byte to look at
     std::vector<uint8_t> Block;
-    uint64_t BlockStart = 0;  // file position of Block[0]
+    uint64_t BlockStart = 0; // file position of Block[0]
     size_t BlockLength = 0;
 };

@@ -3,7 +3,18 @@
 
 #include <cstdint>
 
-enum TZAProcessOperation { poAdd, poMove, poDelete, poUpdate, poExtract, poTest, poRename, poChangeAttr, poChangeComment, poMakeSFX };
+enum TZAProcessOperation {
+    poAdd,
+    poMove,
+    poDelete,
+    poUpdate,
+    poExtract,
+    poTest,
+    poRename,
+    poChangeAttr,
+    poChangeComment,
+    poMakeSFX
+};
 enum TZAProgressPhase { ppStart, ppProcess, ppEnd };
 enum TZAAction { faRetry, faIgnore, faAbort };
 enum TZAOverwriteMode { omPrompt, omAlways, omNever, omIfNewer, omIfOlder };

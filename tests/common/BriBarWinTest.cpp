@@ -33,8 +33,8 @@ protected:
             return RegisterClassA(&wc);
         }();
         ASSERT_NE(0, registered);
-        parent_ = CreateWindowExA(0, "Bb7BarTestParent", "", WS_POPUP, 0, 0, 460, 240, nullptr, nullptr, nullptr,
-                                  nullptr);
+        parent_ =
+            CreateWindowExA(0, "Bb7BarTestParent", "", WS_POPUP, 0, 0, 460, 240, nullptr, nullptr, nullptr, nullptr);
         // Not activated: Wine waits two seconds for a window manager when an active window goes.
         ShowWindow(parent_, SW_SHOWNOACTIVATE);
         ValidateRect(parent_, nullptr);

@@ -139,7 +139,7 @@ TEST(EncipherText, RoundTripsWithTheInstallersKey)
 TEST(EncipherText, RefusesWhatCannotBeWrittenOnALine)
 {
     EXPECT_FALSE(EncipherText("pw", "").has_value());
-    EXPECT_FALSE(EncipherText("pw", "\xf6").has_value()); // the key byte itself becomes NUL
+    EXPECT_FALSE(EncipherText("pw", "\xf6").has_value());  // the key byte itself becomes NUL
     EXPECT_FALSE(EncipherText("pw", "a\x03").has_value()); // ... or CR
     // Plain bytes that cover every residue against one fixed key byte: with a one-byte key
     // and every filler count, some body byte must land on NUL, CR or LF.

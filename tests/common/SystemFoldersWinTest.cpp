@@ -37,10 +37,14 @@ TEST(GetSpecialFolder, EveryShellKindGivesItsFolderAndTheRestTheDesktop)
     // The kinds in their order; cookies before the Internet cache, all users' programs
     // before all users' Startup.
     const int folders[] = {
-        CSIDL_DESKTOPDIRECTORY, CSIDL_FONTS,           CSIDL_PERSONAL,      CSIDL_RECENT,
-        CSIDL_SENDTO,           CSIDL_STARTMENU,       CSIDL_STARTUP,       CSIDL_TEMPLATES,
-        CSIDL_FAVORITES,        CSIDL_COOKIES,         CSIDL_INTERNET_CACHE, CSIDL_HISTORY,
-        CSIDL_PROGRAMS,         CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_STARTUP,
+        CSIDL_DESKTOPDIRECTORY, CSIDL_FONTS,
+        CSIDL_PERSONAL,         CSIDL_RECENT,
+        CSIDL_SENDTO,           CSIDL_STARTMENU,
+        CSIDL_STARTUP,          CSIDL_TEMPLATES,
+        CSIDL_FAVORITES,        CSIDL_COOKIES,
+        CSIDL_INTERNET_CACHE,   CSIDL_HISTORY,
+        CSIDL_PROGRAMS,         CSIDL_COMMON_DESKTOPDIRECTORY,
+        CSIDL_COMMON_PROGRAMS,  CSIDL_COMMON_STARTUP,
         CSIDL_COMMON_STARTMENU, CSIDL_APPDATA,
     };
     for (int kind = 0; kind < 18; ++kind) {

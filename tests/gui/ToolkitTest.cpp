@@ -32,7 +32,14 @@ const ControlDesc TestControls[] = {
     {K::CheckBox, "cb_Tick", "Second", 8, 8, 100, 17, "Tick", 0, nullptr, 0, 0, nullptr},
     {K::Label, "l_Auto", "Second", 8, 40, 0, 0, "Sized to its text", 0, nullptr, 0, 0, nullptr},
 };
-const FormDesc TestLayout = {"TToolkitTestForm", 300, 240, clMoneyGreen, "Verdana", 13, true, TestControls,
+const FormDesc TestLayout = {"TToolkitTestForm",
+                             300,
+                             240,
+                             clMoneyGreen,
+                             "Verdana",
+                             13,
+                             true,
+                             TestControls,
                              sizeof TestControls / sizeof TestControls[0]};
 
 class TestForm : public Form {
@@ -89,7 +96,7 @@ TEST(DecodeJpeg, DecodesTheBannerAndRefusesGarbage)
     EXPECT_EQ(80, info.bmHeight);
     // The top left corner of the banner is dark green.
     const unsigned char* pixel = static_cast<const unsigned char*>(info.bmBits);
-    EXPECT_LT(pixel[2], 100); // red
+    EXPECT_LT(pixel[2], 100);      // red
     EXPECT_GT(pixel[1], pixel[2]); // more green than red
     DeleteObject(banner);
 

@@ -37,7 +37,10 @@ InstallerProcess::~InstallerProcess()
     CloseHandle(info_.hProcess);
 }
 
-bool InstallerProcess::Running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+bool InstallerProcess::Running() const
+{
+    return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
 
 bool InstallerProcess::WaitForExit(std::chrono::milliseconds Timeout)
 {
@@ -93,7 +96,10 @@ HWND InstallerProcess::WaitForWindow(const char* ClassName, std::chrono::millise
     return found;
 }
 
-HWND InstallerProcess::FindMessageBox() const { return FindWindowOfClass("#32770"); }
+HWND InstallerProcess::FindMessageBox() const
+{
+    return FindWindowOfClass("#32770");
+}
 
 std::string InstallerProcess::MessageBoxText(HWND Box)
 {
@@ -143,8 +149,14 @@ std::string WindowText(HWND Window)
     return text;
 }
 
-bool IsVisible(HWND Window) { return Window && IsWindowVisible(Window); }
-bool IsEnabled(HWND Window) { return Window && IsWindowEnabled(Window); }
+bool IsVisible(HWND Window)
+{
+    return Window && IsWindowVisible(Window);
+}
+bool IsEnabled(HWND Window)
+{
+    return Window && IsWindowEnabled(Window);
+}
 
 bool ClickButton(HWND Button)
 {
@@ -155,9 +167,15 @@ bool ClickButton(HWND Button)
     return true;
 }
 
-bool ClickCheck(HWND Button) { return ClickButton(Button); }
+bool ClickCheck(HWND Button)
+{
+    return ClickButton(Button);
+}
 
-bool IsChecked(HWND Button) { return SendMessageA(Button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool IsChecked(HWND Button)
+{
+    return SendMessageA(Button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 HWND FocusedControl(HWND Form)
 {
@@ -184,7 +202,10 @@ void PressAltKey(HWND Form, char Letter)
     PostMessageA(target, WM_SYSKEYUP, key, altDown | (1u << 30) | (1u << 31));
 }
 
-int SelectedTab(HWND TabControl) { return static_cast<int>(SendMessageA(TabControl, 0x130B /* TCM_GETCURSEL */, 0, 0)); }
+int SelectedTab(HWND TabControl)
+{
+    return static_cast<int>(SendMessageA(TabControl, 0x130B /* TCM_GETCURSEL */, 0, 0));
+}
 
 void ClickAt(HWND Window, int X, int Y)
 {

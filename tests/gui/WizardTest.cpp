@@ -59,8 +59,7 @@ protected:
     void ExpectPageAt(HWND Wizard, int Expected, int Line)
     {
         SCOPED_TRACE(testing::Message() << "page check at line " << Line);
-        static const char* const pages[] = {"tab_License", "tab_Warning", "tab_Folders", "tab_Settings",
-                                            "tab_Install"};
+        static const char* const pages[] = {"tab_License", "tab_Warning", "tab_Folders", "tab_Settings", "tab_Install"};
         EXPECT_TRUE(WaitUntil([&] { return IsVisible(Control(Wizard, pages[Expected])); }, 5s)) << pages[Expected];
         EXPECT_EQ(Expected, Page(Wizard));
         for (int i = 0; i < 5; ++i) {
@@ -72,7 +71,10 @@ protected:
 
 #define ExpectPage(Wizard, Expected) ExpectPageAt(Wizard, Expected, __LINE__)
 
-    bool WaitForExit() { return process_->WaitForExit(20s); }
+    bool WaitForExit()
+    {
+        return process_->WaitForExit(20s);
+    }
 
     // Replaces the payload resource of the test's copy.
     void ReplacePayload(const std::string& Data)
@@ -356,8 +358,10 @@ TEST_F(WizardTest, DamagedPayloadFailsWithAMessageAndShowsNoWizard)
     std::string payload = Payload();
     ASSERT_GT(payload.size(), 400u);
     // Damage the middle of the first entry's data, behind its local header and encryption header.
-    auto field16 = [&](size_t At) { return static_cast<size_t>(static_cast<unsigned char>(payload[At]) |
-                                                               static_cast<unsigned char>(payload[At + 1]) << 8); };
+    auto field16 = [&](size_t At) {
+        return static_cast<size_t>(static_cast<unsigned char>(payload[At]) | static_cast<unsigned char>(payload[At + 1])
+                                                                                 << 8);
+    };
     const size_t compressed = field16(18) | field16(20) << 16;
     const size_t data = 30 + field16(26) + field16(28) + 12;
     ASSERT_GT(compressed, 12u + 16u);

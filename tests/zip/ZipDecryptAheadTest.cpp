@@ -66,8 +66,7 @@ TEST(ZipDecryptAhead, AbandonedChunkLeavesTheHelperReady)
 }
 
 class ZipPrefetch : public ziptest::ReaderTest {};
-INSTANTIATE_TEST_SUITE_P(Reads, ZipPrefetch,
-                         ::testing::Values(ziptest::ReadMode{0, true}, ziptest::ReadMode{31, true}),
+INSTANTIATE_TEST_SUITE_P(Reads, ZipPrefetch, ::testing::Values(ziptest::ReadMode{0, true}, ziptest::ReadMode{31, true}),
                          ziptest::ReadModeName);
 
 TEST_P(ZipPrefetch, ManyEncryptedEntriesOfEverySize)
@@ -140,8 +139,9 @@ TEST_P(ZipPrefetch, CancelAndVetoWhileTheHelperRuns)
     }
     OpenBytes(BuildArchive(a));
     Zip.Password = "pw";
-    Zip.OnConfirmProcessFile = [&](TZABaseArchiver*, const std::string& FileName, TZAProcessOperation,
-                                   bool& Confirm) { Confirm = FileName != "big2"; };
+    Zip.OnConfirmProcessFile = [&](TZABaseArchiver*, const std::string& FileName, TZAProcessOperation, bool& Confirm) {
+        Confirm = FileName != "big2";
+    };
     int processEvents = 0;
     Zip.OnFileProgress = [&](TZABaseArchiver*, const std::string& FileName, double, TZAProcessOperation,
                              TZAProgressPhase Phase, bool& Cancel) {

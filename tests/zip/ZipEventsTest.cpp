@@ -216,8 +216,8 @@ TEST_P(ZipEvents, RunsOfTwoReadersNeverOverlap)
             if (Phase == ppEnd)
                 inside.fetch_sub(1);
         };
-        zip.OnFileProgress = [&](TZABaseArchiver*, const std::string&, double, TZAProcessOperation,
-                                 TZAProgressPhase, bool&) { std::this_thread::sleep_for(std::chrono::milliseconds(5)); };
+        zip.OnFileProgress = [&](TZABaseArchiver*, const std::string&, double, TZAProcessOperation, TZAProgressPhase,
+                                 bool&) { std::this_thread::sleep_for(std::chrono::milliseconds(5)); };
         zip.Open(0x40);
         zip.ExtractByMask("*.*", 0x28BF, "");
     };

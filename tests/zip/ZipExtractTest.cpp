@@ -94,7 +94,7 @@ TEST_P(ZipExtract, WritesStoredAndDeflatedEntriesBelowTheBaseFolder)
     TestEntry folder = Entry("Distro/Languages/", "", 0);
     folder.ExternalAttributes = 0x10;
     OpenBytes(BuildArchive(ArchiveOf({Entry("Distro/a.txt", "alpha"), Entry("Distro/Help/b.bin", big, 0),
-                                    Entry("Distro/Help/Images/c.dat", big), Entry("Distro/empty", "", 8), folder})));
+                                      Entry("Distro/Help/Images/c.dat", big), Entry("Distro/empty", "", 8), folder})));
     Zip.ExtractByMask("*.*", 0x28BF, "");
     EXPECT_EQ("alpha", ReadFile(Out("Distro/a.txt")));
     EXPECT_EQ(big, ReadFile(Out("Distro/Help/b.bin")));

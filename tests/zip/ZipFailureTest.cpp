@@ -41,9 +41,17 @@ BB7_READER_TEST_SUITE(ZipFailures);
 TEST_P(ZipFailures, NamesThatLeaveTheBaseFolderFailWithCode19)
 {
     const std::vector<std::string> escapes = {
-        "../escape1.txt", "..\\escape2.txt", "sub/../../escape3.txt", "sub\\..\\..\\escape4.txt",
-        "/tmp/escape5.txt", "\\escape6.txt", "C:\\escape7.txt", "C:escape8.txt", "\\\\server\\share\\escape9.txt",
-        "//server/share/escape10.txt", "sub/.. /escape11.txt",
+        "../escape1.txt",
+        "..\\escape2.txt",
+        "sub/../../escape3.txt",
+        "sub\\..\\..\\escape4.txt",
+        "/tmp/escape5.txt",
+        "\\escape6.txt",
+        "C:\\escape7.txt",
+        "C:escape8.txt",
+        "\\\\server\\share\\escape9.txt",
+        "//server/share/escape10.txt",
+        "sub/.. /escape11.txt",
     };
     TestArchive a;
     for (const std::string& name : escapes)
@@ -99,8 +107,8 @@ TEST_P(ZipFailures, UncreatableFileRaises19IgnoreGoesOnAbortStops)
     OpenBytes(BuildArchive(a));
     std::filesystem::create_directories(Out("x.txt")); // a folder where the file belongs
     std::vector<std::string> failed;
-    Zip.OnProcessFileFailure = [&](TZABaseArchiver*, const std::string& FileName, TZAProcessOperation, int Native,
-                                   int, const std::string&, TZAAction& Action) {
+    Zip.OnProcessFileFailure = [&](TZABaseArchiver*, const std::string& FileName, TZAProcessOperation, int Native, int,
+                                   const std::string&, TZAAction& Action) {
         EXPECT_EQ(19, Native);
         failed.push_back(FileName);
         Action = faIgnore;

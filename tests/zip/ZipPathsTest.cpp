@@ -90,9 +90,12 @@ TEST(ZipFileLayer, RemovableDrivesAreAAndBAndTheRemovableType)
 
 TEST(ZipFileLayer, OemNamesBecomeAnsiOnWindowsOnly)
 {
-    const std::string oem = "\x81" "ber.txt"; // u with diaeresis in the OEM code pages 437 and 850
+    const std::string oem = "\x81"
+                            "ber.txt"; // u with diaeresis in the OEM code pages 437 and 850
 #ifdef _WIN32
-    EXPECT_EQ("\xFC" "ber.txt", zipfs::OemNameToAnsi(oem));
+    EXPECT_EQ("\xFC"
+              "ber.txt",
+              zipfs::OemNameToAnsi(oem));
 #else
     EXPECT_EQ(oem, zipfs::OemNameToAnsi(oem));
 #endif
