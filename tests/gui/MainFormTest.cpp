@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <fstream>
 #include <thread>
 
@@ -14,26 +13,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-// Answers the next "Confirm" box of this process from another thread, the way a user would.
-class ConfirmAnswerer {
-public:
-    explicit ConfirmAnswerer(int Button)
-        : thread_([this, Button] {
-              HWND box = nullptr;
-              if (!WaitUntil([&] { return (box = FindWindowA("#32770", "Confirm")) != nullptr; }, 10s))
-                  return;
-              text = InstallerProcess::MessageBoxText(box);
-              InstallerProcess::PressMessageBoxButton(box, Button);
-          })
-    {
-    }
-    ~ConfirmAnswerer() { thread_.join(); }
-    std::string text;
-
-private:
-    std::thread thread_;
-};
 
 class MainFormTest : public testing::Test {
 protected:
@@ -67,10 +46,10 @@ TEST_F(MainFormTest, CancelWhileInstallingClosesOnlyOnceTheSequenceHasStopped)
     bool folderDuringSequence = false;
     std::string question;
     form_->RunInstallation([&] {
-        ConfirmAnswerer answer(IDOK);
+        MessageBoxAnswerer answer("Confirm", IDOK);
         form_->Get<Button>("b_Cancel").Press(); // the user cancels in the middle of the copy
         folderDuringSequence = FolderPresent(source_) && IsWindow(window);
-        question = answer.text;
+        question = answer.Text();
     });
     EXPECT_EQ("Do you want to cancel the setup?", question);
     EXPECT_TRUE(folderDuringSequence) << "the files being installed stay until the sequence stops";
@@ -83,9 +62,9 @@ TEST_F(MainFormTest, CancelAnsweredNoLetsTheInstallationFinishAndTheWindowStay)
     HWND window = form_->Handle();
     std::string question;
     form_->RunInstallation([&] {
-        ConfirmAnswerer answer(IDCANCEL);
+        MessageBoxAnswerer answer("Confirm", IDCANCEL);
         form_->Get<Button>("b_Cancel").Press();
-        question = answer.text;
+        question = answer.Text();
     });
     EXPECT_EQ("Do you want to cancel the setup?", question);
     EXPECT_TRUE(IsWindow(window));

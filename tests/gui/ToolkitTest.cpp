@@ -10,6 +10,8 @@
 #include <iterator>
 
 #include "Application.h"
+#include "BriErrors.h"
+#include "WizardDriver.h"
 #include "Form.h"
 #include "Pictures.h"
 
@@ -232,4 +234,17 @@ TEST_F(ToolkitTest, ControlsLieWhereTheirRowsSay)
     GetClientRect(form.Handle(), &client);
     EXPECT_EQ(300, client.right);
     EXPECT_EQ(240, client.bottom);
+}
+
+TEST_F(ToolkitTest, AnErrorThatAHandlerDoesNotHandleShowsTheDefaultErrorBoxAndTheFormStays)
+{
+    Application::SetTitle("Toolkit Test");
+    form.Show();
+    auto& cancel = form.Get<Button>("b_Cancel");
+    cancel.OnClick = [] { throw EInOutError(3, "Unable to create directory"); };
+    MessageBoxAnswerer answer("Toolkit Test", IDOK);
+    SendMessageA(cancel.Handle(), BM_CLICK, 0, 0); // through the message routing, as a user's click
+    EXPECT_EQ("Unable to create directory.", answer.Text());
+    EXPECT_TRUE(IsWindowVisible(form.Handle()));
+    EXPECT_EQ(0, form.Get<TabControl>("Tabs").PageIndex());
 }

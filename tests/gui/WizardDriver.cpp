@@ -113,6 +113,31 @@ void InstallerProcess::PressMessageBoxButton(HWND Box, int Id)
     PostMessageA(Box, WM_COMMAND, MAKEWPARAM(Id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(Box, Id)));
 }
 
+MessageBoxAnswerer::MessageBoxAnswerer(const std::string& Caption, int Button)
+    : thread_([this, Caption, Button] {
+          HWND box = nullptr;
+          if (!WaitUntil([&] { return (box = FindWindowA("#32770", Caption.c_str())) != nullptr; },
+                         std::chrono::seconds(10)))
+              return;
+          text_ = InstallerProcess::MessageBoxText(box);
+          InstallerProcess::PressMessageBoxButton(box, Button);
+      })
+{
+}
+
+MessageBoxAnswerer::~MessageBoxAnswerer()
+{
+    if (thread_.joinable())
+        thread_.join();
+}
+
+const std::string& MessageBoxAnswerer::Text()
+{
+    if (thread_.joinable())
+        thread_.join();
+    return text_;
+}
+
 namespace {
 
 struct ControlSearch {

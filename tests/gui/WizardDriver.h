@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Layout.h"
@@ -38,6 +39,21 @@ public:
 
 private:
     PROCESS_INFORMATION info_ = {};
+};
+
+// Answers the next message box of this process that has the given caption, from another
+// thread, the way a user would; Text is what the box said (empty when none came).
+class MessageBoxAnswerer {
+public:
+    MessageBoxAnswerer(const std::string& Caption, int Button);
+    ~MessageBoxAnswerer();
+    MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
+    MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
+    const std::string& Text();
+
+private:
+    std::string text_;
+    std::thread thread_;
 };
 
 // Controls of a form found by the name of their row in the form's description.
