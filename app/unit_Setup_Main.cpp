@@ -9,10 +9,8 @@
 #include "MessageBoxes.h"
 #include "unit_Setup_Unpacker.h"
 
-const char* const ProductName = "Brisel Backup 7";
 const char* const TitlePattern = "%s Setup";
 const char* const UnattendedFileName = "Bb7Auto.txt";
-const int UnpackSuccess = 8080;
 
 bool AutoMode = false;
 std::unique_ptr<TAuto> AutoSettings;

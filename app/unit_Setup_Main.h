@@ -8,11 +8,10 @@
 #include "AutoSettings.h"
 #include "Form.h"
 #include "MainFormLayout.h"
+#include "Product.h"
 
-extern const char* const ProductName;        // "Brisel Backup 7"
 extern const char* const TitlePattern;       // "%s Setup"
 extern const char* const UnattendedFileName; // "Bb7Auto.txt"
-extern const int UnpackSuccess;              // 8080, the unpacker's success code
 
 // Unattended mode: the unattended-install file stood beside the program at start.
 extern bool AutoMode;

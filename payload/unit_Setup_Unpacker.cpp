@@ -11,11 +11,11 @@
 #include "ZipDialogs.h"
 
 const char* const PayloadResourceName = "DISTRO";
+const int UnpackSuccess = 8080;
 const int UnpackFailure = 2020;
 
 namespace {
 
-const int UnpackOk = 8080;
 const char* const ZipFileName = "DISTRO.ZIP";
 const char* const UnpackedFolderName = "Distro\\";
 const int OpenReadShareAll = 0x40; // read access; others may read and write
@@ -83,7 +83,7 @@ void TForm_Unzip::SetWindowCaption()
 
 bool TForm_Unzip::FormCloseQuery()
 {
-    return Tag == UnpackFailure || Tag == UnpackOk;
+    return Tag == UnpackFailure || Tag == UnpackSuccess;
 }
 
 void TForm_Unzip::FormClose()
@@ -112,7 +112,7 @@ void TForm_Unzip::TimerTimer()
     const bool extracted = ExtractArchive();
     // A confirmed cancel stays a failure whatever the extraction returned.
     if (Tag != UnpackFailure)
-        Tag = extracted ? UnpackOk : UnpackFailure;
+        Tag = extracted ? UnpackSuccess : UnpackFailure;
     Close();
 }
 

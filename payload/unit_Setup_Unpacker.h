@@ -11,6 +11,7 @@
 extern const FormDesc UnpackerLayout;
 
 extern const char* const PayloadResourceName; // "DISTRO"
+extern const int UnpackSuccess;               // 8080
 extern const int UnpackFailure;               // 2020
 
 class TForm_Unzip : public Form {
