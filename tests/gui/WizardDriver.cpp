@@ -116,8 +116,17 @@ void InstallerProcess::PressMessageBoxButton(HWND Box, int Id)
 MessageBoxAnswerer::MessageBoxAnswerer(const std::string& Caption, int Button)
     : thread_([this, Caption, Button] {
           HWND box = nullptr;
-          if (!WaitUntil([&] { return (box = FindWindowA("#32770", Caption.c_str())) != nullptr; },
-                         std::chrono::seconds(10)))
+          auto ownBox = [&] { // only a box of this process: other tests may show theirs meanwhile
+              for (box = FindWindowExA(nullptr, nullptr, "#32770", Caption.c_str()); box;
+                   box = FindWindowExA(nullptr, box, "#32770", Caption.c_str())) {
+                  DWORD pid = 0;
+                  GetWindowThreadProcessId(box, &pid);
+                  if (pid == GetCurrentProcessId())
+                      return true;
+              }
+              return false;
+          };
+          if (!WaitUntil(ownBox, std::chrono::seconds(10)))
               return;
           text_ = InstallerProcess::MessageBoxText(box);
           InstallerProcess::PressMessageBoxButton(box, Button);
