@@ -30,12 +30,15 @@ CipherStatus DecipherTextChecked(const std::string& CipherText, const std::strin
         return CipherStatus::StringCorrupted;
     const size_t fillerCount = static_cast<size_t>(digit - '0');
 
-    // The header may be cut short by the end of the text; the key check then fails.
+    // The header may be cut short by the end of the text. The check compares the last
+    // length(Key) bytes of the unshifted header, or all of it when it is shorter than the key;
+    // the filler bytes in front are not examined.
     const std::string header = CipherText.substr(1, fillerCount + Key.size());
     std::string unshifted = header;
     for (char& c : unshifted)
         c = static_cast<char>(Byte(c) - HeaderShift);
-    if (unshifted.size() < Key.size() || unshifted.compare(fillerCount, Key.size(), Key) != 0)
+    const size_t checked = std::min(unshifted.size(), Key.size());
+    if (unshifted.compare(unshifted.size() - checked, checked, Key) != 0)
         return CipherStatus::IncorrectPassword;
 
     // The body is shifted by the header as stored (filler and key already increased by 10).

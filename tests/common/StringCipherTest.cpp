@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "StringCipher.h"
@@ -88,6 +89,34 @@ TEST(DecipherText, HeaderShorterThanTheKeyIsRefused)
     EXPECT_EQ("BriEncryptError*-*Incorrect password", DecipherText(full.substr(0, full.size() - 1), Key));
     EXPECT_EQ("BriEncryptError*-*Incorrect password", DecipherText("9", Key));
     EXPECT_EQ("BriEncryptError*-*Incorrect password", DecipherText("0" + Shift("abc", 10), Key));
+}
+
+TEST(DecipherText, HeaderCutShortAfterTheKeyChecksItsLastKeyBytes)
+{
+    // n = 5, but only the key follows ("kl" is "ab" shifted by 10): the key check passes.
+    EXPECT_EQ("", DecipherText("5kl", "ab"));
+    // n = 5, two filler bytes and the key, then the text ends.
+    EXPECT_EQ("", DecipherText("5" + Shift("xyab", 10), "ab"));
+    EXPECT_EQ("BriEncryptError*-*Incorrect password", DecipherText("5" + Shift("xyaB", 10), "ab"));
+}
+
+// No byte string, with any key, may raise past the function or give anything but a plain
+// text or one of the two error texts; a text that the encipherer made always comes back.
+TEST(DecipherText, AnyShortInputWithAnyKeyNeverThrows)
+{
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<size_t> length(0, 12);
+    std::uniform_int_distribution<int> digit('0', '9');
+    for (int round = 0; round < 200000; ++round) {
+        const std::string key = RandomBytes(random, length(random) % 6);
+        std::string text = RandomBytes(random, length(random));
+        if (!text.empty() && round % 2 == 0)
+            text[0] = static_cast<char>(digit(random)); // reach past the digit check often
+        std::string result;
+        ASSERT_NO_THROW(result = DecipherText(text, key)) << "round " << round;
+        const bool error = result == CipherErrorIncorrectPassword || result == CipherErrorStringCorrupted;
+        ASSERT_TRUE(error || result.size() < std::max<size_t>(text.size(), 1)) << "round " << round;
+    }
 }
 
 TEST(DecipherText, LongBodyReusesTheHeaderFromItsFirstByte)
