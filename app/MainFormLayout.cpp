@@ -67,7 +67,7 @@ const ControlDesc Controls[] = {
     {K::Page, "tab_Folders", "PageControl", 0, 0, 0, 0, "&Folders", 0, nullptr, 0, 0, nullptr},
     {K::Edit, "e_Dir", "tab_Folders", 10, 32, 467, 0, nullptr, 0, "Install to...", 0, 0, nullptr},
     {K::SpeedButton, "sb_Browse", "tab_Folders", 478, 33, 25, 25, nullptr, 0, "BROWSE", 0, 0, "Browse"},
-    {K::Label, "l_Status", "tab_Folders", 14, 72, 491, 16, nullptr, cfFixedSize, nullptr, 0, 0, nullptr},
+    {K::Label, "l_Status", "tab_Folders", 14, 72, 491, 16, nullptr, 0, nullptr, 0, 0, nullptr},
     {K::CheckBox, "cb_Icons", "tab_Folders", 10, 104, 463, 17, "Create icons on the Start menu", cfChecked, nullptr, 0,
      0, nullptr},
     {K::Panel, "Panel1", "tab_Folders", 0, 0, 0, 41, nullptr, cfAlignBottom, nullptr, 0, 0, nullptr},

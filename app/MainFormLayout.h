@@ -6,4 +6,4 @@
 extern const FormDesc MainFormLayout;
 
 // Page indices of the wizard.
-enum WizardPage { pgLicense = 0, pgWarning = 1, pgFolders = 2, pgSettings = 3, pgInstall = 4 };
+enum WizardPage { pgLicense = 0, pgWarning = 1, pgFolders = 2, pgSettings = 3, pgInstall = 4, pgCount = 5 };

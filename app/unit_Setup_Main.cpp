@@ -1,7 +1,5 @@
 #include "unit_Setup_Main.h"
 
-#include <shellapi.h>
-
 #include "Application.h"
 #include "BriBar.h"
 #include "BriCommon.h"
@@ -24,19 +22,26 @@ std::string FormatTitle()
     return text;
 }
 
-// Each page's bar: its Cancel, its default button (none on the License page).
-struct PageButtons {
-    const char* Cancel;
-    const char* Default;
-};
-const PageButtons ButtonsOfPage[] = {
-    {"b_Cancel0", nullptr}, {"b_CancelWarning", "b_NextWarning"}, {"b_Cancel1", "b_Next1"}, {"b_Cancel2", "b_Next2"},
-    {"b_Cancel", "b_Done"},
-};
+const UINT UnattendedStartDelay = 1000; // ms between the first showing and the unattended run
 
 } // namespace
 
-TMainForm::TMainForm() : Form(MainFormLayout), Timer_(AddTimer(1000))
+TMainForm::TMainForm()
+    : Form(MainFormLayout), Timer_(AddTimer(UnattendedStartDelay)), PageControl(Get<TabControl>("PageControl")),
+      rb_Accept(Get<RadioButton>("rb_Accept")), rb_NotAccept(Get<RadioButton>("rb_NotAccept")),
+      cb_File(Get<ComboList>("cb_File")), m_License(Get<RichEdit>("m_License")), b_Cancel0(Get<Button>("b_Cancel0")),
+      b_Next0(Get<Button>("b_Next0")), cb_Warning(Get<CheckBox>("cb_Warning")),
+      b_PreviousWarning(Get<Button>("b_PreviousWarning")), b_CancelWarning(Get<Button>("b_CancelWarning")),
+      b_NextWarning(Get<Button>("b_NextWarning")), e_Dir(Get<Edit>("e_Dir")), sb_Browse(Get<SpeedButton>("sb_Browse")),
+      l_Status(Get<Control>("l_Status")), cb_Icons(Get<CheckBox>("cb_Icons")), b_Previous1(Get<Button>("b_Previous1")),
+      b_Cancel1(Get<Button>("b_Cancel1")), b_Next1(Get<Button>("b_Next1")), rb_AutoAll(Get<RadioButton>("rb_AutoAll")),
+      rb_AutoCurent(Get<RadioButton>("rb_AutoCurent")), rb_NoAuto(Get<RadioButton>("rb_NoAuto")),
+      rb_Service(Get<RadioButton>("rb_Service")), MemoWarning(Get<Memo>("MemoWarning")),
+      rb_LocalSystem(Get<RadioButton>("rb_LocalSystem")), rb_Account(Get<RadioButton>("rb_Account")),
+      e_ID(Get<Edit>("e_ID")), e_Password(Get<Edit>("e_Password")), b_Previous2(Get<Button>("b_Previous2")),
+      b_Cancel2(Get<Button>("b_Cancel2")), b_Next2(Get<Button>("b_Next2")),
+      Progress(Get<ProgressBar>("Progress").Bar()), MemoLog(Get<RichEdit>("MemoLog")),
+      b_Cancel(Get<Button>("b_Cancel")), b_Done(Get<Button>("b_Done"))
 {
     ApplyStoredSettings();
     BindEvents();
@@ -51,39 +56,38 @@ TMainForm::~TMainForm()
 void TMainForm::ApplyStoredSettings()
 {
     // The install page's bar in the orange scheme; the description sets the three colours, then the scheme.
-    TBriBar& progress = Bar("Progress");
-    progress.SetColorBorder(RGB(0, 0, 128));
-    progress.SetColorFace(33023);
-    progress.SetColorBack(11323391);
-    progress.SetColorScheme(ccOrange);
+    Progress.SetColorBorder(clNavy);
+    Progress.SetColorFace(RgbColor(255, 128, 0));
+    Progress.SetColorBack(RgbColor(255, 199, 172));
+    Progress.SetColorScheme(ccOrange);
 }
 
 void TMainForm::BindEvents()
 {
-    Get<TabControl>("PageControl").OnChanging = [this] { return PageControlChanging(); };
-    for (const char* cancel : {"b_Cancel0", "b_CancelWarning", "b_Cancel1", "b_Cancel2", "b_Cancel"})
-        Get<Button>(cancel).OnClick = [this] { CancelClick(); };
-    Get<Button>("b_Done").OnClick = [this] { b_DoneClick(); };
-    Get<Button>("b_Next0").OnClick = [this] { b_Next0Click(); };
-    Get<Button>("b_PreviousWarning").OnClick = [this] { b_PreviousWarningClick(); };
-    Get<Button>("b_NextWarning").OnClick = [this] { b_NextWarningClick(); };
-    Get<Button>("b_Previous1").OnClick = [this] { b_Previous1Click(); };
-    Get<Button>("b_Next1").OnClick = [this] { b_Next1Click(); };
-    Get<Button>("b_Previous2").OnClick = [this] { b_Previous2Click(); };
-    Get<Button>("b_Next2").OnClick = [this] { b_Next2Click(); };
-    Get<RadioButton>("rb_Accept").OnClick = [this] { CheckPage0(); };
-    Get<RadioButton>("rb_NotAccept").OnClick = [this] { CheckPage0(); };
-    Get<CheckBox>("cb_Warning").OnClick = [this] { cb_WarningClick(); };
-    Get<ComboList>("cb_File").OnChange = [this] { cb_FileChange(); };
-    for (const char* radio : {"rb_AutoAll", "rb_AutoCurent", "rb_NoAuto", "rb_Service", "rb_LocalSystem", "rb_Account"})
-        Get<RadioButton>(radio).OnClick = [this] { CheckPage2(); };
+    PageControl.OnChanging = [this] { return PageControlChanging(); };
+    for (Button* cancel : {&b_Cancel0, &b_CancelWarning, &b_Cancel1, &b_Cancel2, &b_Cancel})
+        cancel->OnClick = [this] { CancelClick(); };
+    b_Done.OnClick = [this] { b_DoneClick(); };
+    b_Next0.OnClick = [this] { b_Next0Click(); };
+    b_PreviousWarning.OnClick = [this] { b_PreviousWarningClick(); };
+    b_NextWarning.OnClick = [this] { b_NextWarningClick(); };
+    b_Previous1.OnClick = [this] { b_Previous1Click(); };
+    b_Next1.OnClick = [this] { b_Next1Click(); };
+    b_Previous2.OnClick = [this] { b_Previous2Click(); };
+    b_Next2.OnClick = [this] { b_Next2Click(); };
+    rb_Accept.OnClick = [this] { CheckPage0(); };
+    rb_NotAccept.OnClick = [this] { CheckPage0(); };
+    cb_Warning.OnClick = [this] { cb_WarningClick(); };
+    cb_File.OnChange = [this] { cb_FileChange(); };
+    for (RadioButton* radio : {&rb_AutoAll, &rb_AutoCurent, &rb_NoAuto, &rb_Service, &rb_LocalSystem, &rb_Account})
+        radio->OnClick = [this] { CheckPage2(); };
     Timer_.OnTimer = [this] { TimerTimer(); };
 }
 
 void TMainForm::FormCreate()
 {
     ProgramDir = GetProgramFolder();
-    SourceDir = GetSpecialFolder(20);
+    SourceDir = GetSpecialFolder(sfTemp);
     if (!FolderExists(SourceDir))
         SourceDir = GetProgramFolder();
     SourceDir = AddTrailingBackslash(SourceDir);
@@ -120,12 +124,18 @@ void TMainForm::FormShow()
 bool TMainForm::UnpackPayload()
 {
     auto unpacker = std::make_unique<TForm_Unzip>();
+    unpacker_ = unpacker.get();
+    struct Forget {
+        TForm_Unzip*& Unpacker;
+        ~Forget() { Unpacker = nullptr; }
+    } forget{unpacker_};
+
     unpacker->Tag = 0;
     unpacker->Folder = SourceDir;
     unpacker->ShowModal();
     if (unpacker->Tag == UnpackSuccess) {
         SourceDir = unpacker->Folder;
-    } else if (++UnpackAttempts == 1) {
+    } else if (++UnpackAttempts == 1 && !closeWhileUnpacking_) {
         // One more attempt, in the program's own folder, this time telling the user what failed.
         SourceDir = GetProgramFolder();
         unpacker->Tag = 0;
@@ -136,6 +146,13 @@ bool TMainForm::UnpackPayload()
         if (unpacker->Tag == UnpackSuccess)
             SourceDir = unpacker->Folder;
     }
+    if (closeWhileUnpacking_ && unpacker->Tag == UnpackSuccess) {
+        // The window was closed while the last entries were written: nothing may stay.
+        UnpackRecord written = unpacker->TakeWritten();
+        DeleteUnpacked(written);
+        return false;
+    }
+    Unpacked = unpacker->TakeWritten();
     return unpacker->Tag == UnpackSuccess;
 }
 
@@ -148,21 +165,9 @@ void TMainForm::SetCaptions()
 
 void TMainForm::DeleteSourceDir()
 {
-    if (!FolderExists(SourceDir))
-        return;
-    if (!SourceDir.empty() && SourceDir.back() == '\\')
-        SourceDir.pop_back();
-    // SHFileOperationA takes a list of paths, each ended by a NUL, the list by a second NUL.
-    const std::string paths = SourceDir + std::string(2, '\0');
-    const DWORD attributes = GetFileAttributesA(paths.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return;
-    SHFILEOPSTRUCTA operation = {};
-    operation.hwnd = Handle();
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = paths.c_str();
-    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI; // 0x0414: for good, no questions
-    SHFileOperationA(&operation);
+    // Exactly what the unpacker wrote goes: the folder may be a user's own "Distro" folder
+    // in the temporary folder or beside the program, holding files of the user's.
+    DeleteUnpacked(Unpacked);
 }
 
 void TMainForm::InitPages()
@@ -176,12 +181,12 @@ void TMainForm::InitPages()
 
 void TMainForm::SelectPage(WizardPage Page)
 {
-    Get<TabControl>("PageControl").SetPageIndex(Page);
+    PageControl.SetPageIndex(Page);
 }
 
 WizardPage TMainForm::CurrentPage()
 {
-    return static_cast<WizardPage>(Get<TabControl>("PageControl").PageIndex());
+    return static_cast<WizardPage>(PageControl.PageIndex());
 }
 
 bool TMainForm::PageControlChanging()
@@ -220,6 +225,13 @@ void TMainForm::RunInstallation(const std::function<void()>& Sequence)
 
 bool TMainForm::FormCloseQuery()
 {
+    if (unpacker_) {
+        // The hidden wizard closed while the unpacker works: the unpacking is abandoned,
+        // removes what it wrote, and the program then ends.
+        closeWhileUnpacking_ = true;
+        unpacker_->Abandon();
+        return false;
+    }
     if (!InstallRunning)
         return true;
     // The sequence reads from SourceDir, which closing deletes: ask, and let it stop first.
@@ -237,25 +249,28 @@ void TMainForm::FormClose()
 
 Button* TMainForm::CancelButton()
 {
-    const int page = Get<TabControl>("PageControl").PageIndex();
-    return page >= 0 ? &Get<Button>(ButtonsOfPage[page].Cancel) : nullptr;
+    Button* const cancels[] = {&b_Cancel0, &b_CancelWarning, &b_Cancel1, &b_Cancel2, &b_Cancel};
+    const int page = PageControl.PageIndex();
+    return page >= 0 && page < pgCount ? cancels[page] : nullptr;
 }
 
 Button* TMainForm::DefaultButton()
 {
-    const int page = Get<TabControl>("PageControl").PageIndex();
-    return page >= 0 && ButtonsOfPage[page].Default ? &Get<Button>(ButtonsOfPage[page].Default) : nullptr;
+    // The License page has no default button.
+    Button* const defaults[] = {nullptr, &b_NextWarning, &b_Next1, &b_Next2, &b_Done};
+    const int page = PageControl.PageIndex();
+    return page >= 0 && page < pgCount ? defaults[page] : nullptr;
 }
 
 void TMainForm::cb_FileChange()
 {
     static const char* const documents[] = {"License.txt", "Readme.txt", "History.txt"};
-    const int item = Get<ComboList>("cb_File").ItemIndex();
+    const int item = cb_File.ItemIndex();
     if (item < 0 || item > 2)
         return;
     const std::string path = SourceDir + documents[item];
     if (IsExistingFile(path))
-        Get<RichEdit>("m_License").LoadFromFile(path); // a missing document leaves the box as it was
+        m_License.LoadFromFile(path); // a missing document leaves the box as it was
 }
 
 void TMainForm::b_Next0Click()
@@ -277,8 +292,8 @@ void TMainForm::b_Previous1Click()
 
 void TMainForm::b_Next1Click()
 {
-    InstallDir = AddTrailingBackslash(Get<Edit>("e_Dir").Text());
-    CreateIcons = Get<CheckBox>("cb_Icons").Checked();
+    InstallDir = AddTrailingBackslash(e_Dir.Text());
+    CreateIcons = cb_Icons.Checked();
     SelectPage(pgSettings);
 }
 
@@ -294,22 +309,22 @@ void TMainForm::b_Next2Click()
 
 void TMainForm::CheckPage0()
 {
-    Get<Button>("b_Next0").SetEnabled(Get<RadioButton>("rb_Accept").Checked());
+    b_Next0.SetEnabled(rb_Accept.Checked());
 }
 
 void TMainForm::cb_WarningClick()
 {
-    Get<Button>("b_NextWarning").SetEnabled(Get<CheckBox>("cb_Warning").Checked());
+    b_NextWarning.SetEnabled(cb_Warning.Checked());
 }
 
 void TMainForm::CheckPage2()
 {
-    const bool service = Get<RadioButton>("rb_Service").Checked();
-    const bool account = Get<RadioButton>("rb_Account").Checked();
-    Get<RadioButton>("rb_Account").SetEnabled(service);
-    Get<RadioButton>("rb_LocalSystem").SetEnabled(service);
-    Get<Edit>("e_ID").SetEnabled(service && account);
-    Get<Edit>("e_Password").SetEnabled(service && account);
+    const bool service = rb_Service.Checked();
+    const bool account = rb_Account.Checked();
+    rb_Account.SetEnabled(service);
+    rb_LocalSystem.SetEnabled(service);
+    e_ID.SetEnabled(service && account);
+    e_Password.SetEnabled(service && account);
 }
 
 void TMainForm::TimerTimer()

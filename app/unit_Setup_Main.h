@@ -8,7 +8,11 @@
 #include "AutoSettings.h"
 #include "Form.h"
 #include "MainFormLayout.h"
+#include "PayloadExtraction.h"
 #include "Product.h"
+
+class TBriBar;
+class TForm_Unzip;
 
 extern const char* const TitlePattern;       // "%s Setup"
 extern const char* const UnattendedFileName; // "Bb7Auto.txt"
@@ -35,6 +39,8 @@ public:
     uint8_t InstallKind = 0;
     uint8_t AccountKind = 0;
     uint8_t UnpackAttempts = 0;
+    // What the unpacker wrote below SourceDir: exactly this is deleted when the window closes.
+    UnpackRecord Unpacked;
 
     // The installation sequence runs inside a click handler while the window stays usable;
     // a request to close meanwhile is kept and carried out once the sequence has stopped.
@@ -71,6 +77,28 @@ public:
 
     Timer& Timer_;
 
+    // The controls the handlers use, bound once.
+    TabControl& PageControl;
+    RadioButton &rb_Accept, &rb_NotAccept;
+    ComboList& cb_File;
+    RichEdit& m_License;
+    Button &b_Cancel0, &b_Next0;
+    CheckBox& cb_Warning;
+    Button &b_PreviousWarning, &b_CancelWarning, &b_NextWarning;
+    Edit& e_Dir;
+    SpeedButton& sb_Browse;
+    Control& l_Status;
+    CheckBox& cb_Icons;
+    Button &b_Previous1, &b_Cancel1, &b_Next1;
+    RadioButton &rb_AutoAll, &rb_AutoCurent, &rb_NoAuto, &rb_Service;
+    Memo& MemoWarning;
+    RadioButton &rb_LocalSystem, &rb_Account;
+    Edit &e_ID, &e_Password;
+    Button &b_Previous2, &b_Cancel2, &b_Next2;
+    TBriBar& Progress;
+    RichEdit& MemoLog;
+    Button &b_Cancel, &b_Done;
+
 protected:
     void FormShow() override;
     bool FormCloseQuery() override;
@@ -81,4 +109,8 @@ protected:
 private:
     void BindEvents();
     void ApplyStoredSettings();
+
+    // The unpacker while it works; closing the hidden wizard meanwhile abandons its work.
+    TForm_Unzip* unpacker_ = nullptr;
+    bool closeWhileUnpacking_ = false;
 };

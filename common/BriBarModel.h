@@ -6,13 +6,7 @@
 #include <cstdint>
 #include <string>
 
-// A colour as the system's COLORREF holds it: red in the lowest byte, then green, then blue.
-using TColor = uint32_t;
-
-constexpr TColor RgbColor(uint8_t Red, uint8_t Green, uint8_t Blue)
-{
-    return static_cast<TColor>(Red) | static_cast<TColor>(Green) << 8 | static_cast<TColor>(Blue) << 16;
-}
+#include "Colors.h"
 
 enum TColorScheme : uint8_t {
     ccCustom = 0, // the colours were set one by one

@@ -19,7 +19,7 @@ const FormDesc PromptLayout = {
     "TPasswordPrompt",
     284,
     100,
-    0xF0F0F0,
+    clBtnFaceLight,
     "Verdana",
     13,
     true,
@@ -63,12 +63,8 @@ bool ZipDialogs::AskPassword(const std::string& Caption, const std::string& Labe
     return prompt.Accepted;
 }
 
+// The Abort/Retry/Ignore box: a confirmation box; Abort or closing it is faAbort.
 TZAAction ZipDialogs::AskFileFailure(const std::string& Text)
-{
-    return AskZipFileFailure(Text);
-}
-
-TZAAction AskZipFileFailure(const std::string& Text)
 {
     switch (ConfirmationBox(Text, MB_ABORTRETRYIGNORE)) {
     case IDRETRY:

@@ -10,6 +10,3 @@ public:
     bool AskPassword(const std::string& Caption, const std::string& Label, std::string& Password) override;
     TZAAction AskFileFailure(const std::string& Text) override;
 };
-
-// The Abort/Retry/Ignore box: a confirmation box; Abort or closing it is faAbort.
-TZAAction AskZipFileFailure(const std::string& Text);

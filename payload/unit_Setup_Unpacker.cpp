@@ -1,14 +1,10 @@
 #include "unit_Setup_Unpacker.h"
 
-#include <fstream>
-
 #include "Application.h"
 #include "BriBar.h"
 #include "BriCommon.h"
 #include "MessageBoxes.h"
-#include "PayloadPassword.h"
 #include "Product.h"
-#include "ZipDialogs.h"
 
 const char* const PayloadResourceName = "DISTRO";
 const int UnpackSuccess = 8080;
@@ -18,7 +14,7 @@ namespace {
 
 const char* const ZipFileName = "DISTRO.ZIP";
 const char* const UnpackedFolderName = "Distro\\";
-const int OpenReadShareAll = 0x40; // read access; others may read and write
+const UINT JobDelay = 2000; // ms between the showing and the start of the job
 
 std::string BareFileName(const std::string& Path)
 {
@@ -28,22 +24,16 @@ std::string BareFileName(const std::string& Path)
 
 } // namespace
 
-TForm_Unzip::TForm_Unzip() : Form(UnpackerLayout), Timer_(AddTimer(2000))
+TForm_Unzip::TForm_Unzip()
+    : Form(UnpackerLayout), Unzip(Extraction.Unzip), Timer_(AddTimer(JobDelay)), l_Status(Get<Control>("l_Status")),
+      b_Cancel(Get<Button>("b_Cancel")), BriBar(Get<ProgressBar>("BriBar").Bar())
 {
     // The bar in the green scheme; the description sets the three colours, then the scheme.
-    TBriBar& bar = Bar("BriBar");
-    bar.SetColorBorder(22144);
-    bar.SetColorFace(6413967);
-    bar.SetColorBack(14547432);
-    bar.SetColorScheme(ccGreen);
+    BriBar.SetColorBorder(RgbColor(128, 86, 0));
+    BriBar.SetColorFace(RgbColor(143, 222, 97));
+    BriBar.SetColorBack(RgbColor(232, 249, 221));
+    BriBar.SetColorScheme(ccGreen);
 
-    // The reader's stored settings; ExtractArchive sets most of them again before it opens.
-    Unzip.Name = "Unzip";
-    Unzip.ExtractCorruptedFiles = false;
-    Unzip.Options.FlushBuffers = true;
-    Unzip.Options.OEMFileNames = true;
-    Unzip.InMemory = false;
-    Unzip.Zip64Mode = zmDisabled;
     Unzip.OnFileProgress = [this](TZABaseArchiver* Sender, const std::string& FileName, double Progress,
                                   TZAProcessOperation Operation, TZAProgressPhase Phase, bool& Cancel) {
         UnzipFileProgress(Sender, FileName, Progress, Operation, Phase, Cancel);
@@ -54,7 +44,7 @@ TForm_Unzip::TForm_Unzip() : Form(UnpackerLayout), Timer_(AddTimer(2000))
     };
     Unzip.AfterOpen = [this](TZABaseArchiver* Sender) { UnzipAfterOpen(Sender); };
 
-    Get<Button>("b_Cancel").OnClick = [this] { b_CancelClick(); };
+    b_Cancel.OnClick = [this] { b_CancelClick(); };
     Timer_.OnTimer = [this] { TimerTimer(); };
     Invoke([this] { FormCreate(); });
 }
@@ -88,20 +78,21 @@ bool TForm_Unzip::FormCloseQuery()
 
 void TForm_Unzip::FormClose()
 {
+    Timer_.SetEnabled(false); // a window closed before its job began never starts it
     if (IsExistingFile(ZipFile))
         DeleteFileA(ZipFile.c_str());
 }
 
 void TForm_Unzip::SetStatus(const std::string& Text)
 {
-    Get<Control>("l_Status").SetText(Text);
+    l_Status.SetText(Text);
     Application::ProcessMessages();
 }
 
 void TForm_Unzip::TimerTimer()
 {
     Timer_.SetEnabled(false); // one job per showing
-    Get<Button>("b_Cancel").SetEnabled(true);
+    b_Cancel.SetEnabled(true);
     SetStatus("Creating the temporary zip file...");
     if (!WriteArchiveFile()) {
         Tag = UnpackFailure;
@@ -113,6 +104,10 @@ void TForm_Unzip::TimerTimer()
     // A confirmed cancel stays a failure whatever the extraction returned.
     if (Tag != UnpackFailure)
         Tag = extracted ? UnpackSuccess : UnpackFailure;
+    if (Tag == UnpackSuccess)
+        Folder = AddTrailingBackslash(Folder) + UnpackedFolderName;
+    else
+        Extraction.DeleteWritten(); // a failed attempt leaves no partial tree behind
     Close();
 }
 
@@ -120,15 +115,11 @@ bool TForm_Unzip::WriteArchiveFile()
 {
     HMODULE module = Application::Instance();
     bool written = false;
-    if (HRSRC resource = FindResourceA(module, PayloadResourceName, MAKEINTRESOURCEA(10) /* RT_RCDATA */)) {
+    if (HRSRC resource = FindResourceA(module, PayloadResourceName, RT_RCDATA)) {
         HGLOBAL loaded = LoadResource(module, resource);
-        const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
-        if (data) {
-            std::ofstream file(ZipFile, std::ios::binary | std::ios::trunc);
-            file.write(data, SizeofResource(module, resource));
-            file.close();
-            written = file.good();
-        }
+        const void* data = loaded ? LockResource(loaded) : nullptr;
+        if (data)
+            written = PayloadExtraction::WriteArchive(ZipFile, data, SizeofResource(module, resource));
     }
     if (!written && ReportErrors != 0)
         InformationBox("Couldn't extract the resource file");
@@ -137,60 +128,24 @@ bool TForm_Unzip::WriteArchiveFile()
 
 bool TForm_Unzip::ExtractArchive()
 {
-    try {
-        Unzip.FileMasks.clear();
-        Unzip.ExclusionMasks.clear();
-        Unzip.NoCompressionMasks.clear();
-        Unzip.BaseDir = Folder;
-        Unzip.FileName = ZipFile;
-        Unzip.InMemory = false;
-        // A damaged entry must fail the unpacking instead of leaving a broken product on disk:
-        // such entries are reported through UnzipProcessFileFailure.
-        Unzip.ExtractCorruptedFiles = false;
-        Unzip.OnProcessFileFailure = [this](TZABaseArchiver* Sender, const std::string& FileName,
-                                            TZAProcessOperation Operation, int NativeError, int ErrorCode,
-                                            const std::string& ErrorMessage, TZAAction& Action) {
-            UnzipProcessFileFailure(Sender, FileName, Operation, NativeError, ErrorCode, ErrorMessage, Action);
-        };
-        Unzip.Options.CreateDirs = true;
-        Unzip.Options.FlushBuffers = true;
-        Unzip.Options.OEMFileNames = true;
-        Unzip.Options.OverwriteMode = omAlways;
-        Unzip.Options.Recurse = true;
-        Unzip.Options.SearchAttr = 10431;
-        Unzip.Options.SetAttributes = true;
-        Unzip.Options.ShareMode = smShareExclusive;
-        Unzip.Options.StorePath = spRelativePath;
-        Unzip.Password = PayloadPassword;
-        Unzip.SetSpanningMode(smNone);
-        Unzip.Zip64Mode = zmDisabled;
-
-        entryFailed_ = false;
-        Unzip.Open(OpenReadShareAll);
-        try {
-            Unzip.ExtractByMask("*.*", 10431, "");
-            if (entryFailed_)
-                throw std::runtime_error("An entry of the archive could not be extracted");
-            Folder = AddTrailingBackslash(Folder) + UnpackedFolderName;
-        } catch (...) {
-            Unzip.Close();
-            throw;
-        }
-        Unzip.Close();
+    if (Extraction.Extract(ZipFile, Folder))
         return true;
-    } catch (const std::exception&) {
-        if (ReportErrors != 0)
-            InformationBox("The files couldn't be unzipped");
-        return false;
-    }
+    if (ReportErrors != 0)
+        InformationBox("The files couldn't be unzipped");
+    return false;
 }
 
 void TForm_Unzip::b_CancelClick()
 {
     if (ConfirmationBox("Do you want to cancel the setup?", MB_OKCANCEL) != IDOK)
         return;
-    Tag = UnpackFailure;
     Application::ProcessMessages();
+    Abandon();
+}
+
+void TForm_Unzip::Abandon()
+{
+    Tag = UnpackFailure;
     Close();
 }
 
@@ -205,9 +160,9 @@ void TForm_Unzip::UnzipFileProgress(TZABaseArchiver* Sender, const std::string& 
 {
     if (ProgressPhase != ppStart)
         return;
-    Get<Control>("l_Status").SetText("Extracting " + BareFileName(FileName));
+    l_Status.SetText("Extracting " + BareFileName(FileName));
     ++FilesDone;
-    Bar("BriBar").SetPosition(FileTotal == 0 ? 0 : static_cast<int>(static_cast<double>(FilesDone) / FileTotal * 100));
+    BriBar.SetPosition(FileTotal == 0 ? 0 : static_cast<int>(static_cast<double>(FilesDone) / FileTotal * 100));
     Application::ProcessMessages();
 }
 
@@ -215,21 +170,4 @@ void TForm_Unzip::UnzipOverallProgress(TZABaseArchiver* Sender, double Progress,
                                        TZAProgressPhase ProgressPhase, bool& Cancel)
 {
     Cancel = Tag == UnpackFailure;
-}
-
-void TForm_Unzip::UnzipProcessFileFailure(TZABaseArchiver* Sender, const std::string& FileName,
-                                          TZAProcessOperation Operation, int NativeError, int ErrorCode,
-                                          const std::string& ErrorMessage, TZAAction& Action)
-{
-    // Data that fail their size or CRC-32 check, or cannot be inflated: the payload is damaged.
-    const int DamagedData = 8, AbortAtOnce = 45;
-    if (NativeError == DamagedData || NativeError == AbortAtOnce) {
-        entryFailed_ = true;
-        Action = faAbort;
-        return;
-    }
-    // A file or folder that cannot be created: the user decides, as the reader would ask.
-    Action = AskZipFileFailure(ErrorMessage + ". File processing error, possibly disk is full");
-    if (Action == faAbort)
-        entryFailed_ = true;
 }

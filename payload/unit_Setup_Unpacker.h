@@ -6,7 +6,9 @@
 #include <string>
 
 #include "Form.h"
-#include "ZipArchive.h"
+#include "PayloadExtraction.h"
+
+class TBriBar;
 
 extern const FormDesc UnpackerLayout;
 
@@ -26,8 +28,15 @@ public:
     bool FirstShow = true;
     int32_t ReportErrors = 0; // non-zero: failures are also shown in a message box
 
-    TZipArchive Unzip;
+    // The extraction behind the window; its reader is the window's Unzip.
+    PayloadExtraction Extraction;
+    TZipArchive& Unzip;
     Timer& Timer_;
+
+    // What the successful run wrote, for its owner to take over and remove at the end.
+    UnpackRecord TakeWritten() { return Extraction.TakeWritten(); }
+    // Stops the work as a confirmed cancel does: Tag 2020, and the window closes.
+    void Abandon();
 
     void FormCreate();
     void TimerTimer();
@@ -37,8 +46,6 @@ public:
                            TZAProcessOperation Operation, TZAProgressPhase ProgressPhase, bool& Cancel);
     void UnzipOverallProgress(TZABaseArchiver* Sender, double Progress, TZAProcessOperation Operation,
                               TZAProgressPhase ProgressPhase, bool& Cancel);
-    void UnzipProcessFileFailure(TZABaseArchiver* Sender, const std::string& FileName, TZAProcessOperation Operation,
-                                 int NativeError, int ErrorCode, const std::string& ErrorMessage, TZAAction& Action);
 
 protected:
     void FormShow() override;
@@ -51,6 +58,7 @@ private:
     bool ExtractArchive();
     void SetStatus(const std::string& Text);
 
-    // Set when an entry could not be extracted sound and the user did not choose to go on.
-    bool entryFailed_ = false;
+    Control& l_Status;
+    Button& b_Cancel;
+    TBriBar& BriBar;
 };

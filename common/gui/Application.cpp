@@ -15,8 +15,7 @@ Form* FormOf(HWND Window)
 {
     if (!Window)
         return nullptr;
-    HWND root = GetAncestor(Window, GA_ROOT);
-    return root ? static_cast<Form*>(GetPropA(root, "Bb7Form")) : nullptr;
+    return FormOfWindow(GetAncestor(Window, GA_ROOT));
 }
 
 } // namespace

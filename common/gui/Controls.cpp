@@ -7,8 +7,8 @@
 #include <iterator>
 #include <sstream>
 
+#include "BriBar.h"
 #include "Form.h"
-#include "WinHandles.h"
 
 Control::Control(Form& Owner, const ControlDesc& Desc, HWND Window) : owner_(Owner), desc_(Desc), window_(Window)
 {
@@ -19,11 +19,7 @@ Control::Control(Form& Owner, const ControlDesc& Desc, HWND Window) : owner_(Own
         SetBackground(color);
 }
 
-Control::~Control()
-{
-    if (brush_)
-        DeleteObject(brush_);
-}
+Control::~Control() = default;
 
 bool Control::Enabled() const
 {
@@ -65,10 +61,8 @@ bool Control::Focused() const
 
 void Control::SetBackground(COLORREF Color)
 {
-    if (brush_)
-        DeleteObject(brush_);
     color_ = Color;
-    brush_ = CreateSolidBrush(Color);
+    brush_.Reset(CreateSolidBrush(Color));
     if (desc_.Kind == ControlKind::RichEdit)
         SendMessageA(window_, EM_SETBKGNDCOLOR, 0, Color);
     InvalidateRect(window_, nullptr, TRUE);
@@ -307,22 +301,16 @@ void ComboList::HandleCommand(WORD Code)
 
 // ---------------------------------------------------------------------------------------------
 
-Image::Image(Form& Owner, const ControlDesc& Desc, HWND Window, HBITMAP Picture)
-    : Control(Owner, Desc, Window), picture_(Picture)
+Image::Image(Form& Owner, const ControlDesc& Desc, HWND Window, BitmapHandle Picture)
+    : Control(Owner, Desc, Window), picture_(std::move(Picture))
 {
-    SendMessageA(window_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_));
-}
-
-Image::~Image()
-{
-    if (picture_)
-        DeleteObject(picture_);
+    SendMessageA(window_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.Get()));
 }
 
 // ---------------------------------------------------------------------------------------------
 
-SpeedButton::SpeedButton(Form& Owner, const ControlDesc& Desc, HWND Window, HBITMAP Picture)
-    : Control(Owner, Desc, Window), picture_(Picture)
+SpeedButton::SpeedButton(Form& Owner, const ControlDesc& Desc, HWND Window, BitmapHandle Picture)
+    : Control(Owner, Desc, Window), picture_(std::move(Picture))
 {
     SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
@@ -331,13 +319,6 @@ SpeedButton::~SpeedButton()
 {
     if (IsWindow(window_))
         SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-    if (picture_)
-        DeleteObject(picture_);
-}
-
-const char* SpeedButton::ClassName()
-{
-    return "Bb7SpeedButton";
 }
 
 void SpeedButton::Paint(HDC Dc)
@@ -348,9 +329,9 @@ void SpeedButton::Paint(HDC Dc)
     if (!picture_)
         return;
     BITMAP info;
-    GetObject(picture_, sizeof info, &info);
+    GetObject(picture_.Get(), sizeof info, &info);
     MemoryDc source(CreateCompatibleDC(Dc));
-    SelectedObject selected(source.Get(), picture_);
+    SelectedObject selected(source.Get(), picture_.Get());
     // The picture's lower left pixel is its transparent colour, as picture buttons have it.
     const COLORREF transparent = GetPixel(source.Get(), 0, info.bmHeight - 1);
     const int shift = pressed_ ? 1 : 0;
@@ -404,6 +385,66 @@ LRESULT CALLBACK SpeedButton::WindowProc(HWND Window, UINT Message, WPARAM WPara
     case WM_CAPTURECHANGED:
         self->pressed_ = false;
         InvalidateRect(Window, nullptr, FALSE);
+        return 0;
+    }
+    return DefWindowProcA(Window, Message, WParam, LParam);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+ProgressBar::ProgressBar(Form& Owner, const ControlDesc& Desc, HWND Window)
+    : Control(Owner, Desc, Window), bar_(std::make_unique<TBriBar>(Window))
+{
+    RECT client;
+    GetClientRect(window_, &client);
+    bar_->SetBounds(0, 0, client.right, client.bottom);
+    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+ProgressBar::~ProgressBar()
+{
+    if (IsWindow(window_))
+        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+}
+
+void ProgressBar::SetEnabled(bool Enabled)
+{
+    Control::SetEnabled(Enabled);
+    bar_->SetEnabled(Enabled);
+}
+
+void ProgressBar::SetVisible(bool Visible)
+{
+    Control::SetVisible(Visible);
+    bar_->SetVisible(Visible);
+}
+
+LRESULT CALLBACK ProgressBar::WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam)
+{
+    auto* self = reinterpret_cast<ProgressBar*>(GetWindowLongPtrA(Window, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcA(Window, Message, WParam, LParam);
+    TBriBar& bar = *self->bar_;
+    switch (Message) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(Window, &ps);
+        bar.PaintOn(dc);
+        EndPaint(Window, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1; // the bar covers its whole window
+    case WM_SETFONT:
+        bar.SetFont(reinterpret_cast<HFONT>(WParam));
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(bar.Font());
+    case WM_LBUTTONUP:
+        self->owner_.Invoke([&bar] { bar.Click(); });
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        self->owner_.Invoke([&bar] { bar.DblClick(); });
         return 0;
     }
     return DefWindowProcA(Window, Message, WParam, LParam);

@@ -5,12 +5,15 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "Layout.h"
+#include "WinHandles.h"
 
 class Form;
+class TBriBar;
 
 class Control {
 public:
@@ -34,7 +37,7 @@ public:
 
     // Background colour that the parent paints behind the control (WM_CTLCOLOR...), or
     // nullptr for the system default.
-    HBRUSH BackgroundBrush() const { return brush_; }
+    HBRUSH BackgroundBrush() const { return brush_.Get(); }
     COLORREF BackgroundColor() const { return color_; }
     void SetBackground(COLORREF Color);
 
@@ -49,7 +52,7 @@ protected:
 
 private:
     COLORREF color_ = CLR_INVALID;
-    HBRUSH brush_ = nullptr; // owned
+    BrushHandle brush_;
 };
 
 class Button : public Control {
@@ -126,26 +129,38 @@ public:
 
 class Image : public Control {
 public:
-    Image(Form& Owner, const ControlDesc& Desc, HWND Window, HBITMAP Picture);
-    ~Image() override;
+    Image(Form& Owner, const ControlDesc& Desc, HWND Window, BitmapHandle Picture);
 
 private:
-    HBITMAP picture_; // owned
+    BitmapHandle picture_;
 };
 
 // A picture button that never takes the focus (a "speed button"), drawn by itself.
 class SpeedButton : public Control {
 public:
-    SpeedButton(Form& Owner, const ControlDesc& Desc, HWND Window, HBITMAP Picture);
+    SpeedButton(Form& Owner, const ControlDesc& Desc, HWND Window, BitmapHandle Picture);
     ~SpeedButton() override;
     std::function<void()> OnClick;
     static LRESULT CALLBACK WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
-    static const char* ClassName();
 
 private:
     void Paint(HDC Dc);
-    HBITMAP picture_; // owned
+    BitmapHandle picture_;
     bool pressed_ = false;
+};
+
+// The progress bar: a child window of its own on whose surface the TBriBar draws.
+class ProgressBar : public Control {
+public:
+    ProgressBar(Form& Owner, const ControlDesc& Desc, HWND Window);
+    ~ProgressBar() override;
+    TBriBar& Bar() { return *bar_; }
+    void SetEnabled(bool Enabled) override;
+    void SetVisible(bool Visible) override;
+    static LRESULT CALLBACK WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+
+private:
+    std::unique_ptr<TBriBar> bar_;
 };
 
 // Pages, panels and group boxes: windows that hold other controls and paint a background.

@@ -1,74 +1,18 @@
 #include "Form.h"
 
 #include <commctrl.h>
-#include <richedit.h>
-
-#include <stdexcept>
 
 #include "Application.h"
-#include "BriBar.h"
-#include "Pictures.h"
+#include "ControlFactory.h"
+#include "WindowClasses.h"
 
 namespace {
 
-const char* const ContainerClass = "Bb7Container";
-const char* const FormProperty = "Bb7Form";
 const UINT FirstTimerId = 100;
-
-void RegisterWindowClass(const char* Name, WNDPROC Proc, UINT Style)
-{
-    WNDCLASSEXA existing = {};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExA(Application::Instance(), Name, &existing))
-        return;
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = Style;
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = Application::Instance();
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIconA(Application::Instance(), "MAINICON");
-    wc.lpszClassName = Name;
-    if (!RegisterClassExA(&wc))
-        throw std::runtime_error(std::string("Cannot register the window class ") + Name);
-}
 
 bool IsContainerKind(ControlKind Kind)
 {
     return Kind == ControlKind::Page || Kind == ControlKind::Panel || Kind == ControlKind::GroupBox;
-}
-
-bool TakesFocus(ControlKind Kind)
-{
-    switch (Kind) {
-    case ControlKind::Button:
-    case ControlKind::CheckBox:
-    case ControlKind::Edit:
-    case ControlKind::Memo:
-    case ControlKind::RichEdit:
-    case ControlKind::ComboList:
-        return true;
-    default:
-        return false; // radio buttons take it only while selected (RadioButton keeps that up)
-    }
-}
-
-SIZE TextSize(HWND Window, HFONT Font, const char* Text)
-{
-    WindowDc dc(Window);
-    SelectedObject font(dc.Get(), Font);
-    SIZE size = {0, 0};
-    GetTextExtentPoint32A(dc.Get(), Text, static_cast<int>(strlen(Text)), &size);
-    return size;
-}
-
-int FontLineHeight(HWND Window, HFONT Font)
-{
-    WindowDc dc(Window);
-    SelectedObject font(dc.Get(), Font);
-    TEXTMETRICA tm;
-    GetTextMetricsA(dc.Get(), &tm);
-    return tm.tmHeight;
 }
 
 BOOL CALLBACK CollectEnabledWindow(HWND Window, LPARAM Param)
@@ -78,7 +22,19 @@ BOOL CALLBACK CollectEnabledWindow(HWND Window, LPARAM Param)
     return TRUE;
 }
 
+FontHandle CreateFormFont(const char* Name, int Height, bool Bold)
+{
+    return FontHandle(CreateFontA(-Height, 0, 0, 0, Bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                  Name));
+}
+
 } // namespace
+
+Form* FormOfWindow(HWND Window)
+{
+    return Window ? static_cast<Form*>(GetPropA(Window, FormWindowProperty)) : nullptr;
+}
 
 // ---------------------------------------------------------------------------------------------
 
@@ -104,12 +60,10 @@ Form::Form(const FormDesc& Desc) : desc_(Desc)
     icc.dwICC = ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
     InitCommonControlsEx(&icc);
     RegisterWindowClass(Desc.ClassName, FormProc, 0);
-    RegisterWindowClass(ContainerClass, ContainerProc, CS_DBLCLKS);
-    RegisterWindowClass(SpeedButton::ClassName(), SpeedButton::WindowProc, 0);
+    RegisterWindowClass(ContainerClassName, ContainerProc, CS_DBLCLKS);
+    RegisterControlClasses();
 
-    font_.Reset(CreateFontA(-Desc.FontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                            Desc.FontName));
+    font_ = CreateFormFont(Desc.FontName, Desc.FontHeight, false);
     brush_.Reset(CreateSolidBrush(Desc.Color));
 
     const DWORD style =
@@ -140,7 +94,7 @@ Form::~Form()
     for (auto& [id, timer] : timers_)
         timer->SetEnabled(false);
     if (window_) {
-        RemovePropA(window_, FormProperty);
+        RemovePropA(window_, FormWindowProperty);
         SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
     }
@@ -152,185 +106,31 @@ void Form::CreateControls()
         CreateControl(i);
 }
 
-HWND Form::ParentHandle(const ControlDesc& Desc)
-{
-    if (!Desc.Parent)
-        return window_;
-    return Find(Desc.Parent).Handle();
-}
-
 HFONT Form::FontFor(const ControlDesc& Desc)
 {
     if (Desc.FontHeight == 0 && !(Desc.Flags & cfBold))
         return font_.Get();
     const int height = Desc.FontHeight ? Desc.FontHeight : desc_.FontHeight;
-    extraFonts_.emplace_back(CreateFontA(-height, 0, 0, 0, (Desc.Flags & cfBold) ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
-                                         FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                         DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, desc_.FontName));
+    extraFonts_.push_back(CreateFormFont(desc_.FontName, height, (Desc.Flags & cfBold) != 0));
     return extraFonts_.back().Get();
 }
 
 void Form::CreateControl(size_t Index)
 {
     const ControlDesc& d = desc_.Controls[Index];
-    HWND parent = ParentHandle(d);
-    HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(FirstControlId + Index));
-    HINSTANCE instance = Application::Instance();
-    HFONT font = FontFor(d);
-
-    RECT parentClient;
-    GetClientRect(parent, &parentClient);
-    int x = d.Left, y = d.Top, w = d.Width, h = d.Height;
-    if (d.Flags & cfAlignTop) {
-        x = 0, y = 0, w = parentClient.right;
-    } else if (d.Flags & cfAlignBottom) {
-        x = 0, y = parentClient.bottom - h, w = parentClient.right;
-    }
-
     // Radio buttons in a row form one group for the arrow keys; every other control starts one.
-    const bool followsRadio = Index > 0 && d.Kind == ControlKind::RadioButton &&
-                              desc_.Controls[Index - 1].Kind == ControlKind::RadioButton &&
-                              desc_.Controls[Index - 1].Parent == d.Parent;
-    DWORD style = WS_CHILD | (followsRadio ? 0 : WS_GROUP);
-    if (!(d.Flags & cfHidden) && d.Kind != ControlKind::Page)
-        style |= WS_VISIBLE;
-    if (d.Flags & cfDisabled)
-        style |= WS_DISABLED;
-    if (TakesFocus(d.Kind) && !(d.Flags & cfNoTabStop))
-        style |= WS_TABSTOP;
-    if (d.Flags & cfVScroll)
-        style |= WS_VSCROLL;
-    if (d.Flags & cfHScroll)
-        style |= WS_HSCROLL;
-
-    const char* caption = d.Caption ? d.Caption : "";
-    std::unique_ptr<Control> control;
-    auto create = [&](DWORD ExStyle, const char* Class, DWORD Style) {
-        HWND hwnd = CreateWindowExA(ExStyle, Class, caption, style | Style, x, y, w, h, parent, id, instance, this);
-        if (!hwnd)
-            throw std::runtime_error(std::string("Cannot create the control ") + d.Name);
-        SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        return hwnd;
-    };
-
-    switch (d.Kind) {
-    case ControlKind::TabControl: {
-        // WS_EX_CONTROLPARENT: the Tab key walks through the pages inside it.
-        HWND hwnd = create(WS_EX_CONTROLPARENT, WC_TABCONTROLA, WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TCS_FOCUSNEVER);
-        control = std::make_unique<TabControl>(*this, d, hwnd);
-        break;
-    }
-    case ControlKind::Page: {
-        auto& tabs = dynamic_cast<TabControl&>(Find(d.Parent));
-        TCITEMA item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = const_cast<char*>(caption);
-        SendMessageA(tabs.Handle(), TCM_INSERTITEMA, tabs.PageCount(), reinterpret_cast<LPARAM>(&item));
-        const RECT area = tabs.DisplayRect();
-        x = area.left, y = area.top, w = area.right - area.left, h = area.bottom - area.top;
-        HWND hwnd = create(WS_EX_CONTROLPARENT, ContainerClass, WS_CLIPCHILDREN);
-        auto page = std::make_unique<Container>(*this, d, hwnd);
-        tabs.AddPage(page.get());
-        control = std::move(page);
-        break;
-    }
-    case ControlKind::Panel:
-    case ControlKind::GroupBox: {
-        HWND hwnd = create(WS_EX_CONTROLPARENT, ContainerClass, WS_CLIPCHILDREN);
-        control = std::make_unique<Container>(*this, d, hwnd);
-        break;
-    }
-    case ControlKind::Label: {
-        if (w == 0) {
-            const SIZE size = TextSize(parent, font, caption);
-            w = size.cx, h = size.cy;
-        }
-        HWND hwnd = create(0, "STATIC", SS_LEFT | SS_NOPREFIX);
-        control = std::make_unique<Control>(*this, d, hwnd);
-        break;
-    }
-    case ControlKind::Button: {
-        HWND hwnd = create(0, "BUTTON", (d.Flags & cfDefault) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-        control = std::make_unique<Button>(*this, d, hwnd);
-        break;
-    }
-    case ControlKind::RadioButton: {
-        HWND hwnd = create(0, "BUTTON", BS_RADIOBUTTON);
-        control = std::make_unique<RadioButton>(*this, d, hwnd);
-        break;
-    }
-    case ControlKind::CheckBox: {
-        HWND hwnd = create(0, "BUTTON", BS_AUTOCHECKBOX);
-        control = std::make_unique<CheckBox>(*this, d, hwnd);
-        break;
-    }
-    case ControlKind::Edit: {
-        // The label sits above the edit box, three pixels apart, as a labelled edit box has it.
-        HWND label = nullptr;
-        if (d.Extra) {
-            const SIZE size = TextSize(parent, font, d.Extra);
-            label = CreateWindowExA(0, "STATIC", d.Extra,
-                                    WS_CHILD | SS_LEFT | SS_NOPREFIX | (style & (WS_VISIBLE | WS_DISABLED)), x,
-                                    y - size.cy - 3, size.cx, size.cy, parent, nullptr, instance, nullptr);
-            SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        }
-        if (h == 0)
-            h = FontLineHeight(parent, font) + 8;
-        HWND hwnd = create(WS_EX_CLIENTEDGE, "EDIT", ES_AUTOHSCROLL | ((d.Flags & cfPassword) ? ES_PASSWORD : 0));
-        if (d.Flags & cfPassword)
-            SendMessageA(hwnd, EM_SETPASSWORDCHAR, '*', 0);
-        control = std::make_unique<Edit>(*this, d, hwnd, label);
-        break;
-    }
-    case ControlKind::Memo: {
-        DWORD extra = ES_MULTILINE | ES_AUTOVSCROLL | ((d.Flags & cfReadOnly) ? ES_READONLY : 0);
-        if (!(d.Flags & cfWordWrap))
-            extra |= ES_AUTOHSCROLL;
-        HWND hwnd = create(WS_EX_CLIENTEDGE, "EDIT", extra);
-        control = std::make_unique<Memo>(*this, d, hwnd);
-        break;
-    }
-    case ControlKind::RichEdit: {
-        static HMODULE richEditLibrary = LoadLibraryA("riched20.dll"); // registers RICHEDIT_CLASSA
-        (void)richEditLibrary;
-        DWORD extra = ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ((d.Flags & cfReadOnly) ? ES_READONLY : 0);
-        HWND hwnd = create(WS_EX_CLIENTEDGE, RICHEDIT_CLASSA, extra);
-        control = std::make_unique<RichEdit>(*this, d, hwnd);
-        break;
-    }
-    case ControlKind::ComboList: {
-        const int visibleRows = 8;
-        h = FontLineHeight(parent, font) * (visibleRows + 1) + 8; // the window's height includes the list
-        HWND hwnd = create(0, "COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL);
-        control = std::make_unique<ComboList>(*this, d, hwnd);
-        break;
-    }
-    case ControlKind::Image: {
-        HBITMAP picture = LoadPicture(d.Extra);
-        HWND hwnd = create(0, "STATIC", SS_BITMAP);
-        control = std::make_unique<Image>(*this, d, hwnd, picture);
-        break;
-    }
-    case ControlKind::SpeedButton: {
-        HBITMAP picture = LoadPicture(d.Extra);
-        HWND hwnd = create(0, SpeedButton::ClassName(), 0);
-        control = std::make_unique<SpeedButton>(*this, d, hwnd, picture);
-        break;
-    }
-    case ControlKind::ProgressBar: {
-        auto bar = std::make_unique<TBriBar>(parent);
-        bar->SetBounds(x, y, w, h);
-        bar->SetFont(font); // containers keep no font of their own to hand out
-        bars_[d.Name] = WindowlessBar{parent, std::move(bar)};
-        return;
-    }
-    }
+    const ControlDesc* previous = Index > 0 ? &desc_.Controls[Index - 1] : nullptr;
+    const bool followsRadio = previous && d.Kind == ControlKind::RadioButton &&
+                              previous->Kind == ControlKind::RadioButton && previous->Parent == d.Parent;
+    const ControlPlace place = {d.Parent ? Find(d.Parent).Handle() : window_, FirstControlId + static_cast<int>(Index),
+                                FontFor(d), !followsRadio};
+    std::unique_ptr<Control> control = CreateControlOfRow(*this, d, place);
 
     if (d.Hint && tooltip_) {
         TOOLINFOA tool = {};
         tool.cbSize = TTTOOLINFOA_V1_SIZE;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = parent;
+        tool.hwnd = place.Parent;
         tool.uId = reinterpret_cast<UINT_PTR>(control->Handle());
         tool.lpszText = const_cast<char*>(d.Hint);
         SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
@@ -345,7 +145,7 @@ Control& Form::Find(const char* Name)
 {
     auto it = controls_.find(Name);
     if (it == controls_.end())
-        throw std::runtime_error(std::string("No control named ") + Name);
+        throw std::logic_error(std::string("No control named ") + Name);
     return *it->second;
 }
 
@@ -353,14 +153,6 @@ Control* Form::FromHandle(HWND Window) const
 {
     auto it = byHandle_.find(Window);
     return it == byHandle_.end() ? nullptr : it->second;
-}
-
-TBriBar& Form::Bar(const char* Name)
-{
-    auto it = bars_.find(Name);
-    if (it == bars_.end())
-        throw std::runtime_error(std::string("No progress bar named ") + Name);
-    return *it->second.Bar;
 }
 
 Timer& Form::AddTimer(UINT Interval)
@@ -486,6 +278,7 @@ Button* Form::CancelButton()
 {
     return FindButton(cfCancel);
 }
+
 Button* Form::DefaultButton()
 {
     return FindButton(cfDefault);
@@ -518,160 +311,4 @@ bool Form::PreTranslateKey(const MSG& Message)
     if (target)
         Invoke([target] { target->Press(); });
     return true;
-}
-
-void Form::PaintContainer(HWND Window, HDC Dc)
-{
-    RECT r;
-    GetClientRect(Window, &r);
-    Control* container = FromHandle(Window);
-    if (container && container->Desc().Kind == ControlKind::Panel) {
-        DrawEdge(Dc, &r, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
-    } else if (container && container->Desc().Kind == ControlKind::GroupBox) {
-        RECT frame = r;
-        frame.top += desc_.FontHeight / 2;
-        DrawEdge(Dc, &frame, EDGE_ETCHED, BF_RECT);
-    }
-    for (auto& [name, windowless] : bars_)
-        if (windowless.Parent == Window)
-            windowless.Bar->PaintOn(Dc);
-}
-
-LRESULT CALLBACK Form::FormProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam)
-{
-    if (Message == WM_NCCREATE) {
-        auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTA*>(LParam)->lpCreateParams);
-        SetWindowLongPtrA(Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-        SetPropA(Window, FormProperty, form);
-    }
-    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(Window, GWLP_USERDATA));
-    if (!form)
-        return DefWindowProcA(Window, Message, WParam, LParam);
-    return form->HandleMessage(Window, Message, WParam, LParam, true);
-}
-
-LRESULT CALLBACK Form::ContainerProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam)
-{
-    if (Message == WM_NCCREATE) {
-        auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTA*>(LParam)->lpCreateParams);
-        SetWindowLongPtrA(Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    }
-    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(Window, GWLP_USERDATA));
-    if (!form)
-        return DefWindowProcA(Window, Message, WParam, LParam);
-    return form->HandleMessage(Window, Message, WParam, LParam, false);
-}
-
-LRESULT Form::HandleMessage(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam, bool IsForm)
-{
-    switch (Message) {
-    case WM_COMMAND:
-        if (Control* control = FromHandle(reinterpret_cast<HWND>(LParam))) {
-            Invoke([control, WParam] { control->HandleCommand(HIWORD(WParam)); });
-            return 0;
-        }
-        break;
-    case WM_NOTIFY: {
-        auto* header = reinterpret_cast<NMHDR*>(LParam);
-        if (Control* control = FromHandle(header->hwndFrom)) {
-            LRESULT result = 0;
-            bool handled = false;
-            Invoke([&] { handled = control->HandleNotify(header, result); });
-            if (handled)
-                return result;
-        }
-        break;
-    }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX: {
-        HDC dc = reinterpret_cast<HDC>(WParam);
-        Control* child = FromHandle(reinterpret_cast<HWND>(LParam));
-        if (child && child->BackgroundBrush()) {
-            SetBkColor(dc, child->BackgroundColor());
-            return reinterpret_cast<LRESULT>(child->BackgroundBrush());
-        }
-        if (Message == WM_CTLCOLOREDIT || Message == WM_CTLCOLORLISTBOX)
-            break;
-        // Labels, radio buttons and check boxes show the colour of the window they lie on.
-        Control* self = IsForm ? nullptr : FromHandle(Window);
-        COLORREF color = self && self->BackgroundBrush() ? self->BackgroundColor() : desc_.Color;
-        SetBkColor(dc, color);
-        return reinterpret_cast<LRESULT>(self && self->BackgroundBrush() ? self->BackgroundBrush() : brush_.Get());
-    }
-    case WM_ERASEBKGND: {
-        RECT r;
-        GetClientRect(Window, &r);
-        Control* self = IsForm ? nullptr : FromHandle(Window);
-        FillRect(reinterpret_cast<HDC>(WParam), &r,
-                 self && self->BackgroundBrush() ? self->BackgroundBrush() : brush_.Get());
-        return 1;
-    }
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(Window, &ps);
-        PaintContainer(Window, dc);
-        EndPaint(Window, &ps);
-        return 0;
-    }
-    case WM_LBUTTONUP:
-    case WM_LBUTTONDBLCLK: {
-        const POINT pt = {static_cast<short>(LOWORD(LParam)), static_cast<short>(HIWORD(LParam))};
-        for (auto& [name, windowless] : bars_) {
-            if (windowless.Parent != Window)
-                continue;
-            const RECT bounds = windowless.Bar->Bounds();
-            if (PtInRect(&bounds, pt)) {
-                TBriBar* bar = windowless.Bar.get();
-                Invoke([bar, Message] { Message == WM_LBUTTONUP ? bar->Click() : bar->DblClick(); });
-            }
-        }
-        break;
-    }
-    case WM_TIMER:
-        if (IsForm) {
-            auto it = timers_.find(static_cast<UINT>(WParam));
-            if (it != timers_.end()) {
-                Timer* timer = it->second.get();
-                Invoke([timer] {
-                    if (timer->Enabled() && timer->OnTimer)
-                        timer->OnTimer();
-                });
-            }
-            return 0;
-        }
-        break;
-    case WM_ACTIVATE:
-        // As dialogs do: the control that had the focus gets it back when the window is
-        // activated again, or the first control when there was none.
-        if (IsForm) {
-            if (LOWORD(WParam) == WA_INACTIVE) {
-                HWND focus = GetFocus();
-                if (focus && IsChild(window_, focus))
-                    lastFocus_ = focus;
-                return 0;
-            }
-            RestoreFocus();
-            return 0;
-        }
-        break;
-    case WM_CLOSE:
-        if (IsForm) {
-            Close();
-            return 0;
-        }
-        break;
-    case WM_DESTROY:
-        if (IsForm) {
-            RemovePropA(Window, FormProperty);
-            SetWindowLongPtrA(Window, GWLP_USERDATA, 0);
-            window_ = nullptr;
-            if (Application::IsMainForm(this))
-                PostQuitMessage(0);
-            return 0;
-        }
-        break;
-    }
-    return DefWindowProcA(Window, Message, WParam, LParam);
 }

@@ -8,14 +8,13 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "Controls.h"
 #include "Layout.h"
 #include "WinHandles.h"
-
-class TBriBar;
 
 class Timer {
 public:
@@ -32,6 +31,9 @@ private:
     bool enabled_ = false;
 };
 
+// The Form of a top-level window the toolkit made, or nullptr.
+Form* FormOfWindow(HWND TopLevel);
+
 class Form {
 public:
     explicit Form(const FormDesc& Desc);
@@ -42,11 +44,17 @@ public:
     HWND Handle() const { return window_; }
     const FormDesc& Desc() const { return desc_; }
 
-    // The control of the row with this name, of the type its kind gives; throws when missing.
-    template <typename T> T& Get(const char* Name) { return dynamic_cast<T&>(Find(Name)); }
+    // The control of the row with this name, of the type its kind gives. Throws, naming the
+    // control, when there is no such row or it is of another kind: windows bind their
+    // controls once, at construction, so a wrong name fails at once.
+    template <typename T> T& Get(const char* Name)
+    {
+        if (auto* typed = dynamic_cast<T*>(&Find(Name)))
+            return *typed;
+        throw std::logic_error(std::string("The control ") + Name + " is not of the kind asked for");
+    }
     Control& Find(const char* Name);
     Control* FromHandle(HWND Window) const;
-    TBriBar& Bar(const char* Name);
 
     Timer& AddTimer(UINT Interval);
 
@@ -82,14 +90,17 @@ protected:
 
 private:
     friend class Control;
+    // Message handling of the form's own window and of its containers (FormMessages.cpp).
     static LRESULT CALLBACK FormProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
     static LRESULT CALLBACK ContainerProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
     LRESULT HandleMessage(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam, bool IsForm);
+    LRESULT ColorChild(HWND Window, UINT Message, HDC Dc, HWND Child, bool IsForm);
+    void PaintContainer(HWND Window, HDC Dc);
+    void HandleActivate(WPARAM WParam);
+
     void CreateControls();
     void CreateControl(size_t Index);
-    HWND ParentHandle(const ControlDesc& Desc);
     HFONT FontFor(const ControlDesc& Desc);
-    void PaintContainer(HWND Window, HDC Dc);
     Button* FindButton(uint32_t Flag);
     void EndModal();
     void RestoreFocus();
@@ -103,11 +114,6 @@ private:
     HWND lastFocus_ = nullptr; // the focused control when the window was last deactivated
     std::map<std::string, std::unique_ptr<Control>> controls_;
     std::map<HWND, Control*> byHandle_;
-    struct WindowlessBar {
-        HWND Parent;
-        std::unique_ptr<TBriBar> Bar;
-    };
-    std::map<std::string, WindowlessBar> bars_;
     std::map<UINT, std::unique_ptr<Timer>> timers_;
     bool modal_ = false;
     bool modalDone_ = false;

@@ -5,12 +5,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "Colors.h"
+
 enum class ControlKind : uint8_t {
     TabControl,  // page control: the tabs of the rows of kind Page whose parent it is
     Page,        // one page of a TabControl; Caption is the tab caption
     Panel,       // container with a raised inner and lowered outer bevel
     GroupBox,    // container framed by an etched line, without caption
-    Label,       // static text; Width 0 sizes it to its caption
+    Label,       // static text of the size given; Width 0 sizes it to its caption
     Button,      // push button
     RadioButton, // radio buttons with the same parent form one group
     CheckBox,
@@ -20,7 +22,7 @@ enum class ControlKind : uint8_t {
     ComboList,   // drop-down list without typing; Extra holds the items separated by '\n'
     Image,       // picture; Extra is the resource name
     SpeedButton, // picture button that takes no focus; Extra is the picture's resource name
-    ProgressBar, // the windowless TBriBar
+    ProgressBar, // the TBriBar progress bar
 };
 
 enum ControlFlag : uint32_t {
@@ -35,10 +37,8 @@ enum ControlFlag : uint32_t {
     cfCancel = 1u << 8,  // the button that Escape presses
     cfPassword = 1u << 9,
     cfBold = 1u << 10,
-    cfNoTabStop = 1u << 11,
-    cfAlignTop = 1u << 12,    // full width at the top of the parent, Height kept
-    cfAlignBottom = 1u << 13, // full width at the bottom of the parent, Height kept
-    cfFixedSize = 1u << 14,
+    cfAlignTop = 1u << 11,    // full width at the top of the parent, Height kept
+    cfAlignBottom = 1u << 12, // full width at the bottom of the parent, Height kept
 };
 
 struct ControlDesc {
@@ -68,8 +68,3 @@ struct FormDesc {
 // Control identifiers are derived from the row: tests find a control by its name this way.
 constexpr int FirstControlId = 1000;
 int LayoutControlId(const FormDesc& Form, const char* Name); // -1 when there is no such row
-
-// Colours of the window descriptions.
-constexpr uint32_t clMoneyGreen = 0xC0DCC0; // RGB 192, 220, 192
-constexpr uint32_t clWhite = 0xFFFFFF;
-constexpr uint32_t clYellow = 0x00FFFF;

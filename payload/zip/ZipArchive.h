@@ -85,6 +85,10 @@ public:
         OnConfirmOverwrite;
     std::function<void(TZABaseArchiver* Sender, std::string& FileName, uint32_t& FileAttr, const std::string& Comment)>
         OnExtractFile;
+    // Fired for every folder that extraction had to create (outermost first) and for every
+    // file it created or replaced, with the full path, so that a caller can remove exactly
+    // what the run wrote.
+    std::function<void(TZABaseArchiver* Sender, const std::string& Path, bool IsFolder)> AfterCreatePath;
 
     // Opens FileName with a 16-bit file open mode (0x40: read, others may read and write)
     // and reads its directory; fires AfterOpen. Raises EZAException.

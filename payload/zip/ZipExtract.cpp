@@ -194,7 +194,12 @@ void TZABaseArchiver::ProcessItem(TRunState& Run, TZADirItem& Item, const std::s
     const std::string base = zippath::IsAbsoluteName(target) ? std::string() : BaseFolder;
     if (Options.CreateDirs) {
         const std::string folder = base + zippath::ExtractFilePath(target);
-        if (!folder.empty() && !zippath::ForceDirectories(folder))
+        std::vector<std::string> created;
+        const bool made = folder.empty() || zippath::ForceDirectories(folder, &created);
+        if (AfterCreatePath)
+            for (const std::string& path : created)
+                AfterCreatePath(this, path, true);
+        if (!made)
             Raise(zecCannotCreateDir, folder);
     } else {
         target = zippath::ExtractFileName(target);
@@ -239,6 +244,8 @@ void TZABaseArchiver::ProcessItem(TRunState& Run, TZADirItem& Item, const std::s
     zipfs::TZAWriteFile file;
     if (!file.Create(path))
         Raise(zecCannotCreateFile, path);
+    if (AfterCreatePath)
+        AfterCreatePath(this, path, false);
     TFileOutput output(file);
     const TZAEntryEvents events = EntryEvents(Run, Item, ItemName);
     TZAEntryResult result;

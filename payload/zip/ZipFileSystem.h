@@ -66,6 +66,7 @@ bool CreateDir(const std::string& Path);       // one level; false when it fails
 bool GetAttributes(const std::string& Path, uint32_t& Attributes);
 bool SetAttributes(const std::string& Path, uint32_t Attributes);
 bool RemoveFile(const std::string& Path);
+bool RemoveEmptyDir(const std::string& Path); // false when it is not empty or cannot go
 
 // Time stamps in a unit of the platform's own, comparable with each other only.
 bool FileModifiedTime(const std::string& Path, int64_t& Stamp);

@@ -162,6 +162,11 @@ bool RemoveFile(const std::string& Path)
     return !Path.empty() && unlink(Native(Path).c_str()) == 0;
 }
 
+bool RemoveEmptyDir(const std::string& Path)
+{
+    return !Path.empty() && rmdir(Native(Path).c_str()) == 0;
+}
+
 bool FileModifiedTime(const std::string& Path, int64_t& Stamp)
 {
     struct stat st {};

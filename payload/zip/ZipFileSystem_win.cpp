@@ -159,6 +159,11 @@ bool RemoveFile(const std::string& Path)
     return !Path.empty() && DeleteFileA(Path.c_str());
 }
 
+bool RemoveEmptyDir(const std::string& Path)
+{
+    return !Path.empty() && RemoveDirectoryA(Path.c_str());
+}
+
 bool FileModifiedTime(const std::string& Path, int64_t& Stamp)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;

@@ -81,7 +81,7 @@ bool IsUnsafeEntryName(const std::string& StoredName)
     return false;
 }
 
-bool ForceDirectories(const std::string& Path)
+bool ForceDirectories(const std::string& Path, std::vector<std::string>* Created)
 {
     std::string path = Path;
     while (path.size() > 1 && (path.back() == '\\' || path.back() == '/') && path[path.size() - 2] != ':')
@@ -111,8 +111,12 @@ bool ForceDirectories(const std::string& Path)
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
         const std::string folder = path.substr(0, *it);
-        if (!zipfs::CreateDir(folder) && !zipfs::DirectoryExists(folder))
+        if (zipfs::CreateDir(folder)) {
+            if (Created)
+                Created->push_back(folder);
+        } else if (!zipfs::DirectoryExists(folder)) {
             return false;
+        }
     }
     return zipfs::DirectoryExists(path);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace zippath {
 
@@ -19,7 +20,8 @@ bool IsAbsoluteName(const std::string& Name);
 // "\", a NUL byte).
 bool IsUnsafeEntryName(const std::string& StoredName);
 
-// Creates Path and every missing parent; true when the folder exists afterwards.
-bool ForceDirectories(const std::string& Path);
+// Creates Path and every missing parent; true when the folder exists afterwards. Created,
+// when given, receives each folder this call made, outermost first.
+bool ForceDirectories(const std::string& Path, std::vector<std::string>* Created = nullptr);
 
 } // namespace zippath

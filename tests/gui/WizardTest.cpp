@@ -108,6 +108,26 @@ protected:
         return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     }
 
+    // A user's "Distro" folder below Folder: a file at its top and one in its Help folder.
+    void PlantUserFiles(const std::string& Folder)
+    {
+        ASSERT_TRUE(CreateDirectoryA((Folder + "Distro").c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryA((Folder + "Distro\\Help").c_str(), nullptr));
+        std::ofstream(Folder + "Distro\\mine.txt") << "user";
+        std::ofstream(Folder + "Distro\\Help\\notes.txt") << "user";
+    }
+
+    // The user's files and their folders stay; everything the unpacker wrote is gone.
+    void ExpectOnlyUserFilesLeft(const std::string& Folder)
+    {
+        EXPECT_EQ("user", ReadFile(Folder + "Distro\\mine.txt"));
+        EXPECT_EQ("user", ReadFile(Folder + "Distro\\Help\\notes.txt"));
+        EXPECT_FALSE(FilePresent(Folder + "Distro\\LICENSE.TXT"));
+        EXPECT_FALSE(FilePresent(Folder + "Distro\\Help\\index.htm"));
+        EXPECT_FALSE(FolderPresent(Folder + "Distro\\Help\\Images"));
+        EXPECT_FALSE(FolderPresent(Folder + "Distro\\Languages"));
+    }
+
     HWND WaitForMessageBox()
     {
         HWND box = nullptr;
@@ -130,10 +150,12 @@ protected:
     std::unique_ptr<InstallerProcess> process_;
 };
 
-TEST_F(WizardTest, UnpacksBelowTheTemporaryFolderAndCancelDeletesOnlyThatFolder)
+TEST_F(WizardTest, UnpacksBelowTheTemporaryFolderAndCancelDeletesOnlyWhatItWrote)
 {
     const std::string sentinel = TempFolder() + "bb7-sentinel.txt";
     std::ofstream(sentinel) << "stays";
+    // A user's own "Distro" folder in the temporary folder, with files of the user's.
+    PlantUserFiles(TempFolder());
     Start();
 
     HWND unpacker = process_->WaitForWindow("TForm_Unzip", 20s);
@@ -153,7 +175,7 @@ TEST_F(WizardTest, UnpacksBelowTheTemporaryFolderAndCancelDeletesOnlyThatFolder)
 
     ASSERT_TRUE(ClickButton(Control(wizard, "b_Cancel0")));
     ASSERT_TRUE(WaitForExit());
-    EXPECT_FALSE(FolderPresent(TempFolder() + "Distro"));
+    ExpectOnlyUserFilesLeft(TempFolder());
     EXPECT_TRUE(FilePresent(sentinel));
     EXPECT_TRUE(FilePresent(exe_));
     DeleteFileA(sentinel.c_str());
@@ -337,8 +359,10 @@ TEST_F(WizardTest, FocusFollowsTheLicensePageOrder)
 
 TEST_F(WizardTest, UnpacksInTheProgramFolderWhenTheTemporaryFolderFails)
 {
-    // A folder in the way of the temporary zip file makes the first attempt fail.
+    // A folder in the way of the temporary zip file makes the first attempt fail. Beside the
+    // installer stands a "Distro" folder of the user's.
     ASSERT_TRUE(CreateDirectoryA((TempFolder() + "DISTRO.ZIP").c_str(), nullptr));
+    PlantUserFiles(programDir_);
     Start();
     HWND wizard = WaitForWizard();
     ASSERT_NE(nullptr, wizard);
@@ -349,22 +373,30 @@ TEST_F(WizardTest, UnpacksInTheProgramFolderWhenTheTemporaryFolderFails)
 
     PostMessageA(wizard, WM_CLOSE, 0, 0);
     ASSERT_TRUE(WaitForExit());
-    EXPECT_FALSE(FolderPresent(programDir_ + "Distro"));
-    EXPECT_TRUE(FilePresent(exe_)) << "only the unpacked folder goes";
+    ExpectOnlyUserFilesLeft(programDir_);
+    EXPECT_TRUE(FilePresent(exe_)) << "only what was unpacked goes";
 }
 
 TEST_F(WizardTest, DamagedPayloadFailsWithAMessageAndShowsNoWizard)
 {
     std::string payload = Payload();
     ASSERT_GT(payload.size(), 400u);
-    // Damage the middle of the first entry's data, behind its local header and encryption header.
     auto field16 = [&](size_t At) {
         return static_cast<size_t>(static_cast<unsigned char>(payload[At]) | static_cast<unsigned char>(payload[At + 1])
                                                                                  << 8);
     };
-    const size_t compressed = field16(18) | field16(20) << 16;
-    const size_t data = 30 + field16(26) + field16(28) + 12;
+    // Walk the local headers to the last entry, so that the others have been written when
+    // the damage is found.
+    size_t last = 0, compressed = 0, data = 0;
+    for (size_t at = 0; at + 30 <= payload.size() && payload.compare(at, 4, "PK\x03\x04") == 0;) {
+        last = at;
+        compressed = field16(at + 18) | field16(at + 20) << 16;
+        data = at + 30 + field16(at + 26) + field16(at + 28) + 12; // behind the encryption header
+        at = data - 12 + compressed;
+    }
+    ASSERT_GT(last, 0u);
     ASSERT_GT(compressed, 12u + 16u);
+    // Damage the middle of its data.
     for (size_t i = data + (compressed - 12) / 2 - 8; i < data + (compressed - 12) / 2 + 8; ++i)
         payload[i] = static_cast<char>(payload[i] ^ 0x5A);
     ReplacePayload(payload);
@@ -375,6 +407,23 @@ TEST_F(WizardTest, DamagedPayloadFailsWithAMessageAndShowsNoWizard)
     EXPECT_EQ(nullptr, process_->FindWindowOfClass("TMainForm"));
     EXPECT_FALSE(FilePresent(TempFolder() + "DISTRO.ZIP"));
     EXPECT_FALSE(FilePresent(programDir_ + "DISTRO.ZIP"));
+    // Both attempts had written every other entry; neither leaves a tree behind.
+    EXPECT_FALSE(FolderPresent(TempFolder() + "Distro"));
+    EXPECT_FALSE(FolderPresent(programDir_ + "Distro"));
+}
+
+TEST_F(WizardTest, ClosingTheHiddenWizardWhileUnpackingEndsWithoutDeletingUserFiles)
+{
+    PlantUserFiles(TempFolder());
+    Start();
+    ASSERT_NE(nullptr, process_->WaitForWindow("TForm_Unzip", 20s));
+    HWND hiddenWizard = process_->FindWindowOfClass("TMainForm", false);
+    ASSERT_NE(nullptr, hiddenWizard);
+    PostMessageA(hiddenWizard, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_EQ(nullptr, process_->FindMessageBox());
+    ExpectOnlyUserFilesLeft(TempFolder());
+    EXPECT_FALSE(FolderPresent(programDir_ + "Distro")) << "no retry after the user closed";
 }
 
 TEST_F(WizardTest, PayloadThatCannotBeWrittenAnywhereFailsWithAMessage)
@@ -466,6 +515,10 @@ TEST_F(WizardTest, AbortInTheFileBoxFailsTheAttemptAndTheRetryUsesTheProgramFold
     HWND wizard = WaitForWizard();
     ASSERT_NE(nullptr, wizard);
     EXPECT_TRUE(FilePresent(programDir_ + "Distro\\LICENSE.TXT"));
+    // The aborted attempt had written the Help and Languages entries; they are gone again.
+    EXPECT_FALSE(FolderPresent(TempFolder() + "Distro\\Help"));
+    EXPECT_FALSE(FolderPresent(TempFolder() + "Distro\\Languages"));
+    EXPECT_TRUE(FolderPresent(TempFolder() + "Distro\\LICENSE.TXT")) << "what was there before stays";
     PostMessageA(wizard, WM_CLOSE, 0, 0);
     ASSERT_TRUE(WaitForExit());
     EXPECT_FALSE(FolderPresent(programDir_ + "Distro"));

@@ -1,0 +1,112 @@
+#include "PayloadExtraction.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include "PayloadPassword.h"
+#include "ZipFileSystem.h"
+
+namespace {
+
+const int OpenReadShareAll = 0x40;    // read access; others may read and write
+const int32_t EveryEntryAttr = 10431; // 0x28BF: files and folders of every kind
+
+} // namespace
+
+void DeleteUnpacked(UnpackRecord& Record)
+{
+    for (const std::string& file : Record.Files) {
+        zipfs::SetAttributes(file, zipfs::AttrArchive); // a read-only file would refuse
+        zipfs::RemoveFile(file);
+    }
+    for (auto folder = Record.Folders.rbegin(); folder != Record.Folders.rend(); ++folder)
+        zipfs::RemoveEmptyDir(*folder);
+    Record = UnpackRecord();
+}
+
+PayloadExtraction::PayloadExtraction()
+{
+    Unzip.Name = "Unzip";
+    Unzip.InMemory = false;
+    // A damaged entry fails the run instead of leaving a broken product on disk: such
+    // entries come to EntryFailed instead of being kept.
+    Unzip.ExtractCorruptedFiles = false;
+    Unzip.Options.CreateDirs = true;
+    Unzip.Options.FlushBuffers = true;
+    Unzip.Options.OEMFileNames = true;
+    Unzip.Options.OverwriteMode = omAlways;
+    Unzip.Options.Recurse = true;
+    Unzip.Options.SearchAttr = EveryEntryAttr;
+    Unzip.Options.SetAttributes = true;
+    Unzip.Options.ShareMode = smShareExclusive;
+    Unzip.Options.StorePath = spRelativePath;
+    Unzip.Password = PayloadPassword;
+    Unzip.SetSpanningMode(smNone);
+    Unzip.Zip64Mode = zmDisabled;
+    Unzip.OnProcessFileFailure = [this](TZABaseArchiver*, const std::string&, TZAProcessOperation, int NativeError, int,
+                                        const std::string& ErrorMessage,
+                                        TZAAction& Action) { EntryFailed(NativeError, ErrorMessage, Action); };
+    Unzip.AfterCreatePath = [this](TZABaseArchiver*, const std::string& Path, bool IsFolder) {
+        std::vector<std::string>& list = IsFolder ? written_.Folders : written_.Files;
+        // A retried entry creates its file again; record it once.
+        if (IsFolder || std::find(list.begin(), list.end(), Path) == list.end())
+            list.push_back(Path);
+    };
+}
+
+bool PayloadExtraction::WriteArchive(const std::string& ArchivePath, const void* Data, size_t Size)
+{
+    std::ofstream file(ArchivePath, std::ios::binary | std::ios::trunc);
+    if (!file)
+        return false;
+    file.write(static_cast<const char*>(Data), static_cast<std::streamsize>(Size));
+    file.close();
+    if (file.good())
+        return true;
+    zipfs::RemoveFile(ArchivePath);
+    return false;
+}
+
+bool PayloadExtraction::Extract(const std::string& ArchivePath, const std::string& BaseFolder)
+{
+    try {
+        Unzip.FileMasks.clear();
+        Unzip.ExclusionMasks.clear();
+        Unzip.NoCompressionMasks.clear();
+        Unzip.BaseDir = BaseFolder;
+        Unzip.FileName = ArchivePath;
+        entryFailed_ = false;
+        Unzip.Open(OpenReadShareAll);
+        try {
+            Unzip.ExtractByMask("*.*", EveryEntryAttr, "");
+        } catch (...) {
+            Unzip.Close();
+            throw;
+        }
+        Unzip.Close();
+        return !entryFailed_;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+UnpackRecord PayloadExtraction::TakeWritten()
+{
+    UnpackRecord taken = std::move(written_);
+    written_ = UnpackRecord();
+    return taken;
+}
+
+void PayloadExtraction::EntryFailed(int NativeError, const std::string& ErrorMessage, TZAAction& Action)
+{
+    // Data that fail their size or CRC-32 check, or cannot be inflated: the payload is damaged.
+    if (NativeError == zecCorruptedData || NativeError == zecOpenAborted) {
+        entryFailed_ = true;
+        Action = faAbort;
+        return;
+    }
+    // A file or folder that cannot be created: the user decides, as the reader would ask.
+    Action = ZipUserPrompts().AskFileFailure(ErrorMessage + ". File processing error, possibly disk is full");
+    if (Action == faAbort)
+        entryFailed_ = true;
+}
