@@ -19,8 +19,7 @@ if [ -n "${BB7_USE_DISPLAY:-}" ]; then
 fi
 wine "$bin/Bb7Setup.exe" &
 installer=$!
-if wine "$bin/bb7drive.exe" wait TMainForm 60; then
-    sleep 1
+if wine "$bin/bb7drive.exe" wait TMainForm 60 && wine "$bin/bb7drive.exe" settle; then
     import -window root "$root/build/screenshot.png"
     echo "The wizard is up on the virtual display $DISPLAY; screenshot: $root/build/screenshot.png"
 else

@@ -14,8 +14,8 @@ shot() { import -window root "$out/$1.png" && echo "$out/$1.png"; }
 
 wine "$bin/Bb7Setup.exe" &
 installer=$!
-drive wait TForm_Unzip 30 && shot 0-unpacker
-drive wait TMainForm 60 && sleep 1 && shot 1-license
+drive wait TForm_Unzip 30 && drive settle TForm_Unzip && shot 0-unpacker
+drive wait TMainForm 60 && drive settle && shot 1-license
 drive click rb_Accept && drive click b_Next0 && shot 2-warning
 drive click cb_Warning && drive click b_NextWarning && shot 3-folders
 drive click b_Next1 && shot 4-settings

@@ -8,9 +8,8 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No Linux desktop entries for Start-menu shortcuts; no Mono or Gecko download prompts.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d;mscoree=d;mshtml=d}
 # Each build folder has its own virtual display, so screenshots show only its own windows.
-if [ -z "${BB7_DISPLAY:-}" ]; then
-    BB7_DISPLAY=:$((100 + $(printf '%s' "$BB7_BUILD_DIR" | cksum | cut -d' ' -f1) % 100))
-fi
+# The display it runs on is kept in the build folder; BB7_DISPLAY chooses one by hand.
+BB7_DISPLAY_FILE=$BB7_BUILD_DIR/.display
 
 bb7_lock() { # bb7_lock NAME: serialises first-time set-up between parallel test processes
     mkdir -p "$BB7_BUILD_DIR"
@@ -20,16 +19,51 @@ bb7_lock() { # bb7_lock NAME: serialises first-time set-up between parallel test
 
 bb7_ensure_display() {
     if [ -n "${BB7_USE_DISPLAY:-}" ]; then export DISPLAY=$BB7_USE_DISPLAY; return; fi
-    export DISPLAY=$BB7_DISPLAY
-    xdpyinfo >/dev/null 2>&1 && return
+    if [ -n "${BB7_DISPLAY:-}" ]; then
+        export DISPLAY=$BB7_DISPLAY
+    elif [ -f "$BB7_DISPLAY_FILE" ]; then
+        export DISPLAY=$(cat "$BB7_DISPLAY_FILE")
+    fi
+    [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1 && return
     bb7_lock display
-    if ! xdpyinfo >/dev/null 2>&1; then
-        # 9>&-: the server must not inherit the lock, or it would hold it for as long as it runs.
-        setsid Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 < /dev/null 9>&- &
-        echo $! > "$BB7_BUILD_DIR/.xvfb.pid"
-        for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+    if [ -f "$BB7_DISPLAY_FILE" ]; then export DISPLAY=$(cat "$BB7_DISPLAY_FILE"); fi
+    if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+        bb7_start_display
     fi
     exec 9>&-
+}
+
+# Starts Xvfb on the first display number that no X server holds. Build folders choose one
+# at a time (a lock shared by all of them), and X's own lock file marks a number as taken.
+bb7_start_display() {
+    local n log=$BB7_BUILD_DIR/.xvfb.log
+    exec 8>/tmp/.bb7-display-choice.lock
+    flock 8
+    for n in $(seq 100 199); do
+        [ -n "${BB7_DISPLAY:-}" ] && n=${BB7_DISPLAY#:}
+        if [ -z "${BB7_DISPLAY:-}" ] && { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; }; then
+            continue
+        fi
+        # 8>&- 9>&-: the server must not inherit the locks, or it would hold them while it runs.
+        setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$log" 2>&1 </dev/null 8>&- 9>&- &
+        echo $! >"$BB7_BUILD_DIR/.xvfb.pid"
+        export DISPLAY=:$n
+        for _ in $(seq 200); do
+            xdpyinfo >/dev/null 2>&1 && break
+            kill -0 "$(cat "$BB7_BUILD_DIR/.xvfb.pid")" 2>/dev/null || break
+            sleep 0.05
+        done
+        if xdpyinfo >/dev/null 2>&1; then
+            echo "$DISPLAY" >"$BB7_DISPLAY_FILE"
+            exec 8>&-
+            return 0
+        fi
+        [ -n "${BB7_DISPLAY:-}" ] && break
+    done
+    exec 8>&-
+    echo "wine-env.sh: the virtual display could not be started (Xvfb $DISPLAY):" >&2
+    cat "$log" >&2 2>/dev/null || true
+    exit 1
 }
 
 bb7_ensure_prefix() {
@@ -79,5 +113,5 @@ bb7_wineserver_running() {
 bb7_stop_display() { # stops the virtual display if one of our scripts started it
     local pidfile=$BB7_BUILD_DIR/.xvfb.pid
     [ -f "$pidfile" ] && kill "$(cat "$pidfile")" 2>/dev/null || true
-    rm -f "$pidfile"
+    rm -f "$pidfile" "$BB7_DISPLAY_FILE"
 }

@@ -9,7 +9,9 @@ namespace {
 
 TAuto FromText(const std::string& Text)
 {
-    const std::string path = testing::TempDir() + "bb7auto_test.txt";
+    // ctest runs the cases in parallel: each writes a file named after itself.
+    const std::string path =
+        testing::TempDir() + "bb7auto-" + testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
     {
         std::ofstream file(path, std::ios::binary);
         file << Text;

@@ -5,18 +5,6 @@
 #include <stdexcept>
 #include <thread>
 
-bool WaitUntil(const std::function<bool()>& Condition, std::chrono::milliseconds Timeout)
-{
-    const auto end = std::chrono::steady_clock::now() + Timeout;
-    for (;;) {
-        if (Condition())
-            return true;
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-}
-
 InstallerProcess::InstallerProcess(const std::string& Exe, const std::string& WorkingDir)
 {
     STARTUPINFOA startup = {};
@@ -247,44 +235,17 @@ void ClickAt(HWND Window, int X, int Y)
     PostMessageA(Window, WM_LBUTTONUP, 0, MAKELPARAM(X, Y));
 }
 
-void RemoveTree(const std::string& Path)
-{
-    if (!FolderPresent(Path))
-        return;
-    std::string from = Path;
-    if (!from.empty() && from.back() == '\\')
-        from.pop_back();
-    from.append(2, '\0');
-    SHFILEOPSTRUCTA op = {};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-    SHFileOperationA(&op);
-}
 
-bool FolderPresent(const std::string& Path)
+bool WaitForPostedMessages(HWND Edit, std::chrono::milliseconds Timeout)
 {
-    const DWORD a = GetFileAttributesA(Path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FilePresent(const std::string& Path)
-{
-    const DWORD a = GetFileAttributesA(Path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string TempFolder()
-{
-    char path[MAX_PATH];
-    GetTempPathA(MAX_PATH, path);
-    return path;
-}
-
-std::string OwnFolder()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder = path;
-    return folder.substr(0, folder.find_last_of('\\') + 1);
+    DWORD start = 0, end = 0;
+    SendMessageA(Edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    const DWORD marker = start == 1 && end == 2 ? 2 : 1; // a selection other than the present one
+    PostMessageA(Edit, EM_SETSEL, marker, marker + 1);
+    return WaitUntil(
+        [&] {
+            SendMessageA(Edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+            return start == marker && end == marker + 1;
+        },
+        Timeout);
 }

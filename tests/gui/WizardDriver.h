@@ -11,9 +11,7 @@
 #include <vector>
 
 #include "Layout.h"
-
-// Waits until Condition holds, polling; false after Timeout.
-bool WaitUntil(const std::function<bool()>& Condition, std::chrono::milliseconds Timeout);
+#include "WinTestSupport.h"
 
 // A running copy of the installer.
 class InstallerProcess {
@@ -75,13 +73,12 @@ void PressKey(HWND Form, WPARAM Key);
 void PressAltKey(HWND Form, char Letter);
 HWND FocusedControl(HWND Form);
 
+// Waits until the thread of Edit (an edit or rich-text box of the form) has handled every
+// message posted to it before this call: a selection posted to Edit after them shows up.
+// Tests that check that posted clicks or keys changed nothing wait on this, not on a time.
+bool WaitForPostedMessages(HWND Edit, std::chrono::milliseconds Timeout = std::chrono::seconds(10));
+
 // The selected tab of the page control (TCM_GETCURSEL), and a click at a point of it.
 int SelectedTab(HWND TabControl);
 void ClickAt(HWND Window, int X, int Y);
 
-// Removes a folder and everything below it (the tests' own clean-up).
-void RemoveTree(const std::string& Path);
-bool FolderPresent(const std::string& Path);
-bool FilePresent(const std::string& Path);
-std::string TempFolder(); // with a trailing backslash
-std::string OwnFolder();  // the folder of this test program, with a trailing backslash

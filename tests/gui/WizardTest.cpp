@@ -102,11 +102,7 @@ protected:
         return data;
     }
 
-    std::string ReadFile(const std::string& Path)
-    {
-        std::ifstream file(Path, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    }
+    std::string ReadFile(const std::string& Path) { return ReadWholeFile(Path); }
 
     // A user's "Distro" folder below Folder: a file at its top and one in its Help folder.
     void PlantUserFiles(const std::string& Folder)
@@ -264,21 +260,22 @@ TEST_F(WizardTest, TabsAcceleratorsAndKeyboardNeverChangeThePage)
     ASSERT_NE(nullptr, wizard);
     HWND tabs = Control(wizard, "PageControl");
 
+    HWND marker = Control(wizard, "m_License"); // the posted messages' round trip
     for (int x = 5; x < 400; x += 15)
         ClickAt(tabs, x, 10);
-    Sleep(500);
+    ASSERT_TRUE(WaitForPostedMessages(marker));
     ExpectPage(wizard, 0);
     PostMessageA(tabs, WM_KEYDOWN, VK_RIGHT, 1);
     PostMessageA(tabs, WM_KEYDOWN, VK_END, 1);
-    Sleep(500);
+    ASSERT_TRUE(WaitForPostedMessages(marker));
     ExpectPage(wizard, 0);
     for (char letter : {'L', 'F', 'S'})
         PressAltKey(wizard, letter);
-    Sleep(500);
+    ASSERT_TRUE(WaitForPostedMessages(marker));
     ExpectPage(wizard, 0);
     PressKey(wizard, VK_NEXT);
     PressKey(wizard, VK_TAB);
-    Sleep(500);
+    ASSERT_TRUE(WaitForPostedMessages(marker));
     ExpectPage(wizard, 0);
 
     // On a later page too: tabs, their accelerators and Enter with a disabled default button.
@@ -292,7 +289,7 @@ TEST_F(WizardTest, TabsAcceleratorsAndKeyboardNeverChangeThePage)
         PressAltKey(wizard, letter);
     SetFocus(nullptr);
     PressKey(wizard, VK_RETURN); // Next is disabled until the box is ticked
-    Sleep(500);
+    ASSERT_TRUE(WaitForPostedMessages(marker));
     ExpectPage(wizard, 1);
     EXPECT_TRUE(process_->Running());
 }

@@ -1,7 +1,9 @@
 // bb7drive: one step of driving a running installer, for scripts (the screenshots).
 //
 //   bb7drive wait CLASS [SECONDS]   wait until a visible window of that class exists
-//   bb7drive click NAME             click the wizard's control of that name
+//   bb7drive settle [CLASS]         wait until the window (default: the wizard) has handled
+//                                   what was posted to it and has painted itself
+//   bb7drive click NAME             click the wizard's control of that name, then settle
 //   bb7drive close                  ask the wizard to close
 //
 // Exit status 0 when the step was done, 1 when it could not be.
@@ -20,11 +22,25 @@ static HWND VisibleWindow(const char* ClassName)
     return window && IsWindowVisible(window) ? window : nullptr;
 }
 
+// The posted messages handled (the wizard's licence box serves as the marker), then every
+// part of the window painted before RedrawWindow returns.
+static bool Settle(HWND Window)
+{
+    HWND marker = FindControl(Window, MainFormLayout, "m_License");
+    if (marker && !WaitForPostedMessages(marker))
+        return false;
+    return RedrawWindow(Window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW) != 0;
+}
+
 int main(int argc, char** argv)
 {
     if (argc >= 3 && strcmp(argv[1], "wait") == 0) {
         const int seconds = argc >= 4 ? atoi(argv[3]) : 30;
         return WaitUntil([&] { return VisibleWindow(argv[2]) != nullptr; }, std::chrono::seconds(seconds)) ? 0 : 1;
+    }
+    if (argc >= 2 && strcmp(argv[1], "settle") == 0) {
+        HWND window = VisibleWindow(argc >= 3 ? argv[2] : "TMainForm");
+        return window && Settle(window) ? 0 : 1;
     }
     HWND wizard = VisibleWindow("TMainForm");
     if (!wizard) {
@@ -37,13 +53,12 @@ int main(int argc, char** argv)
             std::cerr << "bb7drive: " << argv[2] << " cannot be clicked\n";
             return 1;
         }
-        Sleep(300); // let the click's work show before a screenshot
-        return 0;
+        return Settle(wizard) ? 0 : 1;
     }
     if (argc == 2 && strcmp(argv[1], "close") == 0) {
         PostMessageA(wizard, WM_CLOSE, 0, 0);
         return 0;
     }
-    std::cerr << "usage: bb7drive wait CLASS [SECONDS] | click NAME | close\n";
+    std::cerr << "usage: bb7drive wait CLASS [SECONDS] | settle [CLASS] | click NAME | close\n";
     return 1;
 }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # bb7cipher round-trips arbitrary bytes, never writes NUL, CR or LF, and keeps its exit codes.
-# Usage: bb7cipher_roundtrip.sh [RUNNER] BB7CIPHER
+# Usage: bb7cipher_roundtrip.sh RUNNER BB7CIPHER   (RUNNER "-" runs the tool directly)
 set -euo pipefail
-cipher=("$@")
+if [ "$1" = "-" ]; then cipher=("$2"); else cipher=("$1" "$2"); fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -36,4 +36,9 @@ printf 'xyz' | "${cipher[@]}" -d > /dev/null 2>&1; [ $? -eq 1 ] || fail "corrupt
 printf 'pw' | "${cipher[@]}" -k "$(printf 'a\003')" > /dev/null 2>&1; [ $? -eq 2 ] || fail "unstorable key must give status 2"
 "${cipher[@]}" -z < /dev/null > /dev/null 2>&1; [ $? -eq 2 ] || fail "unknown option must give status 2"
 set -e
+
+# A header cut short after the key deciphers to the empty text, whatever n promised.
+[ -z "$(printf 5kl | "${cipher[@]}" -d -k ab)" ] || fail "5kl with the key ab must give the empty text"
+printf '5\x82\x83kl' | "${cipher[@]}" -d -k ab > "$work/back" || fail "a header cut short after the key must decipher"
+[ ! -s "$work/back" ] || fail "a header cut short after the key must give the empty text"
 echo "bb7cipher round trips passed"

@@ -1,0 +1,90 @@
+#include "WinTestSupport.h"
+
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+bool WaitUntil(const std::function<bool()>& Condition, std::chrono::milliseconds Timeout)
+{
+    const auto end = std::chrono::steady_clock::now() + Timeout;
+    for (;;) {
+        if (Condition())
+            return true;
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+std::string UniqueTestName(const std::string& Prefix)
+{
+    static unsigned counter = 0;
+    return Prefix + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount()) + "-" +
+           std::to_string(++counter);
+}
+
+void RemoveTree(const std::string& Path)
+{
+    std::string folder = Path;
+    while (!folder.empty() && folder.back() == '\\')
+        folder.pop_back();
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        const std::string name = found.cFileName, path = folder + "\\" + name;
+        if (name == "." || name == "..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            RemoveTree(path);
+        } else {
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(path.c_str());
+        }
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    RemoveDirectoryA(folder.c_str());
+}
+
+bool FolderPresent(const std::string& Path)
+{
+    const DWORD a = GetFileAttributesA(Path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FilePresent(const std::string& Path)
+{
+    const DWORD a = GetFileAttributesA(Path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ReadWholeFile(const std::string& Path)
+{
+    std::ifstream file(Path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+void WriteWholeFile(const std::string& Path, const std::string& Data)
+{
+    std::ofstream(Path, std::ios::binary | std::ios::trunc) << Data;
+}
+
+std::string TempFolder()
+{
+    char path[MAX_PATH + 1] = {};
+    GetTempPathA(sizeof path, path);
+    return path;
+}
+
+std::string OwnFolder()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+ScratchFolder::ScratchFolder(const std::string& Base) : path_(Base + UniqueTestName("bb7test"))
+{
+    CreateDirectoryA(path_.c_str(), nullptr);
+}

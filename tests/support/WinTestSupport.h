@@ -1,0 +1,41 @@
+// Helpers of the Windows tests: waiting for a condition, names that no parallel test uses,
+// folders and files, and a scratch folder that is removed with everything in it.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+// Waits until Condition holds, polling; false after Timeout.
+bool WaitUntil(const std::function<bool()>& Condition, std::chrono::milliseconds Timeout);
+
+// Prefix followed by this process's id, the time and a counter.
+std::string UniqueTestName(const std::string& Prefix);
+
+// Removes a folder and everything below it, read-only files included.
+void RemoveTree(const std::string& Path);
+bool FolderPresent(const std::string& Path);
+bool FilePresent(const std::string& Path);
+std::string ReadWholeFile(const std::string& Path); // empty when it cannot be read
+void WriteWholeFile(const std::string& Path, const std::string& Data);
+
+std::string TempFolder(); // with a trailing backslash
+std::string OwnFolder();  // the folder of this test program, with a trailing backslash
+
+// A new folder below Base (with its trailing backslash); Path() has no trailing backslash.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::string& Base = TempFolder());
+    ~ScratchFolder() { RemoveTree(path_); }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& Name) const { return path_ + "\\" + Name; }
+    void WriteFile(const std::string& Name) const { WriteWholeFile(*this / Name, ""); }
+
+private:
+    std::string path_;
+};
