@@ -8,8 +8,7 @@
 
 namespace {
 
-const int OpenReadShareAll = 0x40;    // read access; others may read and write
-const int32_t EveryEntryAttr = 10431; // 0x28BF: files and folders of every kind
+const int OpenReadShareAll = fmOpenRead | fmShareDenyNone;
 
 } // namespace
 
@@ -36,7 +35,7 @@ PayloadExtraction::PayloadExtraction()
     Unzip.Options.OEMFileNames = true;
     Unzip.Options.OverwriteMode = omAlways;
     Unzip.Options.Recurse = true;
-    Unzip.Options.SearchAttr = EveryEntryAttr;
+    Unzip.Options.SearchAttr = faEveryEntry;
     Unzip.Options.SetAttributes = true;
     Unzip.Options.ShareMode = smShareExclusive;
     Unzip.Options.StorePath = spRelativePath;
@@ -78,7 +77,7 @@ bool PayloadExtraction::Extract(const std::string& ArchivePath, const std::strin
         entryFailed_ = false;
         Unzip.Open(OpenReadShareAll);
         try {
-            Unzip.ExtractByMask("*.*", EveryEntryAttr, "");
+            Unzip.ExtractByMask("*.*", faEveryEntry, "");
         } catch (...) {
             Unzip.Close();
             throw;

@@ -92,7 +92,7 @@ int main(int argc, char** argv)
     };
 
     try {
-        zip.Open(0x40);
+        zip.Open(fmOpenRead | fmShareDenyNone);
     } catch (const std::exception& e) {
         Report(e.what());
         return 2;

@@ -74,7 +74,7 @@ HBITMAP LoadPicture(const char* Name)
     if (!Name)
         return nullptr;
     HMODULE module = Application::Instance();
-    if (HRSRC resource = FindResourceA(module, Name, MAKEINTRESOURCEA(10) /* RT_RCDATA */)) {
+    if (HRSRC resource = FindResourceA(module, Name, RT_RCDATA)) {
         HGLOBAL loaded = LoadResource(module, resource);
         const void* data = loaded ? LockResource(loaded) : nullptr;
         if (!data)

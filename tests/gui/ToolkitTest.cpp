@@ -11,9 +11,9 @@
 
 #include "Application.h"
 #include "BriErrors.h"
-#include "WizardDriver.h"
 #include "Form.h"
 #include "Pictures.h"
+#include "WizardDriver.h"
 
 namespace {
 
@@ -127,6 +127,21 @@ TEST_F(ToolkitTest, RadioButtonsOfOneParentFormAGroupAndClickFromCode)
     // Only the selected button of a group is reached by the Tab key.
     EXPECT_TRUE(GetWindowLongA(two.Handle(), GWL_STYLE) & WS_TABSTOP);
     EXPECT_FALSE(GetWindowLongA(one.Handle(), GWL_STYLE) & WS_TABSTOP);
+}
+
+TEST_F(ToolkitTest, ALookupOfAMissingNameOrAnotherKindNamesTheControl)
+{
+    for (auto lookup :
+         {+[](TestForm& f) { f.Get<Button>("cb_Tick"); }, +[](TestForm& f) { f.Get<Edit>("e_Nobody"); }}) {
+        try {
+            lookup(form);
+            ADD_FAILURE() << "no error";
+        } catch (const std::logic_error& e) {
+            const std::string message = e.what();
+            EXPECT_TRUE(message.find("cb_Tick") != std::string::npos || message.find("e_Nobody") != std::string::npos)
+                << message;
+        }
+    }
 }
 
 TEST_F(ToolkitTest, CheckBoxFromCodeRunsItsClickOnlyOnChange)

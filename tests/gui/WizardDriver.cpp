@@ -235,7 +235,6 @@ void ClickAt(HWND Window, int X, int Y)
     PostMessageA(Window, WM_LBUTTONUP, 0, MAKELPARAM(X, Y));
 }
 
-
 bool WaitForPostedMessages(HWND Edit, std::chrono::milliseconds Timeout)
 {
     DWORD start = 0, end = 0;

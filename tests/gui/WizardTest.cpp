@@ -102,7 +102,10 @@ protected:
         return data;
     }
 
-    std::string ReadFile(const std::string& Path) { return ReadWholeFile(Path); }
+    std::string ReadFile(const std::string& Path)
+    {
+        return ReadWholeFile(Path);
+    }
 
     // A user's "Distro" folder below Folder: a file at its top and one in its Help folder.
     void PlantUserFiles(const std::string& Folder)
