@@ -1,10 +1,14 @@
 #include "unit_Setup_Main.h"
 
+#include <richedit.h>
+
 #include "Application.h"
 #include "BriBar.h"
 #include "BriCommon.h"
 #include "Common_Custom.h"
+#include "FolderStep.h"
 #include "MessageBoxes.h"
+#include "Registry.h"
 #include "unit_Setup_Unpacker.h"
 
 const char* const TitlePattern = "%s Setup";
@@ -23,6 +27,9 @@ std::string FormatTitle()
 }
 
 const UINT UnattendedStartDelay = 1000; // ms between the first showing and the unattended run
+const char* const BrowseTitle = "Select the directory for the program";
+const char* const CurrentVersionKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+const int LogLinesKeptBelow = 5; // the log scrolls so that its newest lines stay in view
 
 } // namespace
 
@@ -43,6 +50,8 @@ TMainForm::TMainForm()
       Progress(Get<ProgressBar>("Progress").Bar()), MemoLog(Get<RichEdit>("MemoLog")),
       b_Cancel(Get<Button>("b_Cancel")), b_Done(Get<Button>("b_Done"))
 {
+    IsNtFamily = IsNtPlatform;
+    IsAdministratorUser = IsAdministrator;
     ApplyStoredSettings();
     BindEvents();
     Invoke([this] { FormCreate(); });
@@ -81,6 +90,9 @@ void TMainForm::BindEvents()
     cb_File.OnChange = [this] { cb_FileChange(); };
     for (RadioButton* radio : {&rb_AutoAll, &rb_AutoCurent, &rb_NoAuto, &rb_Service, &rb_LocalSystem, &rb_Account})
         radio->OnClick = [this] { CheckPage2(); };
+    sb_Browse.OnClick = [this] { sb_BrowseClick(); };
+    e_ID.OnEnter = [this] { e_IDEnter(); };
+    e_ID.OnExit = [this] { e_IDExit(); };
     Timer_.OnTimer = [this] { TimerTimer(); };
 }
 
@@ -173,6 +185,17 @@ void TMainForm::DeleteSourceDir()
 void TMainForm::InitPages()
 {
     cb_FileChange();
+    e_Dir.SetText(GetDefaultDir());
+
+    const PlatformDefaults platform = DecidePlatformDefaults(IsNtFamily(), IsAdministratorUser());
+    if (platform.ShowAdministratorNotice)
+        InformationBox(AdministratorNotice);
+    DisableServiceOptions(platform.DisableServiceOptions);
+    if (platform.CurrentUserOnly) {
+        rb_AutoCurent.SetChecked(true);
+        rb_AutoAll.SetEnabled(false);
+    }
+
     // The enable rules of the first three pages hold from the start.
     CheckPage0();
     cb_WarningClick();
@@ -191,8 +214,8 @@ WizardPage TMainForm::CurrentPage()
 
 bool TMainForm::PageControlChanging()
 {
-    return false;
-} // pages change by the buttons only
+    return false; // pages change by the buttons only
+}
 
 void TMainForm::CancelClick()
 {
@@ -262,50 +285,8 @@ Button* TMainForm::DefaultButton()
     return page >= 0 && page < pgCount ? defaults[page] : nullptr;
 }
 
-void TMainForm::cb_FileChange()
-{
-    static const char* const documents[] = {"License.txt", "Readme.txt", "History.txt"};
-    const int item = cb_File.ItemIndex();
-    if (item < 0 || item > 2)
-        return;
-    const std::string path = SourceDir + documents[item];
-    if (IsExistingFile(path))
-        m_License.LoadFromFile(path); // a missing document leaves the box as it was
-}
-
-void TMainForm::b_Next0Click()
-{
-    SelectPage(pgWarning);
-}
-void TMainForm::b_PreviousWarningClick()
-{
-    SelectPage(pgLicense);
-}
-void TMainForm::b_NextWarningClick()
-{
-    SelectPage(pgFolders);
-}
-void TMainForm::b_Previous1Click()
-{
-    SelectPage(pgWarning);
-}
-
-void TMainForm::b_Next1Click()
-{
-    InstallDir = AddTrailingBackslash(e_Dir.Text());
-    CreateIcons = cb_Icons.Checked();
-    SelectPage(pgSettings);
-}
-
-void TMainForm::b_Previous2Click()
-{
-    SelectPage(pgFolders);
-}
-
-void TMainForm::b_Next2Click()
-{
-    SelectPage(pgInstall);
-}
+// ---------------------------------------------------------------------------------------------
+// The pages
 
 void TMainForm::CheckPage0()
 {
@@ -317,17 +298,218 @@ void TMainForm::cb_WarningClick()
     b_NextWarning.SetEnabled(cb_Warning.Checked());
 }
 
+SettingsChoice TMainForm::ReadSettingsPage() const
+{
+    SettingsChoice choice;
+    const RadioButton* const types[] = {&rb_AutoAll, &rb_AutoCurent, &rb_NoAuto, &rb_Service};
+    for (int kind = ikAutoAll; kind <= ikService; ++kind)
+        if (types[kind]->Checked())
+            choice.Type = kind;
+    choice.LocalSystem = rb_LocalSystem.Checked();
+    choice.NamedAccount = rb_Account.Checked();
+    choice.Id = e_ID.Text();
+    choice.Password = e_Password.Text();
+    return choice;
+}
+
 void TMainForm::CheckPage2()
 {
-    const bool service = rb_Service.Checked();
-    const bool account = rb_Account.Checked();
-    rb_Account.SetEnabled(service);
-    rb_LocalSystem.SetEnabled(service);
-    e_ID.SetEnabled(service && account);
-    e_Password.SetEnabled(service && account);
+    const SettingsChoice choice = ReadSettingsPage();
+    rb_Account.SetEnabled(choice.AccountChoicesEnabled());
+    rb_LocalSystem.SetEnabled(choice.AccountChoicesEnabled());
+    e_ID.SetEnabled(choice.AccountFieldsEnabled());
+    e_Password.SetEnabled(choice.AccountFieldsEnabled());
+}
+
+void TMainForm::cb_FileChange()
+{
+    static const char* const documents[] = {"License.txt", "Readme.txt", "History.txt"};
+    const int item = cb_File.ItemIndex();
+    if (item < 0 || item > 2)
+        return;
+    const std::string path = SourceDir + documents[item];
+    if (IsExistingFile(path))
+        m_License.LoadFromFile(path); // a missing document leaves the box as it was
+}
+
+std::string TMainForm::GetDefaultDir()
+{
+    std::string dir = "C:\\";
+    OldVersionFound = FindOldInstallDir(dir);
+    if (OldVersionFound)
+        return dir; // exactly as read
+    std::string programFiles;
+    if (RegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, CurrentVersionKey, KEY_READ))
+        programFiles = ReadRegString(key.Get(), "ProgramFilesDir").value_or("");
+    if (programFiles.empty())
+        programFiles = "C:\\";
+    return AddTrailingBackslash(programFiles) + ProductName;
+}
+
+bool TMainForm::FindOldInstallDir(std::string& Dir)
+{
+    Dir.clear();
+    if (RegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, ProductKeyPath, KEY_READ))
+        Dir = ReadRegString(key.Get(), "Path").value_or("");
+    if (Dir.empty())
+        return false;
+    OldInstallDir = Dir;
+    return true;
+}
+
+void TMainForm::DisableServiceOptions(bool Disable)
+{
+    for (Control* control :
+         std::initializer_list<Control*>{&rb_Service, &e_ID, &e_Password, &rb_LocalSystem, &rb_Account})
+        control->SetEnabled(!Disable);
+    if (Disable) {
+        rb_AutoAll.SetChecked(true);
+    } else {
+        rb_Service.SetChecked(true);
+        rb_Account.SetChecked(true);
+    }
+}
+
+void TMainForm::sb_BrowseClick()
+{
+    std::string folder = e_Dir.Text();
+    if (SelectFolder(BrowseTitle, std::wstring(), folder, Handle()))
+        e_Dir.SetText(folder);
+}
+
+void TMainForm::e_IDEnter()
+{
+    MemoWarning.SetVisible(true);
+}
+
+void TMainForm::e_IDExit()
+{
+    MemoWarning.SetVisible(false);
+}
+
+void TMainForm::b_Next0Click()
+{
+    SelectPage(pgWarning);
+}
+
+void TMainForm::b_PreviousWarningClick()
+{
+    SelectPage(pgLicense);
+}
+
+void TMainForm::b_NextWarningClick()
+{
+    SelectPage(pgFolders);
+}
+
+void TMainForm::b_Previous1Click()
+{
+    SelectPage(pgWarning);
+}
+
+void TMainForm::b_Next1Click()
+{
+    const FolderRequest request = {OldVersionFound, OldInstallDir, e_Dir.Text(), AutoMode};
+    if (!PrepareFolder(request, *this))
+        return;
+    InstallDir = AddTrailingBackslash(e_Dir.Text());
+    CreateIcons = cb_Icons.Checked();
+    SelectPage(pgSettings);
+}
+
+void TMainForm::b_Previous2Click()
+{
+    SelectPage(pgFolders);
+}
+
+bool TMainForm::CheckSettings()
+{
+    switch (CheckSettingsChoice(ReadSettingsPage(), AutoMode)) {
+    case SettingsVerdict::AskLocalSystem:
+        return WarningBox(LocalSystemQuestion, MB_OKCANCEL) == IDOK;
+    case SettingsVerdict::EmptyAccountName:
+        InformationBox(EmptyAccountNameMessage);
+        return false;
+    case SettingsVerdict::Accept:
+        break;
+    }
+    return true;
+}
+
+void TMainForm::b_Next2Click()
+{
+    if (!CheckSettings())
+        return;
+    const SettingsAnswers answers = TakeSettings(ReadSettingsPage());
+    e_ID.SetText(answers.AccountName); // the box shows the name as it is taken
+    AccountName = answers.AccountName;
+    AccountPassword = answers.AccountPassword;
+    InstallKind = answers.InstallKind;
+    AccountKind = answers.AccountKind;
+    SelectPage(pgInstall);
+    RunInstallation([this] { Install(); });
 }
 
 void TMainForm::TimerTimer()
 {
     Timer_.SetEnabled(false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The installation's log and the sink through which its steps reach the pages
+
+void TMainForm::Install() {}
+
+void TMainForm::Log(const std::string& Text, bool Error)
+{
+    MemoLog.AppendLine(Text, Error ? clRed : GetSysColor(COLOR_WINDOWTEXT));
+    SendMessageA(MemoLog.Handle(), EM_LINESCROLL, 0, MemoLog.LineCount() - LogLinesKeptBelow);
+    Application::ProcessMessages();
+}
+
+void TMainForm::SetProgress(int Percent)
+{
+    Progress.SetPosition(Percent);
+}
+
+void TMainForm::Status(const std::string& Text)
+{
+    l_Status.SetText(Text);
+}
+
+void TMainForm::Inform(const std::string& Text)
+{
+    InformationBox(Text);
+}
+
+void TMainForm::Busy(bool On)
+{
+    Application::SetBusy(On);
+}
+
+void TMainForm::ProcessMessages()
+{
+    Application::ProcessMessages();
+}
+
+bool TMainForm::StopRequested()
+{
+    return CloseRequested;
+}
+
+void TMainForm::EnableFolderNext(bool Enabled)
+{
+    b_Next1.SetEnabled(Enabled);
+}
+
+void TMainForm::CopyEnded()
+{
+    b_Done.SetEnabled(true);
+    b_Cancel.SetEnabled(false);
+    Application::SetBusy(false);
+}
+
+void TMainForm::CloseWizard()
+{
+    Close();
 }

@@ -1,15 +1,18 @@
-// The wizard window: program state, the five pages and the moves between them.
+// The wizard window: program state, the five pages, their rules and the moves between them.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "AutoSettings.h"
 #include "Form.h"
+#include "InstallSink.h"
 #include "MainFormLayout.h"
 #include "PayloadExtraction.h"
 #include "Product.h"
+#include "WizardRules.h"
 
 class TBriBar;
 class TForm_Unzip;
@@ -21,7 +24,7 @@ extern const char* const UnattendedFileName; // "Bb7Auto.txt"
 extern bool AutoMode;
 extern std::unique_ptr<TAuto> AutoSettings;
 
-class TMainForm : public Form {
+class TMainForm : public Form, private InstallSink {
 public:
     TMainForm();
     ~TMainForm() override;
@@ -42,6 +45,10 @@ public:
     // What the unpacker wrote below SourceDir: exactly this is deleted when the window closes.
     UnpackRecord Unpacked;
 
+    // What the first showing asks of the system; tests in the same process may answer instead.
+    std::function<bool()> IsNtFamily;
+    std::function<bool()> IsAdministratorUser;
+
     // The installation sequence runs inside a click handler while the window stays usable;
     // a request to close meanwhile is kept and carried out once the sequence has stopped.
     bool InstallRunning = false;
@@ -58,7 +65,7 @@ public:
     void SelectPage(WizardPage Page);
     WizardPage CurrentPage();
 
-    // Event handlers bound to the controls.
+    // Event handlers bound to the controls, and the operations of the pages.
     bool PageControlChanging();
     void CancelClick();
     void b_DoneClick();
@@ -73,7 +80,18 @@ public:
     void cb_WarningClick();
     void CheckPage2();
     void cb_FileChange();
+    std::string GetDefaultDir();
+    bool FindOldInstallDir(std::string& Dir);
+    void DisableServiceOptions(bool Disable);
+    void sb_BrowseClick();
+    void e_IDEnter();
+    void e_IDExit();
+    bool CheckSettings();
     void TimerTimer();
+
+    // The installation sequence and its log (one line, red when Error).
+    void Install();
+    void Log(const std::string& Text, bool Error) override;
 
     Timer& Timer_;
 
@@ -109,6 +127,18 @@ protected:
 private:
     void BindEvents();
     void ApplyStoredSettings();
+    SettingsChoice ReadSettingsPage() const;
+
+    // How the installation steps reach the pages.
+    void SetProgress(int Percent) override;
+    void Status(const std::string& Text) override;
+    void Inform(const std::string& Text) override;
+    void Busy(bool On) override;
+    void ProcessMessages() override;
+    bool StopRequested() override;
+    void EnableFolderNext(bool Enabled) override;
+    void CopyEnded() override;
+    void CloseWizard() override;
 
     // The unpacker while it works; closing the hidden wizard meanwhile abandons its work.
     TForm_Unzip* unpacker_ = nullptr;

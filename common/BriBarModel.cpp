@@ -74,14 +74,6 @@ BarRect TextRect(int32_t Width, int32_t Height, int32_t TextWidth, int32_t TextH
     return rect;
 }
 
-bool IsBlankText(const std::string& Text)
-{
-    for (char c : Text)
-        if (static_cast<unsigned char>(c) > 32)
-            return false;
-    return true;
-}
-
 BriBarModel::BriBarModel()
 {
     SchemeColors(ccBlue, colors_);

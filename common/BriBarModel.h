@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "BriCommon.h"
 #include "Colors.h"
 
 enum TColorScheme : uint8_t {
@@ -57,9 +58,6 @@ int32_t FillLength(int32_t Size, int32_t Position, int32_t Min, int32_t Max);
 
 // Where a text of the given extent is drawn, centred on a bar of the given size.
 BarRect TextRect(int32_t Width, int32_t Height, int32_t TextWidth, int32_t TextHeight);
-
-// True when the text holds nothing but characters with codes 0 to 32.
-bool IsBlankText(const std::string& Text);
 
 class BriBarModel {
 public:

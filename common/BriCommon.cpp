@@ -3,6 +3,14 @@
 
 #include <cctype>
 
+bool IsBlankText(const std::string& Text)
+{
+    for (char c : Text)
+        if (static_cast<unsigned char>(c) > 32)
+            return false;
+    return true;
+}
+
 bool IsTrueText(const std::string& Text)
 {
     if (Text.size() != 4)

@@ -7,6 +7,10 @@
 
 #include "StringCipher.h"
 
+// True when the text holds nothing but blanks and control characters (codes 0 to 32): what
+// is left when both ends are trimmed of them is empty.
+bool IsBlankText(const std::string& Text);
+
 // True when Text is "TRUE" in any letter case; nothing is trimmed.
 bool IsTrueText(const std::string& Text);
 
@@ -63,4 +67,11 @@ void SetAutostart(const std::string& ValueName, const std::string& ProgramPath, 
 
 // True when the caller's security token holds the built-in Administrators group.
 bool IsAdministrator();
+
+// True on a system of the NT family (the platform identifier VER_PLATFORM_WIN32_NT).
+bool IsNtPlatform();
+
+// The system's text for an error code, without the line break it ends with; a short
+// "System error N" when the system has none.
+std::string SysErrorMessage(uint32_t Code);
 #endif

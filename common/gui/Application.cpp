@@ -8,6 +8,7 @@ namespace {
 HINSTANCE instance = nullptr;
 std::string title;
 bool terminated = false;
+bool busy = false;
 Form* mainForm = nullptr;
 
 // The form whose window (or one of whose controls) the message is for.
@@ -41,6 +42,18 @@ void SetTitle(const std::string& Title)
 bool IsMainForm(const Form* Candidate)
 {
     return Candidate && Candidate == mainForm;
+}
+
+void SetBusy(bool Busy)
+{
+    busy = Busy;
+    // The cursor changes at once; WM_SETCURSOR keeps it while the mouse moves.
+    SetCursor(LoadCursor(nullptr, Busy ? IDC_WAIT : IDC_ARROW));
+}
+
+bool Busy()
+{
+    return busy;
 }
 
 void Terminate()

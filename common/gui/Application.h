@@ -23,6 +23,10 @@ bool IsMainForm(const Form* Candidate);
 void Terminate();
 bool Terminated();
 
+// The hourglass over every window of the program while the program works.
+void SetBusy(bool Busy);
+bool Busy();
+
 // Handles the window messages that are waiting, then returns; long work on the GUI thread
 // calls it so that windows repaint and buttons respond.
 void ProcessMessages();

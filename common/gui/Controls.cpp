@@ -369,19 +369,24 @@ LRESULT CALLBACK SpeedButton::WindowProc(HWND Window, UINT Message, WPARAM WPara
             }
         }
         return 0;
-    case WM_LBUTTONUP:
-        if (GetCapture() == Window) {
+    case WM_LBUTTONUP: {
+        // A press and a release inside the button click it. The capture only follows the mouse
+        // in between; the system may refuse it to a window that is not in front.
+        RECT r;
+        GetClientRect(Window, &r);
+        const POINT pt = {static_cast<short>(LOWORD(LParam)), static_cast<short>(HIWORD(LParam))};
+        const bool click = self->pressed_ && PtInRect(&r, pt);
+        self->pressed_ = false;
+        if (GetCapture() == Window)
             ReleaseCapture();
-            const bool click = self->pressed_;
-            self->pressed_ = false;
-            InvalidateRect(Window, nullptr, FALSE);
-            if (click && IsWindowEnabled(Window))
-                self->owner_.Invoke([self] {
-                    if (self->OnClick)
-                        self->OnClick();
-                });
-        }
+        InvalidateRect(Window, nullptr, FALSE);
+        if (click && IsWindowEnabled(Window))
+            self->owner_.Invoke([self] {
+                if (self->OnClick)
+                    self->OnClick();
+            });
         return 0;
+    }
     case WM_CAPTURECHANGED:
         self->pressed_ = false;
         InvalidateRect(Window, nullptr, FALSE);

@@ -115,6 +115,13 @@ LRESULT Form::HandleMessage(HWND Window, UINT Message, WPARAM WParam, LPARAM LPa
         EndPaint(Window, &ps);
         return 0;
     }
+    case WM_SETCURSOR:
+        // Controls ask their parent first, so this covers every window of the form.
+        if (Application::Busy()) {
+            SetCursor(LoadCursor(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        break;
     case WM_TIMER:
         if (IsForm) {
             auto it = timers_.find(static_cast<UINT>(WParam));

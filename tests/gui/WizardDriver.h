@@ -81,4 +81,3 @@ bool WaitForPostedMessages(HWND Edit, std::chrono::milliseconds Timeout = std::c
 // The selected tab of the page control (TCM_GETCURSEL), and a click at a point of it.
 int SelectedTab(HWND TabControl);
 void ClickAt(HWND Window, int X, int Y);
-

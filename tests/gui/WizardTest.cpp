@@ -6,107 +6,14 @@
 #include <fstream>
 #include <iterator>
 
-#include "MainFormLayout.h"
-#include "WizardDriver.h"
-
-using namespace std::chrono_literals;
+#include "WizardFixture.h"
 
 namespace {
 
-const auto WizardTimeout = 60s;
+using namespace wizardtest;
 
-BOOL CALLBACK FirstLanguage(HMODULE, LPCSTR, LPCSTR, WORD Language, LONG_PTR Param)
-{
-    *reinterpret_cast<WORD*>(Param) = Language;
-    return FALSE;
-}
-
-class WizardTest : public testing::Test {
+class WizardTest : public WizardFixture {
 protected:
-    void SetUp() override
-    {
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        programDir_ = TempFolder() + "bb7gui-" + info->name() + "\\";
-        RemoveTree(programDir_);
-        RemoveTree(TempFolder() + "Distro");
-        ASSERT_TRUE(CreateDirectoryA(programDir_.c_str(), nullptr));
-        exe_ = programDir_ + "Bb7Setup.exe";
-        ASSERT_TRUE(CopyFileA((OwnFolder() + "Bb7Setup.exe").c_str(), exe_.c_str(), FALSE));
-    }
-
-    void TearDown() override
-    {
-        process_.reset();
-        RemoveTree(programDir_);
-        RemoveTree(TempFolder() + "Distro");
-        RemoveDirectoryA((TempFolder() + "DISTRO.ZIP").c_str());
-    }
-
-    void Start() { process_ = std::make_unique<InstallerProcess>(exe_, programDir_); }
-
-    HWND WaitForWizard()
-    {
-        HWND wizard = process_->WaitForWindow("TMainForm", WizardTimeout);
-        EXPECT_NE(nullptr, wizard) << "the wizard window did not appear";
-        return wizard;
-    }
-
-    HWND Control(HWND Wizard, const char* Name) { return FindControl(Wizard, MainFormLayout, Name); }
-
-    int Page(HWND Wizard) { return SelectedTab(Control(Wizard, "PageControl")); }
-
-    // The shown page: its index in the tabs, and only its container visible.
-    void ExpectPageAt(HWND Wizard, int Expected, int Line)
-    {
-        SCOPED_TRACE(testing::Message() << "page check at line " << Line);
-        static const char* const pages[] = {"tab_License", "tab_Warning", "tab_Folders", "tab_Settings", "tab_Install"};
-        EXPECT_TRUE(WaitUntil([&] { return IsVisible(Control(Wizard, pages[Expected])); }, 5s)) << pages[Expected];
-        EXPECT_EQ(Expected, Page(Wizard));
-        for (int i = 0; i < 5; ++i) {
-            if (i != Expected) {
-                EXPECT_FALSE(IsVisible(Control(Wizard, pages[i]))) << pages[i] << " is visible too";
-            }
-        }
-    }
-
-#define ExpectPage(Wizard, Expected) ExpectPageAt(Wizard, Expected, __LINE__)
-
-    bool WaitForExit()
-    {
-        return process_->WaitForExit(20s);
-    }
-
-    // Replaces the payload resource of the test's copy.
-    void ReplacePayload(const std::string& Data)
-    {
-        WORD language = 0;
-        HMODULE module = LoadLibraryExA(exe_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_NE(nullptr, module);
-        EnumResourceLanguagesA(module, MAKEINTRESOURCEA(10), "DISTRO", FirstLanguage,
-                               reinterpret_cast<LONG_PTR>(&language));
-        FreeLibrary(module);
-        HANDLE update = BeginUpdateResourceA(exe_.c_str(), FALSE);
-        ASSERT_NE(nullptr, update);
-        ASSERT_TRUE(UpdateResourceA(update, MAKEINTRESOURCEA(10), "DISTRO", language, const_cast<char*>(Data.data()),
-                                    static_cast<DWORD>(Data.size())));
-        ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
-    }
-
-    std::string Payload()
-    {
-        HMODULE module = LoadLibraryExA(exe_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        HRSRC resource = FindResourceA(module, "DISTRO", MAKEINTRESOURCEA(10));
-        std::string data(static_cast<const char*>(LockResource(LoadResource(module, resource))),
-                         SizeofResource(module, resource));
-        FreeLibrary(module);
-        return data;
-    }
-
-    std::string ReadFile(const std::string& Path)
-    {
-        return ReadWholeFile(Path);
-    }
-
     // A user's "Distro" folder below Folder: a file at its top and one in its Help folder.
     void PlantUserFiles(const std::string& Folder)
     {
@@ -126,27 +33,6 @@ protected:
         EXPECT_FALSE(FolderPresent(Folder + "Distro\\Help\\Images"));
         EXPECT_FALSE(FolderPresent(Folder + "Distro\\Languages"));
     }
-
-    HWND WaitForMessageBox()
-    {
-        HWND box = nullptr;
-        WaitUntil([&] { return (box = process_->FindMessageBox()) != nullptr; }, WizardTimeout);
-        return box;
-    }
-
-    // Waits for a message box, checks its text and presses OK.
-    void AnswerMessageBox(const std::string& Text)
-    {
-        HWND box = nullptr;
-        ASSERT_TRUE(WaitUntil([&] { return (box = process_->FindMessageBox()) != nullptr; }, WizardTimeout))
-            << "no message box \"" << Text << "\"";
-        EXPECT_EQ(Text, InstallerProcess::MessageBoxText(box));
-        InstallerProcess::PressMessageBoxButton(box, IDOK);
-        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5s));
-    }
-
-    std::string programDir_, exe_;
-    std::unique_ptr<InstallerProcess> process_;
 };
 
 TEST_F(WizardTest, UnpacksBelowTheTemporaryFolderAndCancelDeletesOnlyWhatItWrote)

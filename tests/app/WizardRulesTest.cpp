@@ -1,0 +1,80 @@
+// The pages' rules without a window, and the old uninstaller's command line.
+#include <gtest/gtest.h>
+
+#include "FolderStep.h"
+#include "WizardRules.h"
+
+TEST(WizardRules, PlatformAndRightsDecideTheFirstDefaults)
+{
+    const PlatformDefaults notNt = DecidePlatformDefaults(false, true);
+    EXPECT_FALSE(notNt.ShowAdministratorNotice) << "no question on the 95 family";
+    EXPECT_TRUE(notNt.DisableServiceOptions);
+    EXPECT_FALSE(notNt.CurrentUserOnly);
+
+    const PlatformDefaults administrator = DecidePlatformDefaults(true, true);
+    EXPECT_FALSE(administrator.ShowAdministratorNotice);
+    EXPECT_FALSE(administrator.DisableServiceOptions);
+
+    const PlatformDefaults user = DecidePlatformDefaults(true, false);
+    EXPECT_TRUE(user.ShowAdministratorNotice);
+    EXPECT_TRUE(user.DisableServiceOptions);
+    EXPECT_TRUE(user.CurrentUserOnly);
+}
+
+TEST(WizardRules, SettingsAreCheckedOnlyForTheService)
+{
+    SettingsChoice choice;
+    choice.Type = ikNoAuto;
+    choice.NamedAccount = true; // left over from an earlier choice: no matter
+    EXPECT_EQ(SettingsVerdict::Accept, CheckSettingsChoice(choice, false));
+    EXPECT_FALSE(choice.AccountChoicesEnabled());
+    EXPECT_FALSE(choice.AccountFieldsEnabled());
+
+    choice.Type = ikService;
+    EXPECT_TRUE(choice.AccountFieldsEnabled());
+    choice.Id = std::string(" \t\x01 ", 4);
+    EXPECT_EQ(SettingsVerdict::EmptyAccountName, CheckSettingsChoice(choice, false));
+    EXPECT_EQ(SettingsVerdict::EmptyAccountName, CheckSettingsChoice(choice, true));
+    choice.Id = " user";
+    EXPECT_EQ(SettingsVerdict::Accept, CheckSettingsChoice(choice, false));
+
+    choice.NamedAccount = false;
+    choice.LocalSystem = true;
+    EXPECT_TRUE(choice.AccountChoicesEnabled());
+    EXPECT_FALSE(choice.AccountFieldsEnabled());
+    EXPECT_EQ(SettingsVerdict::AskLocalSystem, CheckSettingsChoice(choice, false));
+    EXPECT_EQ(SettingsVerdict::Accept, CheckSettingsChoice(choice, true)) << "an unattended run never asks";
+}
+
+TEST(WizardRules, TheSettingsHandOnTheAccountWithItsLocalPrefix)
+{
+    SettingsChoice choice;
+    choice.Type = ikService;
+    choice.NamedAccount = true;
+    choice.Id = " user";
+    choice.Password = " secret ";
+    SettingsAnswers answers = TakeSettings(choice);
+    EXPECT_EQ(".\\ user", answers.AccountName);
+    EXPECT_EQ(" secret ", answers.AccountPassword);
+    EXPECT_EQ(ikService, answers.InstallKind);
+    EXPECT_EQ(akNamedAccount, answers.AccountKind);
+
+    choice.Id = "DOMAIN\\user";
+    EXPECT_EQ("DOMAIN\\user", TakeSettings(choice).AccountName);
+
+    choice = SettingsChoice();
+    choice.Type = ikAutoAll;
+    answers = TakeSettings(choice);
+    EXPECT_EQ(".\\", answers.AccountName) << "every type gets the prefix, an empty box too";
+    EXPECT_EQ(akNamedAccount, answers.AccountKind) << "no account button selected counts as the named account";
+    choice.LocalSystem = true;
+    EXPECT_EQ(akLocalSystem, TakeSettings(choice).AccountKind);
+}
+
+TEST(FolderStep, TheOldUninstallerIsQuotedAndJoinedWithOneBackslash)
+{
+    EXPECT_EQ("\"D:\\Apps\\X\\bb7uninstall.exe\" -nowarning", OldUninstallerCommandLine("D:\\Apps\\X", false));
+    EXPECT_EQ("\"D:\\Apps\\X\\bb7uninstall.exe\" -nowarning", OldUninstallerCommandLine("D:\\Apps\\X\\", false));
+    EXPECT_EQ("\"C:\\Program Files\\Brisel Backup 7\\bb7uninstall.exe\" -nowarningclose",
+              OldUninstallerCommandLine("C:\\Program Files\\Brisel Backup 7\\", true));
+}
