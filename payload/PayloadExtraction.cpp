@@ -1,6 +1,7 @@
 #include "PayloadExtraction.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 
 #include "PayloadPassword.h"
@@ -11,6 +12,19 @@ namespace {
 const int OpenReadShareAll = fmOpenRead | fmShareDenyNone;
 
 } // namespace
+
+const Sha256Digest* UnpackRecord::DigestOf(const std::string& Path) const
+{
+    auto sameName = [](const std::string& A, const std::string& B) {
+        return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char a, char b) {
+                   return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+               });
+    };
+    for (const auto& [path, digest] : Digests)
+        if (sameName(path, Path))
+            return &digest;
+    return nullptr;
+}
 
 void DeleteUnpacked(UnpackRecord& Record)
 {
@@ -50,7 +64,12 @@ PayloadExtraction::PayloadExtraction()
         // A retried entry creates its file again; record it once.
         if (IsFolder || std::find(list.begin(), list.end(), Path) == list.end())
             list.push_back(Path);
+        if (!IsFolder) {
+            FinishDigest();
+            hashedPath_ = Path;
+        }
     };
+    Unzip.OnFileData = [this](TZABaseArchiver*, const uint8_t* Data, size_t Length) { hash_.Update(Data, Length); };
 }
 
 bool PayloadExtraction::WriteArchive(const std::string& ArchivePath, const void* Data, size_t Size)
@@ -83,10 +102,20 @@ bool PayloadExtraction::Extract(const std::string& ArchivePath, const std::strin
             throw;
         }
         Unzip.Close();
+        FinishDigest();
         return !entryFailed_;
     } catch (const std::exception&) {
+        FinishDigest();
         return false;
     }
+}
+
+void PayloadExtraction::FinishDigest()
+{
+    if (!hashedPath_.empty())
+        written_.Digests[hashedPath_] = hash_.Finish();
+    hashedPath_.clear();
+    hash_ = Sha256();
 }
 
 UnpackRecord PayloadExtraction::TakeWritten()

@@ -4,16 +4,23 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "Sha256.h"
 #include "ZipArchive.h"
 
-// What one extraction wrote: the files, and the folders it had to create (outermost first).
+// What one extraction wrote: the files, and the folders it had to create (outermost first),
+// and the SHA-256 digest of each file's content as it was written.
 struct UnpackRecord {
     std::vector<std::string> Files;
     std::vector<std::string> Folders;
+    std::map<std::string, Sha256Digest> Digests;
     bool Empty() const { return Files.empty() && Folders.empty(); }
+    // The digest of the file written at Path (letter case aside, as the file system has it),
+    // or nullptr when this extraction did not write it.
+    const Sha256Digest* DigestOf(const std::string& Path) const;
 };
 
 // Deletes the recorded files, then each recorded folder that is empty by then, innermost
@@ -48,7 +55,10 @@ public:
 
 private:
     void EntryFailed(int NativeError, const std::string& ErrorMessage, TZAAction& Action);
+    void FinishDigest();
 
     UnpackRecord written_;
+    std::string hashedPath_; // the file whose data are being hashed
+    Sha256 hash_;
     bool entryFailed_ = false; // an entry could not be extracted sound, and nobody chose to go on
 };

@@ -89,6 +89,8 @@ public:
     // file it created or replaced, with the full path, so that a caller can remove exactly
     // what the run wrote.
     std::function<void(TZABaseArchiver* Sender, const std::string& Path, bool IsFolder)> AfterCreatePath;
+    // Fired with every piece of data written to the file that AfterCreatePath named last.
+    std::function<void(TZABaseArchiver* Sender, const uint8_t* Data, size_t Length)> OnFileData;
 
     // Opens FileName with a 16-bit file open mode (0x40: read, others may read and write)
     // and reads its directory; fires AfterOpen. Raises EZAException.

@@ -17,11 +17,24 @@ std::recursive_mutex& RunLock()
 
 class TFileOutput : public IZAOutput {
 public:
-    explicit TFileOutput(zipfs::TZAWriteFile& File) : File(File) {}
-    bool Write(const uint8_t* Data, size_t Length) override { return File.Write(Data, Length); }
+    using Observer = std::function<void(TZABaseArchiver*, const uint8_t*, size_t)>;
+    TFileOutput(zipfs::TZAWriteFile& File, TZABaseArchiver* Sender, const Observer& Watch)
+        : File(File), Sender(Sender), Watch(Watch)
+    {
+    }
+    bool Write(const uint8_t* Data, size_t Length) override
+    {
+        if (!File.Write(Data, Length))
+            return false;
+        if (Watch)
+            Watch(Sender, Data, Length);
+        return true;
+    }
 
 private:
     zipfs::TZAWriteFile& File;
+    TZABaseArchiver* Sender;
+    const Observer& Watch;
 };
 
 class TNullOutput : public IZAOutput {
@@ -246,7 +259,7 @@ void TZABaseArchiver::ProcessItem(TRunState& Run, TZADirItem& Item, const std::s
         Raise(zecCannotCreateFile, path);
     if (AfterCreatePath)
         AfterCreatePath(this, path, false);
-    TFileOutput output(file);
+    TFileOutput output(file, this, OnFileData);
     const TZAEntryEvents events = EntryEvents(Run, Item, ItemName);
     TZAEntryResult result;
     try {

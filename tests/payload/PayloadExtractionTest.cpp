@@ -84,6 +84,12 @@ TEST_F(PayloadExtractionTest, RecordsWhatItWroteAndDeletesOnlyThat)
     EXPECT_EQ("licence", ReadFile(Path("Distro/LICENSE.TXT")));
     EXPECT_EQ("logo", ReadFile(Path("Distro/Help/Images/logo.png")));
 
+    // Each file's digest, taken as it was written; found letter case aside.
+    const Sha256Digest* digest = Extraction.Written().DigestOf(Base() + "DISTRO\\license.txt");
+    ASSERT_NE(nullptr, digest);
+    EXPECT_EQ(Sha256Of("licence", 7), *digest);
+    EXPECT_EQ(nullptr, Extraction.Written().DigestOf(Base() + "Distro\\mine.txt"));
+
     // Files: the four entries. Folders: only Images had to be made.
     EXPECT_EQ(4u, Extraction.Written().Files.size());
     ASSERT_EQ(1u, Extraction.Written().Folders.size());
