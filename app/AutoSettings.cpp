@@ -8,23 +8,6 @@
 
 #include "BriErrors.h"
 
-std::vector<std::string> SplitTextLines(const std::string& Text)
-{
-    std::vector<std::string> lines;
-    const size_t end = std::min(Text.find('\0'), Text.size());
-    size_t start = 0;
-    while (start < end) {
-        size_t stop = Text.find_first_of("\r\n", start);
-        if (stop == std::string::npos || stop > end)
-            stop = end;
-        lines.push_back(Text.substr(start, stop - start));
-        if (stop < end && Text[stop] == '\r' && stop + 1 < end && Text[stop + 1] == '\n')
-            ++stop;
-        start = stop + 1;
-    }
-    return lines;
-}
-
 TAuto::TAuto(const std::string& Path)
 {
     std::ifstream file(Path, std::ios::binary);

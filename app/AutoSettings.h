@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-// The file's lines: a line ends at CR LF, LF or CR; a NUL byte ends the text.
-std::vector<std::string> SplitTextLines(const std::string& Text);
+#include "BriCommon.h"
+
 
 class TAuto {
 public:

@@ -7,8 +7,29 @@
 #include "ZipDialogs.h"
 #include "unit_Setup_Main.h"
 
+namespace {
+
+// Libraries that the program or the system's own libraries load by name come from the
+// system folder only: an installer usually runs from a downloads folder, where anybody may
+// have left a library of a system library's name.
+void LoadLibrariesFromTheSystemFolderOnly()
+{
+    const DWORD SearchSystem32 = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
+    using SetDefaultDllDirectoriesProc = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    // Systems before Windows 8 have it only with an update: the lookup may find nothing.
+    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesProc>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDefault)
+        setDefault(SearchSystem32);
+    SetDllDirectoryA(""); // and never the current folder
+}
+
+} // namespace
+
 int WINAPI WinMain(HINSTANCE Instance, HINSTANCE, LPSTR, int)
 {
+    LoadLibrariesFromTheSystemFolderOnly();
     // The shell's folder dialog and shell links need a single-threaded apartment.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     Application::Initialize(Instance);

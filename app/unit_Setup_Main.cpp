@@ -7,6 +7,7 @@
 #include "BriCommon.h"
 #include "Common_Custom.h"
 #include "FolderStep.h"
+#include "Installation.h"
 #include "MessageBoxes.h"
 #include "Registry.h"
 #include "unit_Setup_Unpacker.h"
@@ -224,9 +225,7 @@ void TMainForm::CancelClick()
 
 void TMainForm::b_DoneClick()
 {
-    if (InstallRunning)
-        CloseRequested = true; // the copy is done; close once the remaining steps have run
-    Close();
+    Close(); // while the post-install steps run, the window closes once they have ended
 }
 
 void TMainForm::RunInstallation(const std::function<void()>& Sequence)
@@ -257,8 +256,12 @@ bool TMainForm::FormCloseQuery()
     }
     if (!InstallRunning)
         return true;
-    // The sequence reads from SourceDir, which closing deletes: ask, and let it stop first.
-    if (!CloseRequested && ConfirmationBox("Do you want to cancel the setup?", MB_OKCANCEL) == IDOK)
+    // The sequence reads from SourceDir, which closing deletes: it stops first. During the
+    // copy the user is asked, and the copy stops after its current file; the post-install
+    // steps (Done is available then) run to their end before the window closes.
+    if (copying_ && !CloseRequested)
+        CloseRequested = ConfirmationBox("Do you want to cancel the setup?", MB_OKCANCEL) == IDOK;
+    else if (!copying_)
         CloseRequested = true;
     return false;
 }
@@ -458,7 +461,22 @@ void TMainForm::TimerTimer()
 // ---------------------------------------------------------------------------------------------
 // The installation's log and the sink through which its steps reach the pages
 
-void TMainForm::Install() {}
+void TMainForm::Install()
+{
+    InstallSettings settings;
+    settings.SourceDir = SourceDir;
+    settings.InstallDir = InstallDir;
+    settings.CreateIcons = CreateIcons;
+    settings.AccountName = AccountName;
+    settings.AccountPassword = AccountPassword;
+    settings.InstallKind = InstallKind;
+    settings.AccountKind = AccountKind;
+    settings.Windows95Family = PlatformId() == VER_PLATFORM_WIN32_WINDOWS;
+    settings.UnpackedDigest = [this](const std::string& Path) { return Unpacked.DigestOf(Path); };
+    TInstallation installation(settings, *this);
+    copying_ = true;
+    installation.Install();
+}
 
 void TMainForm::Log(const std::string& Text, bool Error)
 {
@@ -504,6 +522,7 @@ void TMainForm::EnableFolderNext(bool Enabled)
 
 void TMainForm::CopyEnded()
 {
+    copying_ = false;
     b_Done.SetEnabled(true);
     b_Cancel.SetEnabled(false);
     Application::SetBusy(false);
@@ -511,5 +530,5 @@ void TMainForm::CopyEnded()
 
 void TMainForm::CloseWizard()
 {
-    Close();
+    CloseRequested = true; // the window closes as soon as the sequence has returned
 }

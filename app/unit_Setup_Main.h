@@ -143,4 +143,6 @@ private:
     // The unpacker while it works; closing the hidden wizard meanwhile abandons its work.
     TForm_Unzip* unpacker_ = nullptr;
     bool closeWhileUnpacking_ = false;
+    // The installation's copy runs: closing asks first and then stops it after a file.
+    bool copying_ = false;
 };

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "BriErrors.h"
 #include "Registry.h"
 
 namespace {
@@ -27,8 +26,7 @@ void SetAutostart(const std::string& ValueName, const std::string& ProgramPath, 
         std::string data = ProgramPath.find(' ') != std::string::npos ? '"' + ProgramPath + '"' : ProgramPath;
         if (!Parameters.empty())
             data += ' ' + Parameters;
-        if (!WriteRegString(key.Get(), ValueName, data))
-            throw EBriError("Failed to set data for '" + ValueName + "'");
+        SetRegString(key.Get(), ValueName, data);
         return;
     }
 

@@ -4,12 +4,17 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "StringCipher.h"
 
 // True when the text holds nothing but blanks and control characters (codes 0 to 32): what
 // is left when both ends are trimmed of them is empty.
 bool IsBlankText(const std::string& Text);
+
+// The lines of a text: a line ends at CR LF, LF or CR, a NUL byte ends the text, and a line
+// break after the last line makes no empty line of its own. Nothing is trimmed.
+std::vector<std::string> SplitTextLines(const std::string& Text);
 
 // True when Text is "TRUE" in any letter case; nothing is trimmed.
 bool IsTrueText(const std::string& Text);
@@ -68,7 +73,9 @@ void SetAutostart(const std::string& ValueName, const std::string& ProgramPath, 
 // True when the caller's security token holds the built-in Administrators group.
 bool IsAdministrator();
 
-// True on a system of the NT family (the platform identifier VER_PLATFORM_WIN32_NT).
+// The platform identifier of the system (VER_PLATFORM_WIN32_NT, VER_PLATFORM_WIN32_WINDOWS
+// for the 95 family...), and whether it is of the NT family.
+uint32_t PlatformId();
 bool IsNtPlatform();
 
 // The system's text for an error code, without the line break it ends with; a short

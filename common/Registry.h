@@ -32,6 +32,11 @@ bool WriteRegString(HKEY Key, const std::string& Name, const std::string& Data);
 // Writes a REG_DWORD value, replacing any value of that name; false when the system refuses.
 bool WriteRegDword(HKEY Key, const std::string& Name, uint32_t Data);
 
+// The same writes, raising EBriError("Failed to set data for '<Name>'") when the system
+// refuses: how the program reports a value it could not write once the key was open.
+void SetRegString(HKEY Key, const std::string& Name, const std::string& Data);
+void SetRegDword(HKEY Key, const std::string& Name, uint32_t Data);
+
 // Names of all values of the key, in the order the system lists them.
 std::vector<std::string> RegValueNames(HKEY Key);
 

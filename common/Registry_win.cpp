@@ -1,5 +1,7 @@
 #include "Registry.h"
 
+#include "BriErrors.h"
+
 namespace {
 
 const size_t MaxValueNameLength = 16383; // the registry's own limit
@@ -80,6 +82,18 @@ bool WriteRegDword(HKEY Key, const std::string& Name, uint32_t Data)
     const DWORD value = Data;
     return RegSetValueExA(Key, Name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
            ERROR_SUCCESS;
+}
+
+void SetRegString(HKEY Key, const std::string& Name, const std::string& Data)
+{
+    if (!WriteRegString(Key, Name, Data))
+        throw EBriError("Failed to set data for '" + Name + "'");
+}
+
+void SetRegDword(HKEY Key, const std::string& Name, uint32_t Data)
+{
+    if (!WriteRegDword(Key, Name, Data))
+        throw EBriError("Failed to set data for '" + Name + "'");
 }
 
 std::vector<std::string> RegValueNames(HKEY Key)

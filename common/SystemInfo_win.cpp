@@ -3,11 +3,16 @@
 
 #include <windows.h>
 
-bool IsNtPlatform()
+uint32_t PlatformId()
 {
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
-    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    return GetVersionExA(&version) ? version.dwPlatformId : VER_PLATFORM_WIN32_NT;
+}
+
+bool IsNtPlatform()
+{
+    return PlatformId() == VER_PLATFORM_WIN32_NT;
 }
 
 std::string SysErrorMessage(uint32_t Code)

@@ -333,10 +333,24 @@ void SpeedButton::Paint(HDC Dc)
     MemoryDc source(CreateCompatibleDC(Dc));
     SelectedObject selected(source.Get(), picture_.Get());
     // The picture's lower left pixel is its transparent colour, as picture buttons have it.
+    // A mask of it (white where transparent) lets the button show through: destination XOR
+    // picture, AND mask, XOR picture leaves the destination under the mask and the picture
+    // elsewhere. (TransparentBlt would do it in one call, but from msimg32.dll, which is not
+    // one of the libraries that the system always loads from its own folder.)
     const COLORREF transparent = GetPixel(source.Get(), 0, info.bmHeight - 1);
-    const int shift = pressed_ ? 1 : 0;
-    TransparentBlt(Dc, (r.right - info.bmWidth) / 2 + shift, (r.bottom - info.bmHeight) / 2 + shift, info.bmWidth,
-                   info.bmHeight, source.Get(), 0, 0, info.bmWidth, info.bmHeight, transparent);
+    const int w = info.bmWidth, h = info.bmHeight;
+    const int x = (r.right - w) / 2 + (pressed_ ? 1 : 0), y = (r.bottom - h) / 2 + (pressed_ ? 1 : 0);
+    MemoryDc maskDc(CreateCompatibleDC(Dc));
+    BitmapHandle mask(CreateBitmap(w, h, 1, 1, nullptr));
+    SelectedObject maskSelected(maskDc.Get(), mask.Get());
+    SetBkColor(source.Get(), transparent);
+    BitBlt(maskDc.Get(), 0, 0, w, h, source.Get(), 0, 0, SRCCOPY);
+    const COLORREF oldBack = SetBkColor(Dc, RGB(255, 255, 255)), oldText = SetTextColor(Dc, RGB(0, 0, 0));
+    BitBlt(Dc, x, y, w, h, source.Get(), 0, 0, SRCINVERT);
+    BitBlt(Dc, x, y, w, h, maskDc.Get(), 0, 0, SRCAND);
+    BitBlt(Dc, x, y, w, h, source.Get(), 0, 0, SRCINVERT);
+    SetBkColor(Dc, oldBack);
+    SetTextColor(Dc, oldText);
 }
 
 LRESULT CALLBACK SpeedButton::WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam)

@@ -29,7 +29,7 @@ protected:
         std::ofstream(source_ + "bb7setup.dat") << "LICENSE.TXT\r\n";
         form_ = std::make_unique<TMainForm>();
         form_->SourceDir = source_;
-        form_->Unpacked = {{source_ + "bb7setup.dat"}, {source_.substr(0, source_.size() - 1)}};
+        form_->Unpacked = {{source_ + "bb7setup.dat"}, {source_.substr(0, source_.size() - 1)}, {}};
         form_->FirstShow = false; // no unpacking: the folder above stands for it
         form_->Show();
         form_->SelectPage(pgInstall);

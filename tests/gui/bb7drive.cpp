@@ -4,6 +4,7 @@
 //   bb7drive settle [CLASS]         wait until the window (default: the wizard) has handled
 //                                   what was posted to it and has painted itself
 //   bb7drive click NAME             click the wizard's control of that name, then settle
+//   bb7drive text NAME VALUE        set the text of the wizard's edit box of that name
 //   bb7drive close                  ask the wizard to close
 //
 // Exit status 0 when the step was done, 1 when it could not be.
@@ -55,10 +56,14 @@ int main(int argc, char** argv)
         }
         return Settle(wizard) ? 0 : 1;
     }
+    if (argc == 4 && strcmp(argv[1], "text") == 0) {
+        HWND control = FindControl(wizard, MainFormLayout, argv[2]);
+        return control && SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3])) ? 0 : 1;
+    }
     if (argc == 2 && strcmp(argv[1], "close") == 0) {
         PostMessageA(wizard, WM_CLOSE, 0, 0);
         return 0;
     }
-    std::cerr << "usage: bb7drive wait CLASS [SECONDS] | settle [CLASS] | click NAME | close\n";
+    std::cerr << "usage: bb7drive wait CLASS [SECONDS] | settle [CLASS] | click NAME | text NAME VALUE | close\n";
     return 1;
 }

@@ -1,0 +1,142 @@
+#include "InstallRules.h"
+
+#include "BriCommon.h"
+#include "Product.h"
+
+const char* const ManifestFileName = "bb7setup.dat";
+const char* const ServiceLibraryName = "BriNT.dll";
+const char* const ServiceDisplayName = "Brisel Backup 7 service";
+const char* const ApplicationName = "BriBU.exe";
+const char* const InterfaceName = "briui.exe";
+const char* const InterfaceSwitch = "-service";
+const char* const RunKeyName = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const MissingManifestMessage = "Cannot find the data file. Exiting";
+const char* const GroupNotCreatedMessage = "Couldn't create the program group";
+
+ManifestEntry SplitManifestLine(const std::string& Line)
+{
+    // The split takes a colon as a separator too, but only a backslash gives a folder part.
+    const size_t end = Line.find_last_of("\\:");
+    const std::string file = end == std::string::npos ? Line : Line.substr(end + 1);
+    const bool hasFolder = Line.find('\\') != std::string::npos;
+    return {hasFolder ? Line.substr(0, end + 1) : std::string(), file};
+}
+
+int CopyProgress(int32_t Done, int32_t Count)
+{
+    if (Count == 0)
+        return 0;
+    return static_cast<int>(static_cast<double>(Done) / Count * 100);
+}
+
+std::string GrantingName(const std::string& AccountName)
+{
+    if (!AccountName.empty() && AccountName[0] == '.' && AccountName.size() > 2)
+        return AccountName.substr(2);
+    return AccountName;
+}
+
+std::optional<AutostartEntry> AutostartFor(uint8_t InstallKind, const std::string& InstallDir)
+{
+    switch (InstallKind) {
+    case 0:
+        return AutostartEntry{true, ProductName, InstallDir + ApplicationName, ""};
+    case 1:
+        return AutostartEntry{false, ProductName, InstallDir + ApplicationName, ""};
+    case 3:
+        return AutostartEntry{true, std::string(ProductName) + " Interface", InstallDir + InterfaceName, InterfaceSwitch};
+    default:
+        return std::nullopt;
+    }
+}
+
+std::vector<Shortcut> ShortcutsFor(uint8_t InstallKind, const std::string& InstallDir)
+{
+    std::vector<Shortcut> shortcuts = {
+        {"README.lnk", InstallDir + "README.TXT", ""},
+        {"history.lnk", InstallDir + "history.txt", ""},
+        {"LICENSE.lnk", InstallDir + "LICENSE.TXT", ""},
+        {"Uninstall.lnk", InstallDir + "bb7uninstall.exe", ""},
+        {"Decompressor.lnk", InstallDir + "Decompressor.exe", ""},
+    };
+    // The interface's shortcut names the program with its extension, as its Run entry does.
+    if (InstallKind == 3)
+        shortcuts.push_back({std::string(ProductName) + " Interface.lnk", InstallDir + InterfaceName, InterfaceSwitch});
+    else
+        shortcuts.push_back({std::string(ProductName) + ".lnk", InstallDir + ApplicationName, ""});
+    return shortcuts;
+}
+
+ProgramsFolderSource ProgramsFolderFor(uint8_t InstallKind, bool Windows95Family)
+{
+    if (InstallKind == 1)
+        return {true, "Programs"};
+    return {false, Windows95Family ? "Programs" : "Common Programs"};
+}
+
+std::string ProgramGroupFolder(const std::string& ProgramsFolder)
+{
+    return AddTrailingBackslash(AddTrailingBackslash(ProgramsFolder) + ProductName);
+}
+
+namespace LogLine {
+
+const char* const PostInstall = "Performing post-install configuration";
+const char* const ServiceInstalled = "The service was succesfully installed";
+const char* const ServiceNotInstalled = "The service COULDN'T be installed";
+const char* const CreatingIcons = "Creating the icons on the start menu";
+const char* const IconsCreated = "Icons created";
+const char* const StartingService = "Starting the service";
+const char* const ServiceStarted = "Service started";
+const char* const ServiceNotStarted = "Couldn't start the service";
+const char* const StartingInterface = "Starting the user interface";
+const char* const InterfaceStarted = "User interface started";
+const char* const StartingApplication = "Starting the application";
+const char* const ApplicationStarted = "Application started";
+
+std::string CouldNotLoad(const std::string& Library)
+{
+    return "Couldn't load " + Library;
+}
+std::string Creating(const std::string& Folder)
+{
+    return "Creating " + Folder;
+}
+std::string CouldNotCreate(const std::string& Folder)
+{
+    return "Couldn't create " + Folder;
+}
+std::string FileCopied(const std::string& Folder, const std::string& File)
+{
+    return "File " + Folder + File + " copied";
+}
+std::string CouldNotCopy(const std::string& Folder, const std::string& File)
+{
+    return "Could'nt copy " + Folder + File;
+}
+std::string Granting(const std::string& Name)
+{
+    return "Granting " + Name + " the privilege to logon as a service";
+}
+std::string Granted(const std::string& AccountName)
+{
+    return "The account " + AccountName + " has been granted the privilege to logon as a service";
+}
+std::string NotGranted(const std::string& AccountName)
+{
+    return "Couldn't grant the privilege to logon as a service to " + AccountName;
+}
+std::string WritingAutostart()
+{
+    return std::string("Writting to the registry key ") + RunKeyName + " to allow autostart";
+}
+std::string CouldNotStartInterface(const std::string& SystemText)
+{
+    return "Couln't start the user interface: " + SystemText;
+}
+std::string CouldNotStartApplication(const std::string& SystemText)
+{
+    return "Couln't start the application: " + SystemText;
+}
+
+} // namespace LogLine

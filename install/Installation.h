@@ -1,0 +1,80 @@
+// The installation sequence: the service library loaded (service type), every file of the
+// manifest copied, then the post-install steps (product records, service or autostart,
+// uninstall entry, Start-menu shortcuts, the program started), and the library freed. A step
+// that fails writes a red log line and the next one runs; only a missing manifest, a stop
+// asked for during the copy, or an error that a step does not handle ends it early.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "InstallSink.h"
+#include "Sha256.h"
+#include "WinHandles.h"
+
+// What the wizard's pages hand on.
+struct InstallSettings {
+    std::string SourceDir;  // the unpacked product, ending with a backslash
+    std::string InstallDir; // ending with a backslash
+    bool CreateIcons = false;
+    std::string AccountName;
+    std::string AccountPassword;
+    uint8_t InstallKind = 0;
+    uint8_t AccountKind = 0;
+    bool Windows95Family = false; // where the program group goes for all users
+    // The digest the unpacker took of a file it wrote, or nullptr: the service library is
+    // loaded only while it still has the content that was unpacked.
+    std::function<const Sha256Digest*(const std::string& Path)> UnpackedDigest;
+};
+
+// The product's service library and its three entry points, each of which may be missing.
+using AddLogonAsAServiceProc = int32_t(__stdcall*)(const char* AccountName);
+using InstallAServiceProc = int32_t(__stdcall*)(const char* ServiceName, const char* DisplayName,
+                                                const char* InstallDir, const char* AccountName,
+                                                const char* Password, uint8_t AccountKind);
+using StartAServiceProc = int32_t(__stdcall*)(const char* ServiceName);
+
+struct TServiceLib {
+    ModuleHandle Module;
+    AddLogonAsAServiceProc AddLogonAsAService = nullptr;
+    InstallAServiceProc InstallAService = nullptr;
+    StartAServiceProc StartAService = nullptr;
+};
+
+class TInstallation {
+public:
+    TInstallation(InstallSettings Settings, InstallSink& Sink);
+
+    // The whole sequence. False when it ended early (missing manifest, a stop during the
+    // copy); errors that a step does not handle pass on to the caller.
+    bool Install();
+
+    // The steps, in the order Install runs them.
+    void LoadServiceLibrary();
+    bool CopyFiles(); // false when the sequence must end
+    void PostInstall();
+    void WriteSettings();
+    void RegisterService();
+    void WriteAutostart();
+    void WriteUninstallEntry();
+    std::string GetProgramsFolder();
+    void CreateStartMenuIcons();
+    void StartProgram();
+    void FreeServiceLibrary();
+
+    const InstallSettings& Settings() const { return settings_; }
+    int32_t CopyCount = 0;
+    int32_t EntryCount = 0;
+    TServiceLib ServiceLib;
+
+private:
+    void Log(const std::string& Text, bool Error = false) { sink_.Log(Text, Error); }
+    void CopyManifestLine(const std::string& Line);
+
+    InstallSettings settings_;
+    InstallSink& sink_;
+};

@@ -1,0 +1,48 @@
+// The sequence of the installation and its post-install part.
+#include "Installation.h"
+
+#include "InstallRules.h"
+
+TInstallation::TInstallation(InstallSettings Settings, InstallSink& Sink) : settings_(std::move(Settings)), sink_(Sink)
+{
+}
+
+bool TInstallation::Install()
+{
+    CopyCount = 0;
+    ServiceLib = TServiceLib();
+    const bool service = settings_.InstallKind == 3;
+    struct FreeAtEnd { // the library goes last, also when a step raises
+        TInstallation& Self;
+        bool Service;
+        ~FreeAtEnd()
+        {
+            if (Service)
+                Self.FreeServiceLibrary();
+        }
+    } freeAtEnd{*this, service};
+
+    if (service)
+        LoadServiceLibrary();
+    if (!CopyFiles())
+        return false;
+    PostInstall();
+    return true;
+}
+
+void TInstallation::PostInstall()
+{
+    sink_.Busy(true);
+    struct Restore {
+        InstallSink& Sink;
+        ~Restore() { Sink.Busy(false); }
+    } restore{sink_};
+    Log(LogLine::PostInstall);
+    WriteSettings();
+    RegisterService();
+    WriteAutostart();
+    WriteUninstallEntry();
+    if (settings_.CreateIcons)
+        CreateStartMenuIcons();
+    StartProgram();
+}

@@ -1,0 +1,107 @@
+// The service library, the service's registration and the autostart entries.
+#include "BriCommon.h"
+#include "InstallRules.h"
+#include "Installation.h"
+#include "Product.h"
+
+namespace {
+
+// The digest of the content of a file that Handle holds open for reading.
+bool DigestOfOpenFile(HANDLE File, Sha256Digest& Digest)
+{
+    Sha256 hash;
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(File, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr))
+            return false;
+        if (read == 0)
+            break;
+        hash.Update(buffer.data(), read);
+    }
+    Digest = hash.Finish();
+    return true;
+}
+
+// An export as the function type it has; GetProcAddress knows no types, hence the detour
+// through a pointer without a signature.
+template <typename Proc> Proc Export(HMODULE Module, const char* Name)
+{
+    return reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(Module, Name)));
+}
+
+void WriteAutostartEntry(const AutostartEntry& Entry)
+{
+    SetAutostart(Entry.ValueName, Entry.Program, false, Entry.AllUsers, Entry.Switch, false);
+}
+
+} // namespace
+
+void TInstallation::LoadServiceLibrary()
+{
+    const std::string path = settings_.SourceDir + ServiceLibraryName;
+    if (!IsExistingFile(path))
+        return;
+    // The installer may run elevated, and other programs of the user may write to the
+    // unpacked folder: from the check of its content until it is loaded, the file is held
+    // open with writes and deletion denied, so that the library loaded is the one unpacked.
+    FileHandle hold(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    const Sha256Digest* unpacked = settings_.UnpackedDigest ? settings_.UnpackedDigest(path) : nullptr;
+    Sha256Digest digest;
+    if (hold && unpacked && DigestOfOpenFile(hold.Get(), digest) && digest == *unpacked)
+        ServiceLib.Module.Reset(LoadLibraryA(path.c_str()));
+    hold.Reset();
+    if (!ServiceLib.Module) {
+        Log(LogLine::CouldNotLoad(ServiceLibraryName), true);
+        return;
+    }
+    // A missing export leaves its entry point out, silently.
+    HMODULE module = ServiceLib.Module.Get();
+    ServiceLib.AddLogonAsAService = Export<AddLogonAsAServiceProc>(module, "AddLogonAsAService");
+    ServiceLib.InstallAService = Export<InstallAServiceProc>(module, "InstallAService");
+    ServiceLib.StartAService = Export<StartAServiceProc>(module, "StartAService");
+}
+
+void TInstallation::RegisterService()
+{
+    if (settings_.InstallKind == 3) {
+        if (settings_.AccountKind == 1) {
+            const std::string name = GrantingName(settings_.AccountName);
+            Log(LogLine::Granting(name));
+            if (ServiceLib.AddLogonAsAService) {
+                // The result lines show the name as it is stored, with its prefix.
+                if (ServiceLib.AddLogonAsAService(name.c_str()))
+                    Log(LogLine::Granted(settings_.AccountName));
+                else
+                    Log(LogLine::NotGranted(settings_.AccountName), true);
+            }
+        }
+        // For LocalSystem the name and password go along all the same.
+        if (ServiceLib.InstallAService) {
+            if (ServiceLib.InstallAService(ProductRegistryName, ServiceDisplayName, settings_.InstallDir.c_str(),
+                                           settings_.AccountName.c_str(), settings_.AccountPassword.c_str(),
+                                           settings_.AccountKind))
+                Log(LogLine::ServiceInstalled);
+            else
+                Log(LogLine::ServiceNotInstalled, true);
+        }
+        Log(LogLine::WritingAutostart());
+        WriteAutostartEntry(*AutostartFor(3, settings_.InstallDir));
+    }
+    sink_.ProcessMessages();
+}
+
+void TInstallation::WriteAutostart()
+{
+    if (settings_.InstallKind == 0 || settings_.InstallKind == 1) {
+        Log(LogLine::WritingAutostart());
+        WriteAutostartEntry(*AutostartFor(settings_.InstallKind, settings_.InstallDir));
+    }
+    sink_.ProcessMessages();
+}
+
+void TInstallation::FreeServiceLibrary()
+{
+    ServiceLib = TServiceLib();
+}
