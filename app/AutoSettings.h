@@ -7,7 +7,6 @@
 
 #include "BriCommon.h"
 
-
 class TAuto {
 public:
     // Loads the file when it exists; throws EInOutError when it exists but cannot be read.

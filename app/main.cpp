@@ -37,12 +37,14 @@ int WINAPI WinMain(HINSTANCE Instance, HINSTANCE, LPSTR, int)
 
     ZipDialogs zipDialogs;
     SetZipUserPrompts(&zipDialogs);
+    int exitCode = 0;
     {
         TMainForm mainForm;
         Application::Run(mainForm);
+        exitCode = mainForm.ExitCode;
     }
     SetZipUserPrompts(nullptr);
     if (SUCCEEDED(com))
         CoUninitialize();
-    return 0;
+    return exitCode;
 }

@@ -10,6 +10,7 @@
 #include "Installation.h"
 #include "MessageBoxes.h"
 #include "Registry.h"
+#include "UnattendedKey.h"
 #include "unit_Setup_Unpacker.h"
 
 const char* const TitlePattern = "%s Setup";
@@ -60,6 +61,10 @@ TMainForm::TMainForm()
 
 TMainForm::~TMainForm()
 {
+    if (runLog_.IsOpen()) {
+        runLog_.Note("Exit code " + std::to_string(ExitCode));
+        SetMessageBoxWatcher(nullptr);
+    }
     FormDestroy();
 }
 
@@ -124,6 +129,7 @@ void TMainForm::FormShow()
         return;
     SelectPage(pgLicense);
     if (!UnpackPayload()) {
+        ExitCode = closeWhileUnpacking_ ? ecNotInstalled : ecNotUnpacked;
         Application::Terminate(); // no page is shown, nothing is deleted
         return;
     }
@@ -393,6 +399,11 @@ void TMainForm::e_IDExit()
 void TMainForm::b_Next0Click()
 {
     SelectPage(pgWarning);
+    if (!AutoMode)
+        return;
+    cb_Warning.SetChecked(true); // its click handler enables Next
+    b_NextWarning.SetEnabled(false);
+    b_NextWarningClick();
 }
 
 void TMainForm::b_PreviousWarningClick()
@@ -403,6 +414,12 @@ void TMainForm::b_PreviousWarningClick()
 void TMainForm::b_NextWarningClick()
 {
     SelectPage(pgFolders);
+    if (!AutoMode)
+        return;
+    e_Dir.SetText(AutoValue("STDDIR"));
+    cb_Icons.SetChecked(IsTrueText(AutoValue("CREATEICONS")));
+    b_Next1.SetEnabled(false);
+    b_Next1Click();
 }
 
 void TMainForm::b_Previous1Click()
@@ -418,6 +435,22 @@ void TMainForm::b_Next1Click()
     InstallDir = AddTrailingBackslash(e_Dir.Text());
     CreateIcons = cb_Icons.Checked();
     SelectPage(pgSettings);
+    if (!AutoMode)
+        return;
+    // The file's choices count even where the first defaults disabled them.
+    RadioButton* const types[] = {&rb_AutoAll, &rb_AutoCurent, &rb_NoAuto, &rb_Service};
+    const int32_t kind = TextToIntDef(AutoValue("INSTKIND"), -1);
+    if (kind >= ikAutoAll && kind <= ikService)
+        types[kind]->SetChecked(true);
+    RadioButton* const accounts[] = {&rb_LocalSystem, &rb_Account};
+    const int32_t account = TextToIntDef(AutoValue("AUTHKIND"), -1);
+    if (account == akLocalSystem || account == akNamedAccount)
+        accounts[account]->SetChecked(true);
+    e_ID.SetText(AutoValue("INSTID"));
+    e_Password.SetText(DecipherText(AutoValue("INSTPASSWORD"), UnattendedPasswordKey));
+    if (!IsBlankText(e_ID.Text()))
+        b_Next2.SetEnabled(false);
+    b_Next2Click();
 }
 
 void TMainForm::b_Previous2Click()
@@ -451,11 +484,22 @@ void TMainForm::b_Next2Click()
     AccountKind = answers.AccountKind;
     SelectPage(pgInstall);
     RunInstallation([this] { Install(); });
+    if (AutoMode)
+        Close(); // an unattended run does not wait for Done
 }
 
 void TMainForm::TimerTimer()
 {
-    Timer_.SetEnabled(false);
+    Timer_.SetEnabled(false); // the run starts once
+    rb_Accept.SetChecked(true);
+    b_Next0.SetEnabled(false);
+    b_Next0Click();
+}
+
+std::string TMainForm::AutoValue(const std::string& Name) const
+{
+    // A file that could not be read leaves no reader: the run goes on as with an empty file.
+    return AutoSettings ? AutoSettings->ReadValue(Name) : std::string();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -473,13 +517,41 @@ void TMainForm::Install()
     settings.AccountKind = AccountKind;
     settings.Windows95Family = PlatformId() == VER_PLATFORM_WIN32_WINDOWS;
     settings.UnpackedDigest = [this](const std::string& Path) { return Unpacked.DigestOf(Path); };
+    ExitCode = ecStoppedEarly; // until the sequence has run to its end
+    StartRunLog();
     TInstallation installation(settings, *this);
     copying_ = true;
-    installation.Install();
+    errorLines_ = 0;
+    if (installation.Install())
+        ExitCode = errorLines_ > 0 ? ecInstalledWithErrors : ecInstalled;
+}
+
+void TMainForm::StartRunLog()
+{
+    const std::string temp = GetSpecialFolder(sfTemp);
+    if (temp.empty() || !runLog_.Open(temp + RunLogFileName))
+        return; // the installation goes on without its file
+    SetMessageBoxWatcher([this](const std::string& Caption, const std::string& Text, int Answer) {
+        if (Answer == 0)
+            runLog_.Note("Message box \"" + Caption + "\": " + Text);
+        else
+            runLog_.Note("Message box answered " + std::string(Answer == IDOK       ? "OK"
+                                                               : Answer == IDCANCEL ? "Cancel"
+                                                                                    : std::to_string(Answer)));
+    });
+    runLog_.Note(std::string("Unattended: ") + (AutoMode ? "yes" : "no"));
+    runLog_.Note("Unpacked product: " + SourceDir);
+    runLog_.Note("Installation folder: " + InstallDir);
+    runLog_.Note(std::string("Start-menu icons: ") + (CreateIcons ? "yes" : "no"));
+    runLog_.Note("Installation type: " + std::to_string(InstallKind));
+    if (InstallKind == ikService)
+        runLog_.Note(AccountKind == akLocalSystem ? "Service account: LocalSystem" : "Service account: " + AccountName);
 }
 
 void TMainForm::Log(const std::string& Text, bool Error)
 {
+    runLog_.LogLine(Text, Error);
+    errorLines_ += Error ? 1 : 0;
     MemoLog.AppendLine(Text, Error ? clRed : GetSysColor(COLOR_WINDOWTEXT));
     SendMessageA(MemoLog.Handle(), EM_LINESCROLL, 0, MemoLog.LineCount() - LogLinesKeptBelow);
     Application::ProcessMessages();

@@ -12,6 +12,7 @@
 #include "MainFormLayout.h"
 #include "PayloadExtraction.h"
 #include "Product.h"
+#include "RunLog.h"
 #include "WizardRules.h"
 
 class TBriBar;
@@ -44,6 +45,8 @@ public:
     uint8_t UnpackAttempts = 0;
     // What the unpacker wrote below SourceDir: exactly this is deleted when the window closes.
     UnpackRecord Unpacked;
+    // How the run ended, for the program's exit code.
+    int ExitCode = ecNotInstalled;
 
     // What the first showing asks of the system; tests in the same process may answer instead.
     std::function<bool()> IsNtFamily;
@@ -128,6 +131,8 @@ private:
     void BindEvents();
     void ApplyStoredSettings();
     SettingsChoice ReadSettingsPage() const;
+    // A value of the unattended-install file; empty without a reader.
+    std::string AutoValue(const std::string& Name) const;
 
     // How the installation steps reach the pages.
     void SetProgress(int Percent) override;
@@ -145,4 +150,8 @@ private:
     bool closeWhileUnpacking_ = false;
     // The installation's copy runs: closing asks first and then stops it after a file.
     bool copying_ = false;
+    // The installation's log file, and the error lines written so far.
+    void StartRunLog();
+    RunLog runLog_;
+    int errorLines_ = 0;
 };

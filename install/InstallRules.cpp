@@ -44,7 +44,8 @@ std::optional<AutostartEntry> AutostartFor(uint8_t InstallKind, const std::strin
     case 1:
         return AutostartEntry{false, ProductName, InstallDir + ApplicationName, ""};
     case 3:
-        return AutostartEntry{true, std::string(ProductName) + " Interface", InstallDir + InterfaceName, InterfaceSwitch};
+        return AutostartEntry{true, std::string(ProductName) + " Interface", InstallDir + InterfaceName,
+                              InterfaceSwitch};
     default:
         return std::nullopt;
     }

@@ -86,5 +86,5 @@ extern const char* const StartingApplication;
 extern const char* const ApplicationStarted;
 } // namespace LogLine
 
-extern const char* const MissingManifestMessage;   // "Cannot find the data file. Exiting"
-extern const char* const GroupNotCreatedMessage;   // "Couldn't create the program group"
+extern const char* const MissingManifestMessage; // "Cannot find the data file. Exiting"
+extern const char* const GroupNotCreatedMessage; // "Couldn't create the program group"

@@ -34,8 +34,8 @@ struct InstallSettings {
 // The product's service library and its three entry points, each of which may be missing.
 using AddLogonAsAServiceProc = int32_t(__stdcall*)(const char* AccountName);
 using InstallAServiceProc = int32_t(__stdcall*)(const char* ServiceName, const char* DisplayName,
-                                                const char* InstallDir, const char* AccountName,
-                                                const char* Password, uint8_t AccountKind);
+                                                const char* InstallDir, const char* AccountName, const char* Password,
+                                                uint8_t AccountKind);
 using StartAServiceProc = int32_t(__stdcall*)(const char* ServiceName);
 
 struct TServiceLib {

@@ -237,6 +237,8 @@ void Form::EndModal()
 
 void Form::Close()
 {
+    if (!window_)
+        return; // closed already
     bool canClose = false;
     Invoke([&] { canClose = FormCloseQuery(); });
     if (!canClose)

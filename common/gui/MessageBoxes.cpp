@@ -5,6 +5,7 @@
 namespace {
 
 HHOOK centreHook = nullptr;
+MessageBoxWatcher watcher;
 
 // A CBT hook sees the message box window just before it is activated, which is the moment
 // to move it: MessageBoxA itself centres on its owner, not on the screen.
@@ -29,8 +30,15 @@ LRESULT CALLBACK CentreOnScreenHook(int Code, WPARAM WParam, LPARAM LParam)
 
 } // namespace
 
+void SetMessageBoxWatcher(MessageBoxWatcher Watcher)
+{
+    watcher = std::move(Watcher);
+}
+
 int CentredMessageBox(const std::string& Text, const std::string& Caption, UINT Flags)
 {
+    if (watcher)
+        watcher(Caption, Text, 0);
     if (!centreHook)
         centreHook = SetWindowsHookExA(WH_CBT, CentreOnScreenHook, nullptr, GetCurrentThreadId());
     const int answer = MessageBoxA(GetActiveWindow(), Text.c_str(), Caption.c_str(), Flags | MB_SETFOREGROUND);
@@ -38,6 +46,8 @@ int CentredMessageBox(const std::string& Text, const std::string& Caption, UINT 
         UnhookWindowsHookEx(centreHook);
         centreHook = nullptr;
     }
+    if (watcher)
+        watcher(Caption, Text, answer);
     return answer;
 }
 

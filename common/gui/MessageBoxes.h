@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 // Caption: the application title; no icon; one OK button.
@@ -16,6 +17,10 @@ int ConfirmationBox(const std::string& Text, UINT Buttons);
 
 // Caption: the application title; error icon; one OK button.
 void ErrorBox(const std::string& Text);
+
+// Told of every box of the program: once as it is shown (Answer 0), once answered.
+using MessageBoxWatcher = std::function<void(const std::string& Caption, const std::string& Text, int Answer)>;
+void SetMessageBoxWatcher(MessageBoxWatcher Watcher);
 
 // MessageBoxA owned by the active window of this thread, moved to the centre of the screen.
 int CentredMessageBox(const std::string& Text, const std::string& Caption, UINT Flags);
