@@ -10,6 +10,7 @@ packages=(
     googletest zlib1g-dev libjpeg-dev
     zip unzip p7zip-full libarchive-tools time
     clang libclang-rt-14-dev
+    nsis
 )
 
 missing=()
