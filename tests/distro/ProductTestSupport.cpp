@@ -41,8 +41,8 @@ bool PathExists(const std::string& Path)
 StartedProgram::StartedProgram(const std::string& CommandLine, const std::string& OutputFile)
 {
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    FileHandle input(CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
-                                 nullptr));
+    FileHandle input(
+        CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
     FileHandle output(CreateFileA(OutputFile.empty() ? "NUL" : OutputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                   &inherit, CREATE_ALWAYS, 0, nullptr));
     STARTUPINFOA startup = {};
@@ -52,8 +52,10 @@ StartedProgram::StartedProgram(const std::string& CommandLine, const std::string
     startup.hStdOutput = output.Get();
     startup.hStdError = output.Get();
     std::string commandLine = CommandLine;
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &info_))
+    // Without a console: a console program would get one, and Wine's console host, which holds
+    // a copy of the output handle, outlives the program for a moment.
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, nullptr, &startup,
+                        &info_))
         info_ = {};
 }
 

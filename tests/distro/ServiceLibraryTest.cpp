@@ -39,8 +39,8 @@ protected:
         // An installation folder with a blank in its name, holding the service program.
         installDir_ = scratch_ / "Brisel Backup 7\\";
         CreateDirectoryA(installDir_.c_str(), nullptr);
-        ASSERT_TRUE(CopyFileA((StagedProduct() + "BriService.exe").c_str(), (installDir_ + "BriService.exe").c_str(),
-                              FALSE));
+        ASSERT_TRUE(
+            CopyFileA((StagedProduct() + "BriService.exe").c_str(), (installDir_ + "BriService.exe").c_str(), FALSE));
     }
     void TearDown() override
     {
@@ -115,8 +115,8 @@ TEST_F(ServiceLibrary, RegistersStartsAndReconfiguresARealServiceUnderLocalSyste
 
     // Only the low byte of the account kind counts: junk above it still means LocalSystem.
     auto wide = Export<TInstallAServiceWideKind>(library_.Get(), InstallAServiceName);
-    ASSERT_EQ(1, wide(name.c_str(), "Brisel Backup 7 service", installDir_.c_str(), account.c_str(), "secret",
-                      0xABCDEF00u));
+    ASSERT_EQ(
+        1, wide(name.c_str(), "Brisel Backup 7 service", installDir_.c_str(), account.c_str(), "secret", 0xABCDEF00u));
     EXPECT_EQ("LocalSystem", QueryService(name).Account);
 }
 

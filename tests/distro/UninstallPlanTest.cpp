@@ -23,14 +23,14 @@ TEST(ManifestLines, SplitsAtEveryKindOfLineBreakAsTheInstallerDoes)
     EXPECT_EQ(Names{}, ManifestLines(""));
 }
 
-TEST(PlanRemoval, TheProductManifestGivesEveryFileOnceWithTheManifestLastAndFoldersDeepestFirst)
+TEST(PlanRemoval, TheProductManifestGivesEveryFileOnceWithTheManifestApartAndFoldersDeepestFirst)
 {
     const TRemovalPlan plan = Plan("BriBU.exe\r\nHelp\\Images\\logo.png\r\nbb7setup.dat\r\nHelp\\index.htm\r\n"
                                    "bb7uninstall.exe\r\nLanguages\\English.lng\r\nhelp\\INDEX.HTM\r\nREADME.TXT\r\n");
-    EXPECT_EQ((Names{"BriBU.exe", "Help\\Images\\logo.png", "Help\\index.htm", "Languages\\English.lng", "README.TXT",
-                     "bb7setup.dat"}),
+    EXPECT_EQ((Names{"BriBU.exe", "Help\\Images\\logo.png", "Help\\index.htm", "Languages\\English.lng", "README.TXT"}),
               plan.Files)
         << "the running uninstaller is left out; a name that differs only in letter case is the same file";
+    EXPECT_TRUE(plan.ListsManifest) << "the manifest is kept apart, for the end";
     EXPECT_EQ((Names{"Help\\Images", "Help", "Languages"}), plan.Folders);
     EXPECT_TRUE(plan.Refused.empty());
 }
@@ -62,6 +62,7 @@ TEST(PlanRemoval, OnlyTheTopLevelUninstallerAndManifestAreSetApart)
     const TRemovalPlan plan = Plan("Tools\\bb7uninstall.exe\nTools\\bb7setup.dat\n");
     EXPECT_EQ((Names{"Tools\\bb7uninstall.exe", "Tools\\bb7setup.dat"}), plan.Files)
         << "only the top-level uninstaller is the running one";
+    EXPECT_FALSE(plan.ListsManifest);
     EXPECT_EQ((Names{"Tools"}), plan.Folders);
 }
 

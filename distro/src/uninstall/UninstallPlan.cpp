@@ -59,7 +59,6 @@ TRemovalPlan PlanRemoval(const std::vector<std::string>& Lines, const std::strin
 {
     TRemovalPlan plan;
     std::vector<std::pair<size_t, std::string>> folders; // depth, folder
-    bool manifestListed = false;
     for (const std::string& line : Lines) {
         const std::vector<std::string> parts = PathParts(line);
         if (parts.empty()) {
@@ -76,12 +75,10 @@ TRemovalPlan PlanRemoval(const std::vector<std::string>& Lines, const std::strin
         if (parts.size() == 1 && SameFileName(line, Uninstaller))
             continue;
         if (parts.size() == 1 && SameFileName(line, Manifest))
-            manifestListed = true;
+            plan.ListsManifest = true;
         else if (!Contains(plan.Files, line))
             plan.Files.push_back(line);
     }
-    if (manifestListed)
-        plan.Files.push_back(Manifest);
     std::stable_sort(folders.begin(), folders.end(), [](const auto& A, const auto& B) { return A.first > B.first; });
     for (const auto& folder : folders)
         plan.Folders.push_back(folder.second);

@@ -12,10 +12,12 @@
 std::vector<std::string> ManifestLines(const std::string& Text);
 
 struct TRemovalPlan {
-    // Installed files relative to the installation folder, each once, in manifest order; the
-    // manifest itself comes last, so that a run that stops half-way can be repeated. The
-    // running uninstaller is not among them: it cannot delete its own file.
+    // Installed files relative to the installation folder, each once, in manifest order,
+    // without the manifest and without the running uninstaller, which cannot delete its own file.
     std::vector<std::string> Files;
+    // Whether the manifest names itself: it is removed last, and only when every other file is
+    // gone, so that a run that could not finish can be repeated.
+    bool ListsManifest = false;
     // The folders that hold those files (relative, without a trailing backslash), deepest first.
     std::vector<std::string> Folders;
     // Lines that name no file inside the installation folder (blank, a folder, an absolute

@@ -216,9 +216,12 @@ void RemoveRegistryRecords(TUninstallResult& Result)
 
 void RemoveFiles(const std::string& Folder, const TRemovalPlan& Plan, TUninstallResult& Result)
 {
+    const size_t leftBefore = Result.Left.size();
     for (const std::string& file : Plan.Files)
         if (!DeleteInstalledFile(Folder + file))
             Result.Left.push_back("the file " + Folder + file);
+    if (Plan.ListsManifest && Result.Left.size() == leftBefore && !DeleteInstalledFile(Folder + ManifestFile))
+        Result.Left.push_back("the file " + Folder + ManifestFile);
     for (const std::string& folder : Plan.Folders)
         RemoveFolderIfEmpty(Folder + folder, Result);
 }

@@ -36,7 +36,7 @@ void RemoveRegistryRecords(TUninstallResult& Result);
 std::optional<std::string> RecordedInstallFolder();
 
 // The planned files and the folders that they leave empty, below Folder (with its trailing
-// backslash). Folders that still hold other files stay.
+// backslash); then the manifest, when no file was left. Folders that still hold other files stay.
 void RemoveFiles(const std::string& Folder, const TRemovalPlan& Plan, TUninstallResult& Result);
 
 // The running uninstaller's own file and the installation folder, when nothing else is left in
