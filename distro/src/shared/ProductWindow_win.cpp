@@ -6,7 +6,7 @@
 namespace {
 
 const int ClientWidth = 560;
-const int ClientHeight = 170;
+const int ClientHeight = 100;
 const int Margin = 12;
 
 LRESULT CALLBACK WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam)

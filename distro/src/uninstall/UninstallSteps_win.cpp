@@ -229,34 +229,32 @@ void RemoveFiles(const std::string& Folder, const TRemovalPlan& Plan, TUninstall
 void RemoveOwnFile(const std::string& Folder, TUninstallResult& Result)
 {
     const std::string self = ProgramFile();
+    const std::string folder = Folder.substr(0, Folder.size() - 1);
+
+    // A running program's file cannot be deleted, but it can be renamed on its own volume: moved
+    // to a new name in the temporary folder, it is deleted there at the next restart, and a
+    // later installation's uninstaller in this folder is safe from that deletion.
+    // GetTempFileName makes an empty file of a new name, which the move replaces.
     char temp[MAX_PATH + 1] = {}, moved[MAX_PATH + 1] = {};
-    // A running program's file can be renamed on its own volume, and a new name in the
-    // temporary folder keeps a later installation's uninstaller safe from the deletion at
-    // restart. GetTempFileName makes an empty file of a new name, which the move replaces.
-    bool away = GetTempPathA(MAX_PATH, temp) && GetTempFileNameA(temp, "bb7", 0, moved);
-    if (away && !MoveFileExA(self.c_str(), moved, MOVEFILE_REPLACE_EXISTING)) {
-        DeleteFileA(moved);
-        away = false; // another volume
-    }
-    if (away) {
-        MoveFileExA(moved, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    } else if (!MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
-        Result.Left.push_back("the file " + self);
-        return;
-    } else {
-        Result.Kept.push_back(self + " (it is deleted when Windows restarts)");
+    if (GetTempPathA(MAX_PATH, temp) && GetTempFileNameA(temp, "bb7", 0, moved)) {
+        if (MoveFileExA(self.c_str(), moved, MOVEFILE_REPLACE_EXISTING)) {
+            MoveFileExA(moved, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+            if (RemoveDirectoryA(folder.c_str()))
+                return;
+            if (GetLastError() == ERROR_DIR_NOT_EMPTY)
+                Result.Kept.push_back("the folder " + folder + ", which holds files that were not installed");
+            else
+                Result.Left.push_back("the folder " + folder);
+            return;
+        }
+        DeleteFileA(moved); // the temporary folder is on another volume
     }
 
-    const std::string folder = Folder.substr(0, Folder.size() - 1);
-    if (RemoveDirectoryA(folder.c_str()))
+    // Deleted in place at the next restart; the folder after it, if nothing else is left in it then.
+    if (!MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+        Result.Left.push_back("the file " + self);
         return;
-    if (GetLastError() == ERROR_DIR_NOT_EMPTY) {
-        // Deleted at restart only if the files that keep it now are gone by then.
-        if (!away)
-            MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-        else
-            Result.Kept.push_back("the folder " + folder + ", which holds files that were not installed");
-    } else {
-        Result.Left.push_back("the folder " + folder);
     }
+    MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    Result.Kept.push_back(self + " and its folder, which are removed when Windows restarts");
 }
