@@ -2,87 +2,40 @@
 
 #include "UninstallPlan.h"
 
-namespace {
-
 using Names = std::vector<std::string>;
 
-TRemovalPlan Plan(const std::string& ManifestText)
+TEST(UninstallPlan, ManifestLinesBreakAsTheInstallerReadsThem)
 {
-    return PlanRemoval(ManifestLines(ManifestText), "bb7uninstall.exe", "bb7setup.dat");
-}
-
-} // namespace
-
-TEST(ManifestLines, SplitsAtEveryKindOfLineBreakAsTheInstallerDoes)
-{
-    EXPECT_EQ((Names{"a", "b", "c", "d"}), ManifestLines("a\r\nb\nc\rd"));
-    EXPECT_EQ((Names{"a", "", "b"}), ManifestLines("a\n\nb\r\n"));
-    EXPECT_EQ((Names{"a", ""}), ManifestLines("a\n\r")) << "LF then CR is two breaks";
-    EXPECT_EQ((Names{" a ", "b"}), ManifestLines(" a \r\nb")) << "lines stay as they stand";
+    EXPECT_EQ((Names{"a", "b", "c", "", "d "}), ManifestLines("a\r\nb\nc\n\rd "));
     EXPECT_EQ((Names{"a"}), ManifestLines(std::string("a\r\n\0b\r\n", 7))) << "a zero byte ends the text";
-    EXPECT_EQ(Names{}, ManifestLines(""));
 }
 
-TEST(PlanRemoval, TheProductManifestGivesEveryFileOnceWithTheManifestApartAndFoldersDeepestFirst)
+TEST(UninstallPlan, EveryFileOnceManifestApartFoldersDeepestFirstAndNothingOutsideTheFolder)
 {
-    const TRemovalPlan plan = Plan("BriBU.exe\r\nHelp\\Images\\logo.png\r\nbb7setup.dat\r\nHelp\\index.htm\r\n"
-                                   "bb7uninstall.exe\r\nLanguages\\English.lng\r\nhelp\\INDEX.HTM\r\nREADME.TXT\r\n");
-    EXPECT_EQ((Names{"BriBU.exe", "Help\\Images\\logo.png", "Help\\index.htm", "Languages\\English.lng", "README.TXT"}),
-              plan.Files)
-        << "the running uninstaller is left out; a name that differs only in letter case is the same file";
-    EXPECT_TRUE(plan.ListsManifest) << "the manifest is kept apart, for the end";
-    EXPECT_EQ((Names{"Help\\Images", "Help", "Languages"}), plan.Folders);
-    EXPECT_TRUE(plan.Refused.empty());
+    const Names lines = {"BriBU.exe", "Help\\Images\\logo.png", "bb7setup.dat", "Help\\index.htm", "bb7uninstall.exe",
+                         "help\\INDEX.HTM", "Tools\\bb7uninstall.exe",
+                         // named outside the folder, or no file at all
+                         "", "Help\\", "\\Windows\\win.ini", "C:\\win.ini", "C:win.ini", "..\\x", "Help\\..\\..\\x",
+                         "Help/../../x", ".\\x", "\\\\server\\share\\x", "Help\\\\x", "*.exe", "x:stream", "a\tb"};
+    const TRemovalPlan plan = PlanRemoval(lines, "bb7uninstall.exe", "bb7setup.dat");
+    EXPECT_EQ((Names{"BriBU.exe", "Help\\Images\\logo.png", "Help\\index.htm", "Tools\\bb7uninstall.exe"}), plan.Files)
+        << "the running uninstaller and the manifest are apart; letter case makes no other file";
+    EXPECT_TRUE(plan.ListsManifest);
+    EXPECT_EQ((Names{"Help\\Images", "Help", "Tools"}), plan.Folders);
+    EXPECT_EQ(Names(lines.begin() + 7, lines.end()), plan.Refused);
+    EXPECT_FALSE(PlanRemoval({"Tools\\bb7setup.dat"}, "bb7uninstall.exe", "bb7setup.dat").ListsManifest);
 }
 
-TEST(PlanRemoval, NothingOutsideTheInstallationFolderIsEverNamed)
+TEST(UninstallPlan, SwitchesAndWhoseRecordsTheyAre)
 {
-    const Names hostile = {"",
-                           "Help\\",
-                           "\\Windows\\win.ini",
-                           "C:\\Windows\\win.ini",
-                           "C:win.ini",
-                           "..\\other\\file.txt",
-                           "Help\\..\\..\\file.txt",
-                           "Help/../../file.txt",
-                           ".\\README.TXT",
-                           "\\\\server\\share\\file",
-                           "Help\\\\index.htm",
-                           "*.exe",
-                           "README.TXT:stream",
-                           "a\tb"};
-    const TRemovalPlan plan = PlanRemoval(hostile, "bb7uninstall.exe", "bb7setup.dat");
-    EXPECT_TRUE(plan.Files.empty()) << plan.Files.front();
-    EXPECT_TRUE(plan.Folders.empty()) << plan.Folders.front();
-    EXPECT_EQ(hostile, plan.Refused);
-}
-
-TEST(PlanRemoval, OnlyTheTopLevelUninstallerAndManifestAreSetApart)
-{
-    const TRemovalPlan plan = Plan("Tools\\bb7uninstall.exe\nTools\\bb7setup.dat\n");
-    EXPECT_EQ((Names{"Tools\\bb7uninstall.exe", "Tools\\bb7setup.dat"}), plan.Files)
-        << "only the top-level uninstaller is the running one";
-    EXPECT_FALSE(plan.ListsManifest);
-    EXPECT_EQ((Names{"Tools"}), plan.Folders);
-}
-
-TEST(ParseUninstallArguments, SwitchesDecideQuestionAndReport)
-{
-    TUninstallOptions plain = ParseUninstallArguments({});
+    const TUninstallOptions plain = ParseUninstallArguments({}), quiet = ParseUninstallArguments({"-nowarning"}),
+                            silent = ParseUninstallArguments({"-NoWarningClose", "-nowarning"});
     EXPECT_TRUE(plain.Valid && plain.Confirm && plain.Report);
-    TUninstallOptions quiet = ParseUninstallArguments({"-nowarning"});
     EXPECT_TRUE(quiet.Valid && !quiet.Confirm && quiet.Report);
-    TUninstallOptions silent = ParseUninstallArguments({"-NoWarningClose"});
     EXPECT_TRUE(silent.Valid && !silent.Confirm && !silent.Report);
-    EXPECT_FALSE(ParseUninstallArguments({"-nowarningclose", "-nowarning"}).Report);
-    EXPECT_FALSE(ParseUninstallArguments({"/nowarning"}).Valid);
-    EXPECT_FALSE(ParseUninstallArguments({"-nowarning", "extra"}).Valid);
-}
+    EXPECT_FALSE(ParseUninstallArguments({"/nowarning"}).Valid || ParseUninstallArguments({"-nowarning", "x"}).Valid);
 
-TEST(RecordsBelongTo, OnlyARecordedPathOfAnotherFolderKeepsTheRecords)
-{
-    EXPECT_TRUE(RecordsBelongTo(std::nullopt, "C:\\Brisel\\"));
-    EXPECT_TRUE(RecordsBelongTo(std::string(), "C:\\Brisel\\"));
+    EXPECT_TRUE(RecordsBelongTo(std::nullopt, "C:\\Brisel\\") && RecordsBelongTo(std::string(), "C:\\Brisel\\"));
     EXPECT_TRUE(RecordsBelongTo(std::string("c:\\BRISEL"), "C:\\Brisel\\"));
     EXPECT_FALSE(RecordsBelongTo(std::string("D:\\Brisel\\"), "C:\\Brisel\\"));
     EXPECT_FALSE(RecordsBelongTo(std::string("C:\\Brisel\\Old\\"), "C:\\Brisel\\"));

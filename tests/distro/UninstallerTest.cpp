@@ -1,7 +1,10 @@
-// bb7uninstall.exe on what an installation leaves: files from the manifest, registry records,
-// Run entries, the program group, the running service (registered through BriNT.dll as the
-// installer does) and the running programs.
+// bb7uninstall.exe on what an installation leaves: the files of the manifest, the records, the
+// Run entries, the program group, the service (registered through BriNT.dll as the installer
+// does) and the running programs.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
 
 #include "ProductTestSupport.h"
 #include "Registry.h"
@@ -11,304 +14,245 @@
 namespace {
 
 const char* const ProductKey = "SOFTWARE\\Brisel\\Brisel Backup 7";
-const char* const VendorKey = "SOFTWARE\\Brisel";
-const char* const ForeignProductKey = "SOFTWARE\\Brisel\\Another Product";
+const char* const OtherProductKey = "SOFTWARE\\Brisel\\Another Product";
 const char* const UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BriBackup7";
 const char* const RunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char* const ShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char* const SessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
-const char* const ForeignRunValue = "Bb7 Uninstaller Test Foreign";
-const char* const Shortcuts[] = {"README.lnk",         "history.lnk",      "LICENSE.lnk",
-                                 "Uninstall.lnk",      "Decompressor.lnk", "Brisel Backup 7 Interface.lnk",
-                                 "Brisel Backup 7.lnk"};
+const char* const OtherRunValue = "Bb7 Uninstaller Test";
 
-template <typename Function> Function Export(HMODULE Library, const char* Name)
+std::string Account() // ".\" and the current user's name
 {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(Library, Name)));
+    char user[256] = {};
+    DWORD size = sizeof(user);
+    GetUserNameA(user, &size);
+    return std::string(".\\") + user;
 }
 
-bool KeyExists(HKEY Root, const char* Path)
+bool KeyExists(const char* Path)
 {
-    return static_cast<bool>(OpenRegKey(Root, Path, KEY_READ));
+    return static_cast<bool>(OpenRegKey(HKEY_LOCAL_MACHINE, Path, KEY_READ));
 }
 
-bool HasValue(HKEY Root, const char* Path, const char* Name)
+// The strings of the renames at the next restart: sources, each followed by its target.
+std::vector<std::string> PendingRenames()
 {
-    RegKey key = OpenRegKey(Root, Path, KEY_READ);
-    const std::vector<std::string> names = key ? RegValueNames(key.Get()) : std::vector<std::string>();
-    return std::find(names.begin(), names.end(), Name) != names.end();
+    char data[32768] = {};
+    DWORD size = sizeof(data) - 2;
+    RegQueryValueExA(OpenRegKey(HKEY_LOCAL_MACHINE, SessionManager, KEY_READ).Get(), "PendingFileRenameOperations",
+                     nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    std::vector<std::string> strings;
+    for (const char* at = data; at < data + size; at += strings.back().size() + 1)
+        strings.emplace_back(at);
+    return strings;
 }
 
-// The raw PendingFileRenameOperations value: pairs of source and target, NUL-separated.
-std::string PendingRenames()
-{
-    RegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, SessionManager, KEY_READ);
-    DWORD size = 0;
-    if (!key || RegQueryValueExA(key.Get(), "PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) != 0)
-        return std::string();
-    std::string data(size, '\0');
-    RegQueryValueExA(key.Get(), "PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(&data[0]),
-                     &size);
-    return data;
-}
-
-std::vector<std::pair<std::string, std::string>> RenamePairs(const std::string& Data)
-{
-    std::vector<std::pair<std::string, std::string>> pairs;
-    size_t at = 0;
-    auto next = [&] {
-        const size_t end = std::min(Data.find('\0', at), Data.size());
-        std::string item = Data.substr(at, end - at);
-        at = end + 1;
-        return item;
-    };
-    while (at < Data.size()) {
-        std::string source = next();
-        if (source.empty())
-            break;
-        pairs.emplace_back(source, next());
-    }
-    return pairs;
-}
-
-// An installation of the staged product in a scratch folder, made as the installer makes it.
-class InstalledProduct {
+// The staged product installed in a scratch folder as the installer installs it: for all users
+// with a LocalSystem service, or for the current user with the service under the user's account
+// (the account made for the test would be NetUserAdd's, but Wine's keeps it in the calling process).
+class Installation {
 public:
-    InstalledProduct(bool AllUsers, bool NamedAccount) : allUsers_(AllUsers), folder_(scratch_ / "Brisel Backup 7\\")
+    explicit Installation(bool AllUsers) : root_(AllUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER)
     {
-        pendingBefore_ = PendingRenames();
         CreateDirectoryA(folder_.c_str(), nullptr);
         for (const std::string& line : ManifestLines(ReadWholeFile(StagedProduct() + "bb7setup.dat"))) {
-            const size_t slash = line.find('\\');
-            if (slash != std::string::npos)
-                CreateDirectoryA((folder_ + line.substr(0, line.rfind('\\'))).c_str(), nullptr);
+            CreateDirectoryA((folder_ + line.substr(0, line.rfind('\\') + 1)).c_str(), nullptr);
             if (CopyFileA((StagedProduct() + line).c_str(), (folder_ + line).c_str(), FALSE))
                 files_.push_back(line);
         }
-
         RegKey product = CreateRegKey(HKEY_LOCAL_MACHINE, ProductKey, KEY_WRITE);
         WriteRegString(product.Get(), "Path", folder_);
         WriteRegDword(product.Get(), "Installation type", AllUsers ? 3 : 1);
         RegKey uninstall = CreateRegKey(HKEY_LOCAL_MACHINE, UninstallKey, KEY_WRITE);
         WriteRegString(uninstall.Get(), "DisplayName", "Brisel Backup 7");
         WriteRegString(uninstall.Get(), "UninstallString", folder_ + "bb7uninstall.exe");
-        RegKey run = CreateRegKey(AllUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, RunKey, KEY_WRITE);
-        WriteRegString(run.Get(), AllUsers ? "Brisel Backup 7 Interface" : "Brisel Backup 7",
-                       '"' + folder_ + (AllUsers ? "briui.exe\" -service" : "BriBU.exe\""));
-        WriteRegString(run.Get(), ForeignRunValue, "C:\\Other\\other.exe");
-
-        RegKey shellFolders = OpenRegKey(AllUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, ShellFolders, KEY_READ);
-        group_ = ReadRegString(shellFolders.Get(), AllUsers ? "Common Programs" : "Programs").value_or("") +
-                 "\\Brisel Backup 7\\";
+        RegKey run = CreateRegKey(root_, RunKey, KEY_WRITE);
+        WriteRegString(run.Get(), AllUsers ? "Brisel Backup 7 Interface" : "Brisel Backup 7", folder_ + "briui.exe");
+        WriteRegString(run.Get(), OtherRunValue, "C:\\Other\\other.exe");
+        RegKey shell =
+            OpenRegKey(root_, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", KEY_READ);
+        group_ =
+            ReadRegString(shell.Get(), AllUsers ? "Common Programs" : "Programs").value_or("C:") + "\\Brisel Backup 7";
         CreateDirectoryA(group_.c_str(), nullptr);
-        for (const char* shortcut : Shortcuts)
-            WriteFile(group_ + shortcut);
+        for (const char* shortcut : {"README.lnk", "Uninstall.lnk", "Brisel Backup 7.lnk"})
+            CloseHandle(
+                CreateFileA((group_ + "\\" + shortcut).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
 
-        // The service through the library of the unpacked product, as the installer registers it.
-        library_.Reset(LoadLibraryA((StagedProduct() + ServiceLibraryFile).c_str()));
-        char user[256] = {};
-        DWORD size = sizeof(user);
-        GetUserNameA(user, &size);
-        account_ = NamedAccount ? std::string(".\\") + user : std::string();
-        if (NamedAccount) {
-            EXPECT_EQ(1, Export<TAddLogonAsAService>(library_.Get(), AddLogonAsAServiceName)(user));
+        // The service, through the library of the unpacked product as the installer calls it:
+        // first under LocalSystem, with junk above the account kind's low byte; for the current
+        // user the registered service then takes the user's account.
+        ModuleHandle library(LoadLibraryA((StagedProduct() + ServiceLibraryFile).c_str()));
+        auto install = Export<TInstallAService>(library.Get(), InstallAServiceName);
+        auto installWide =
+            Export<int32_t(__stdcall*)(const char*, const char*, const char*, const char*, const char*, uint32_t)>(
+                library.Get(), InstallAServiceName);
+        auto start = Export<TStartAService>(library.Get(), StartAServiceName);
+        EXPECT_EQ(1, installWide("BriBackup7", "Brisel Backup 7 service", folder_.c_str(), Account().c_str(), "pw",
+                                 0xABCDEF00u));
+        EXPECT_EQ("LocalSystem", QueryService("BriBackup7").Account);
+        if (!AllUsers) {
+            EXPECT_EQ(1, Export<TAddLogonAsAService>(library.Get(), AddLogonAsAServiceName)(Account().c_str() + 2));
+            EXPECT_EQ(1, install("BriBackup7", "Brisel Backup 7 service", folder_.c_str(), Account().c_str(), "pw", 1));
+            EXPECT_EQ(Account(), QueryService("BriBackup7").Account);
         }
-        EXPECT_EQ(1, Export<TInstallAService>(library_.Get(), InstallAServiceName)(
-                         "BriBackup7", "Brisel Backup 7 service", folder_.c_str(), account_.c_str(), "secret",
-                         NamedAccount ? 1 : 0));
-        EXPECT_EQ(1, Export<TStartAService>(library_.Get(), StartAServiceName)("BriBackup7"));
-
-        application_ = std::make_unique<StartedProgram>('"' + folder_ + "BriBU.exe\"");
-        interface_ = std::make_unique<StartedProgram>('"' + folder_ + "briui.exe\" -service");
-        EXPECT_TRUE(application_->WaitForWindow("TBriBUForm"));
-        EXPECT_TRUE(interface_->WaitForWindow("TBriUIForm"));
+        EXPECT_EQ(1, start("BriBackup7"));
+        EXPECT_EQ(1, start("BriBackup7")) << "a running service counts as started";
+        const ServiceFacts service = QueryService("BriBackup7");
+        EXPECT_EQ('"' + folder_ + "BriService.exe\"", service.Command) << "not quoted, though the folder has a blank";
+        EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), service.StartType);
+        EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), service.State) << "StartAService returned before it ran";
+        application_.emplace('"' + folder_ + "BriBU.exe\"");
+        interface_.emplace('"' + folder_ + "briui.exe\" -service");
+        EXPECT_TRUE(application_->Window("TBriBUForm", 10000) && interface_->Window("TBriUIForm", 10000));
     }
-
-    ~InstalledProduct()
+    ~Installation()
     {
-        application_.reset();
-        interface_.reset();
         RemoveTestService("BriBackup7");
-        for (const char* key : {ProductKey, ForeignProductKey, VendorKey, UninstallKey})
+        for (const char* key : {ProductKey, OtherProductKey, "SOFTWARE\\Brisel", UninstallKey})
             DeleteRegKey(HKEY_LOCAL_MACHINE, key);
-        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
-            if (RegKey run = OpenRegKey(root, RunKey, KEY_READ | KEY_WRITE))
-                for (const char* name : {"Brisel Backup 7", "Brisel Backup 7 Interface", ForeignRunValue})
-                    DeleteRegValue(run.Get(), name);
-        RemoveTree(group_.substr(0, group_.size() - 1));
-        // The uninstaller's own file, moved away for deletion at the next restart, goes now.
-        for (const auto& pair : NewRenames())
-            DeleteFileA(pair.first.substr(4).c_str()); // after "\??\"
+        RegKey run = OpenRegKey(root_, RunKey, KEY_WRITE);
+        for (const char* name : {"Brisel Backup 7", "Brisel Backup 7 Interface", OtherRunValue})
+            DeleteRegValue(run.Get(), name);
+        RemoveTree(group_);
+        // The uninstaller's own file, moved away to be deleted at the next restart, goes now.
+        std::string before;
+        for (const std::string& item : pendingBefore_)
+            before += item + '\0';
+        for (const std::string& moved : NewRenames())
+            DeleteFileA(moved.substr(4).c_str()); // after "\??\"
         RegKey session = OpenRegKey(HKEY_LOCAL_MACHINE, SessionManager, KEY_WRITE);
-        if (pendingBefore_.empty())
+        RegSetValueExA(session.Get(), "PendingFileRenameOperations", 0, REG_MULTI_SZ,
+                       reinterpret_cast<const BYTE*>(before.c_str()), static_cast<DWORD>(before.size() + 1));
+        if (before.empty())
             DeleteRegValue(session.Get(), "PendingFileRenameOperations");
-        else
-            RegSetValueExA(session.Get(), "PendingFileRenameOperations", 0, REG_MULTI_SZ,
-                           reinterpret_cast<const BYTE*>(pendingBefore_.data()),
-                           static_cast<DWORD>(pendingBefore_.size()));
     }
 
-    std::string UninstallCommand(const std::string& Switch) const
+    std::string Uninstall(const char* Switch) const { return '"' + folder_ + "bb7uninstall.exe\" " + Switch; }
+    std::vector<std::string> NewRenames() const // their sources
     {
-        return '"' + folder_ + "bb7uninstall.exe\"" + (Switch.empty() ? "" : " " + Switch);
-    }
-    // Pending renames added since the installation was made.
-    std::vector<std::pair<std::string, std::string>> NewRenames() const
-    {
-        std::vector<std::pair<std::string, std::string>> added, before = RenamePairs(pendingBefore_);
-        for (const auto& pair : RenamePairs(PendingRenames()))
-            if (std::find(before.begin(), before.end(), pair) == before.end())
-                added.push_back(pair);
+        std::vector<std::string> added;
+        for (const std::string& item : PendingRenames())
+            if (!item.empty() && std::find(pendingBefore_.begin(), pendingBefore_.end(), item) == pendingBefore_.end())
+                added.push_back(item);
         return added;
     }
-    void WriteFile(const std::string& Path) const
-    {
-        CloseHandle(CreateFileA(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    }
-    // The installed files (manifest lines) that are still there.
     std::vector<std::string> FilesLeft() const
     {
         std::vector<std::string> left;
         std::copy_if(files_.begin(), files_.end(), std::back_inserter(left),
-                     [&](const std::string& F) { return PathExists(folder_ + F); });
+                     [&](const std::string& File) { return PathExists(folder_ + File); });
         return left;
     }
-
-    // Checks that everything of the installation is still in place.
-    void ExpectIntact() const
-    {
-        EXPECT_EQ(files_, FilesLeft());
-        EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), QueryService("BriBackup7").State);
-        EXPECT_FALSE(application_->WaitForExit(0)) << "the application was closed";
-        EXPECT_TRUE(HasValue(HKEY_LOCAL_MACHINE, ProductKey, "Path"));
-        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
-        EXPECT_TRUE(PathExists(group_ + "README.lnk"));
-    }
-
-    // Checks that the records, the group, the service and the programs are gone, and the
-    // foreign Run entry is not.
+    // The records, the group, the service and the programs are gone; another program's Run
+    // entry is not.
     void ExpectRecordsGone() const
     {
-        EXPECT_FALSE(QueryService("BriBackup7").Exists) << "the service is still there";
-        ASSERT_TRUE(application_->WaitForExit(0) && interface_->WaitForExit(0)) << "a product program still runs";
-        EXPECT_EQ(0u, application_->ExitCode()) << "the application did not close by itself";
-        EXPECT_EQ(0u, interface_->ExitCode()) << "the user interface did not close by itself";
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ProductKey));
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
-        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-            EXPECT_FALSE(HasValue(root, RunKey, "Brisel Backup 7"));
-            EXPECT_FALSE(HasValue(root, RunKey, "Brisel Backup 7 Interface"));
-        }
-        EXPECT_TRUE(HasValue(allUsers_ ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, RunKey, ForeignRunValue));
-        EXPECT_FALSE(PathExists(group_)) << "the program group is still there";
+        EXPECT_FALSE(QueryService("BriBackup7").Exists);
+        EXPECT_TRUE(application_->WaitForExit(0) && interface_->WaitForExit(0)) << "a product program still runs";
+        EXPECT_EQ(0u, application_->ExitCode() | interface_->ExitCode()) << "a program did not close by itself";
+        EXPECT_FALSE(KeyExists(ProductKey) || KeyExists(UninstallKey) || PathExists(group_));
+        EXPECT_EQ(std::vector<std::string>{OtherRunValue}, RegValueNames(OpenRegKey(root_, RunKey, KEY_READ).Get()));
     }
 
-    const std::string& Folder() const { return folder_; }
-
-private:
     ScratchFolder scratch_;
-    bool allUsers_;
-    std::string folder_, group_, account_, pendingBefore_;
+    const std::string folder_ = scratch_ / "Brisel Backup 7\\";
+    const std::vector<std::string> pendingBefore_ = PendingRenames();
+    HKEY root_;
+    std::string group_;
     std::vector<std::string> files_;
-    ModuleHandle library_;
-    std::unique_ptr<StartedProgram> application_, interface_;
+    std::optional<StartedProgram> application_, interface_;
 };
 
-// Waits for the uninstaller's next message box, which must come within the time.
-HWND WaitForBox(const StartedProgram& Uninstaller)
+// Answers the uninstaller's next message box and returns its text.
+std::string Answer(const StartedProgram& Uninstaller, int Button)
 {
-    HWND box = Uninstaller.WaitForWindow("#32770", 30000);
-    EXPECT_NE(nullptr, box) << "no message box came";
-    if (box) {
-        EXPECT_EQ("Brisel Backup 7 Uninstall", WindowText(box));
-    }
-    return box;
+    HWND box = Uninstaller.Window("#32770", 30000);
+    EXPECT_EQ("Brisel Backup 7 Uninstall", box ? WindowText(box) : "no message box came");
+    const std::string text = BoxText(box);
+    PressButton(box, Button);
+    EXPECT_TRUE(Uninstaller.WaitForExit(30000));
+    return text;
 }
 
 } // namespace
 
-TEST(Uninstaller, AllUsersAndLocalSystem_NoChangesNothing_SilentRunRemovesAllButTheUsersFile)
+TEST(Uninstaller, ForAllUsers_NoChangesNothing_SilentRemovalKeepsTheUsersFileAndAnotherProduct)
 {
-    InstalledProduct installed(true, false);
+    Installation installed(true);
     ASSERT_FALSE(::testing::Test::HasFailure());
-    // Another product of the vendor, and a file of the user's own in the product folder.
-    CreateRegKey(HKEY_LOCAL_MACHINE, ForeignProductKey, KEY_WRITE);
-    installed.WriteFile(installed.Folder() + "my settings.ini");
+    CreateRegKey(HKEY_LOCAL_MACHINE, OtherProductKey, KEY_WRITE);
+    CloseHandle(
+        CreateFileA((installed.folder_ + "my notes.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
 
-    {
-        StartedProgram uninstaller(installed.UninstallCommand(""));
-        HWND question = WaitForBox(uninstaller);
-        ASSERT_NE(nullptr, question);
-        EXPECT_NE(std::string::npos, MessageBoxText(question).find("Do you want to remove Brisel Backup 7"));
-        PressMessageBoxButton(question, IDNO);
-        ASSERT_TRUE(uninstaller.WaitForExit(10000));
-        EXPECT_EQ(1u, uninstaller.ExitCode());
-        installed.ExpectIntact();
-    }
+    StartedProgram asking(installed.Uninstall(""));
+    EXPECT_NE(std::string::npos, Answer(asking, IDNO).find("Do you want to remove Brisel Backup 7"));
+    EXPECT_EQ(1u, asking.ExitCode());
+    EXPECT_EQ(installed.files_, installed.FilesLeft());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), QueryService("BriBackup7").State);
+    EXPECT_FALSE(installed.application_->WaitForExit(0)) << "No closed the application";
+    EXPECT_TRUE(KeyExists(ProductKey) && KeyExists(UninstallKey) && PathExists(installed.group_));
 
-    StartedProgram uninstaller(installed.UninstallCommand("-nowarningclose"));
+    StartedProgram silent(installed.Uninstall("-nowarningclose"));
     bool boxShown = false;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            boxShown = boxShown || uninstaller.FindWindowOfClass("#32770");
-            return uninstaller.WaitForExit(0);
-        },
-        60000))
-        << "the uninstaller did not end";
+    ASSERT_TRUE(
+        WaitUntil([&] { return (boxShown |= silent.Window("#32770") != nullptr), silent.WaitForExit(0); }, 60000));
     EXPECT_FALSE(boxShown) << "-nowarningclose showed a message box";
-    EXPECT_EQ(0u, uninstaller.ExitCode());
-
+    EXPECT_EQ(0u, silent.ExitCode());
     installed.ExpectRecordsGone();
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, ForeignProductKey)) << "another product's key was removed";
+    EXPECT_TRUE(KeyExists(OtherProductKey)) << "another product's key went";
     EXPECT_EQ(std::vector<std::string>(), installed.FilesLeft());
-    EXPECT_FALSE(PathExists(installed.Folder() + "bb7uninstall.exe"));
-    for (const char* folder : {"Help", "Languages", "Plugins"})
-        EXPECT_FALSE(PathExists(installed.Folder() + folder)) << folder;
-    EXPECT_TRUE(PathExists(installed.Folder() + "my settings.ini")) << "the user's own file was removed";
-
-    // The running uninstaller moved its file to the temporary folder, to be deleted at restart.
-    const auto renames = installed.NewRenames();
+    for (const char* left : {"Help", "Languages", "Plugins", "bb7uninstall.exe"})
+        EXPECT_FALSE(PathExists(installed.folder_ + left)) << left;
+    EXPECT_TRUE(PathExists(installed.folder_ + "my notes.txt")) << "the user's own file went";
+    // The running uninstaller's file: moved into the temporary folder, deleted there at restart.
+    const std::vector<std::string> renames = installed.NewRenames();
     ASSERT_EQ(1u, renames.size());
-    EXPECT_EQ("", renames[0].second);
-    EXPECT_EQ(0u, renames[0].first.find("\\??\\" + TempFolder())) << renames[0].first;
-    EXPECT_TRUE(PathExists(renames[0].first.substr(4)));
+    EXPECT_EQ(0u, renames[0].find("\\??\\" + TempFolder() + "bb7")) << renames[0];
+    EXPECT_TRUE(PathExists(renames[0].substr(4)));
 }
 
-TEST(Uninstaller, CurrentUserAndNamedAccount_AFileInUseIsReportedAndASecondRunFinishes)
+TEST(Uninstaller, ForTheCurrentUser_AFileInUseIsReported_TheSecondRunFinishes)
 {
-    InstalledProduct installed(false, true);
+    Installation installed(false);
     ASSERT_FALSE(::testing::Test::HasFailure());
-    const std::string held = installed.Folder() + "Languages\\English.lng";
-    HANDLE inUse = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, inUse);
+    const std::string held = installed.folder_ + "Languages\\English.lng";
+    ObjectHandle inUse(CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
 
-    {
-        StartedProgram uninstaller(installed.UninstallCommand("-nowarning"));
-        HWND report = WaitForBox(uninstaller);
-        ASSERT_NE(nullptr, report);
-        const std::string text = MessageBoxText(report);
-        EXPECT_NE(std::string::npos, text.find("could not be removed completely")) << text;
-        EXPECT_NE(std::string::npos, text.find(held)) << text;
-        PressMessageBoxButton(report, IDOK);
-        ASSERT_TRUE(uninstaller.WaitForExit(10000));
-        EXPECT_EQ(2u, uninstaller.ExitCode());
-    }
+    StartedProgram first(installed.Uninstall("-nowarning")); // no question: the first box is the report
+    const std::string report = Answer(first, IDOK);
+    EXPECT_NE(std::string::npos, report.find("could not be removed completely")) << report;
+    EXPECT_NE(std::string::npos, report.find(held)) << report;
+    EXPECT_EQ(2u, first.ExitCode());
     installed.ExpectRecordsGone();
     EXPECT_EQ((std::vector<std::string>{"Languages\\English.lng", "bb7setup.dat", "bb7uninstall.exe"}),
               installed.FilesLeft())
-        << "the file in use stays, and the uninstaller with its manifest for a second run";
+        << "the uninstaller and its manifest stay for a second run";
     EXPECT_TRUE(installed.NewRenames().empty());
-    CloseHandle(inUse);
 
-    StartedProgram again(installed.UninstallCommand("-nowarning"));
-    HWND report = WaitForBox(again);
-    ASSERT_NE(nullptr, report);
-    EXPECT_NE(std::string::npos, MessageBoxText(report).find("has been removed from this computer"))
-        << MessageBoxText(report);
-    PressMessageBoxButton(report, IDOK);
-    ASSERT_TRUE(again.WaitForExit(10000));
-    EXPECT_EQ(0u, again.ExitCode());
-    EXPECT_FALSE(PathExists(installed.Folder())) << "the emptied installation folder stays";
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, VendorKey)) << "the vendor key, left empty, stays";
+    inUse.Reset();
+    StartedProgram second(installed.Uninstall("-nowarning"));
+    EXPECT_NE(std::string::npos, Answer(second, IDOK).find("has been removed from this computer"));
+    EXPECT_EQ(0u, second.ExitCode());
+    EXPECT_FALSE(PathExists(installed.folder_)) << "the emptied installation folder stays";
+    EXPECT_FALSE(KeyExists("SOFTWARE\\Brisel")) << "the vendor key, left empty, stays";
     EXPECT_EQ(1u, installed.NewRenames().size());
+}
+
+TEST(ServiceLibrary, WhatTheSystemRefusesStaysAFailure)
+{
+    ModuleHandle library(LoadLibraryA((StagedProduct() + ServiceLibraryFile).c_str()));
+    auto addLogon = Export<TAddLogonAsAService>(library.Get(), AddLogonAsAServiceName);
+    auto install = Export<TInstallAService>(library.Get(), InstallAServiceName);
+    auto start = Export<TStartAService>(library.Get(), StartAServiceName);
+    ASSERT_TRUE(addLogon && install && start);
+    const std::string name = UniqueTestName("Bb7ServiceTest"), missing = TempFolder() + name + "\\";
+    // Wine's LsaAddAccountRights stores nothing and reports success (1 for the installation above),
+    // which is passed on; an account that the system does not know fails before the LSA is asked.
+    EXPECT_EQ(0, addLogon("bb7-no-such-account"));
+    EXPECT_EQ(0, install(name.c_str(), name.c_str(), missing.c_str(), ".\\bb7-no-such-account", "pw", 1));
+    EXPECT_EQ(0, install(name.c_str(), name.c_str(), missing.c_str(), "", "", 2)) << "there is no account kind 2";
+    EXPECT_EQ(0, start(name.c_str())) << "there is no such service";
+    // Registered, but its program is missing: the service manager cannot start it.
+    ASSERT_EQ(1, install(name.c_str(), name.c_str(), missing.c_str(), "", "", 0));
+    EXPECT_EQ(0, start(name.c_str()));
+    RemoveTestService(name);
 }
