@@ -33,16 +33,24 @@ bool KeyExists(const char* Path)
     return static_cast<bool>(OpenRegKey(HKEY_LOCAL_MACHINE, Path, KEY_READ));
 }
 
-// The strings of the renames at the next restart: sources, each followed by its target.
-std::vector<std::string> PendingRenames()
+// The renames at the next restart, as the REG_MULTI_SZ bytes (empty when there are none) and as
+// their strings: each source followed by its target.
+std::string PendingRenames()
 {
-    char data[32768] = {};
-    DWORD size = sizeof(data) - 2;
-    RegQueryValueExA(OpenRegKey(HKEY_LOCAL_MACHINE, SessionManager, KEY_READ).Get(), "PendingFileRenameOperations",
-                     nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    RegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, SessionManager, KEY_READ);
+    DWORD size = 0;
+    if (RegQueryValueExA(key.Get(), "PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return {};
+    std::string data(size, '\0');
+    RegQueryValueExA(key.Get(), "PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(&data[0]),
+                     &size);
+    return data.substr(0, size);
+}
+std::vector<std::string> Strings(const std::string& MultiString)
+{
     std::vector<std::string> strings;
-    for (const char* at = data; at < data + size; at += strings.back().size() + 1)
-        strings.emplace_back(at);
+    for (size_t at = 0; at < MultiString.size(); at += strings.back().size() + 1)
+        strings.emplace_back(MultiString.c_str() + at);
     return strings;
 }
 
@@ -114,24 +122,24 @@ public:
             DeleteRegValue(run.Get(), name);
         RemoveTree(group_);
         // The uninstaller's own file, moved away to be deleted at the next restart, goes now.
-        std::string before;
-        for (const std::string& item : pendingBefore_)
-            before += item + '\0';
         for (const std::string& moved : NewRenames())
-            DeleteFileA(moved.substr(4).c_str()); // after "\??\"
+            if (moved.compare(0, 4, "\\??\\") == 0)
+                DeleteFileA(moved.substr(4).c_str());
         RegKey session = OpenRegKey(HKEY_LOCAL_MACHINE, SessionManager, KEY_WRITE);
-        RegSetValueExA(session.Get(), "PendingFileRenameOperations", 0, REG_MULTI_SZ,
-                       reinterpret_cast<const BYTE*>(before.c_str()), static_cast<DWORD>(before.size() + 1));
-        if (before.empty())
+        if (pendingBefore_.empty())
             DeleteRegValue(session.Get(), "PendingFileRenameOperations");
+        else
+            RegSetValueExA(session.Get(), "PendingFileRenameOperations", 0, REG_MULTI_SZ,
+                           reinterpret_cast<const BYTE*>(pendingBefore_.data()),
+                           static_cast<DWORD>(pendingBefore_.size()));
     }
 
     std::string Uninstall(const char* Switch) const { return '"' + folder_ + "bb7uninstall.exe\" " + Switch; }
     std::vector<std::string> NewRenames() const // their sources
     {
-        std::vector<std::string> added;
-        for (const std::string& item : PendingRenames())
-            if (!item.empty() && std::find(pendingBefore_.begin(), pendingBefore_.end(), item) == pendingBefore_.end())
+        std::vector<std::string> added, before = Strings(pendingBefore_);
+        for (const std::string& item : Strings(PendingRenames()))
+            if (!item.empty() && std::find(before.begin(), before.end(), item) == before.end())
                 added.push_back(item);
         return added;
     }
@@ -155,7 +163,7 @@ public:
 
     ScratchFolder scratch_;
     const std::string folder_ = scratch_ / "Brisel Backup 7\\";
-    const std::vector<std::string> pendingBefore_ = PendingRenames();
+    const std::string pendingBefore_ = PendingRenames();
     HKEY root_;
     std::string group_;
     std::vector<std::string> files_;
