@@ -4,6 +4,7 @@
 #include <objbase.h>
 
 #include "Application.h"
+#include "WinHandles.h"
 #include "ZipDialogs.h"
 #include "unit_Setup_Main.h"
 
@@ -18,8 +19,7 @@ void LoadLibrariesFromTheSystemFolderOnly()
     using SetDefaultDllDirectoriesProc = BOOL(WINAPI*)(DWORD);
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     // Systems before Windows 8 have it only with an update: the lookup may find nothing.
-    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesProc>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    auto setDefault = ModuleExport<SetDefaultDllDirectoriesProc>(kernel, "SetDefaultDllDirectories");
     if (setDefault)
         setDefault(SearchSystem32);
     SetDllDirectoryA(""); // and never the current folder

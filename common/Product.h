@@ -1,11 +1,49 @@
-// The product that this program installs, and the names under which the system knows it.
+// The product that the installer installs, and the names under which its programs, the
+// installer and the system know its parts.
 #pragma once
 
 inline constexpr const char* ProductName = "Brisel Backup 7";
-// The product's registry name, which is also the name of its service.
-inline constexpr const char* ProductRegistryName = "BriBackup7";
 
 // Registry keys below HKEY_LOCAL_MACHINE (and HKEY_CURRENT_USER for the Run key); the leading
 // backslash makes them absolute below the hive.
 inline constexpr const char* ProductKeyPath = "\\SOFTWARE\\Brisel\\Brisel Backup 7"; // "\SOFTWARE\%s\%s"
 inline constexpr const char* UninstallKeyPath = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BriBackup7";
+
+// The service and the program that runs it. The service's name is also the product's name
+// in the uninstall key.
+inline constexpr const char* ServiceName = "BriBackup7";
+inline constexpr const char* ServiceDisplayName = "Brisel Backup 7 service";
+inline constexpr const char* ServiceProgram = "BriService.exe";
+
+// The programs and files of the installation folder.
+inline constexpr const char* ApplicationProgram = "BriBU.exe";
+inline constexpr const char* InterfaceProgram = "briui.exe";
+inline constexpr const char* UninstallProgram = "bb7uninstall.exe";
+inline constexpr const char* ManifestFile = "bb7setup.dat";
+inline constexpr const char* ServiceSwitch = "-service";
+
+// Window classes of the two window programs, by which the uninstaller finds them.
+inline constexpr const char* ApplicationWindowClass = "TBriBUForm";
+inline constexpr const char* InterfaceWindowClass = "TBriUIForm";
+
+// Registry records of an installation (all in the 32-bit view).
+inline constexpr const char* VendorKeyPath = "\\SOFTWARE\\Brisel";
+inline constexpr const char* PathValue = "Path";
+inline constexpr const char* InstallationTypeValue = "Installation type";
+inline constexpr const char* DisplayNameValue = "DisplayName";
+inline constexpr const char* UninstallStringValue = "UninstallString";
+inline constexpr const char* RunKeyPath = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr const char* ApplicationRunValue = "Brisel Backup 7";
+inline constexpr const char* InterfaceRunValue = "Brisel Backup 7 Interface";
+
+// The program group in a Start-menu programs folder, and the shortcuts an installation puts there.
+inline constexpr const char* ShellFoldersKeyPath =
+    "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+inline constexpr const char* DefaultUserShellFoldersKeyPath =
+    "\\.DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+inline constexpr const char* ProgramGroup = "Brisel Backup 7";
+inline constexpr const char* GroupShortcuts[] = {
+    "README.lnk",          "history.lnk",      "LICENSE.lnk",
+    "Uninstall.lnk",       "Decompressor.lnk", "Brisel Backup 7 Interface.lnk",
+    "Brisel Backup 7.lnk",
+};

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <ntsecapi.h>
 #include <objbase.h>
 #include <utility>
 
@@ -69,6 +70,16 @@ struct ModuleTraits {
     static Handle Invalid() { return nullptr; }
     static void Close(Handle h) { FreeLibrary(h); }
 };
+struct ServiceHandleTraits { // the service control manager and its services
+    using Handle = SC_HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { CloseServiceHandle(h); }
+};
+struct LsaHandleTraits { // LsaOpenPolicy
+    using Handle = LSA_HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { LsaClose(h); }
+};
 template <typename T> struct GdiObjectTraits {
     using Handle = T;
     static Handle Invalid() { return nullptr; }
@@ -85,6 +96,15 @@ using ObjectHandle = UniqueHandle<KernelObjectTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
 using ModuleHandle = UniqueHandle<ModuleTraits>;
+
+// An export of a loaded library as the function type it has, or nullptr. GetProcAddress gives
+// a FARPROC; the detour through void* says that the real type is known.
+template <typename Function> Function ModuleExport(HMODULE Module, const char* Name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(Module, Name)));
+}
+using ServiceHandle = UniqueHandle<ServiceHandleTraits>;
+using LsaHandle = UniqueHandle<LsaHandleTraits>;
 using BitmapHandle = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using FontHandle = UniqueHandle<GdiObjectTraits<HFONT>>;
 using BrushHandle = UniqueHandle<GdiObjectTraits<HBRUSH>>;

@@ -8,6 +8,7 @@
 #include "Common_Custom.h"
 #include "InstallRules.h"
 #include "Installation.h"
+#include "Product.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ bool TInstallation::CopyFiles()
         ~End() { Sink.CopyEnded(); }
     } end{sink_};
 
-    const std::string manifest = settings_.SourceDir + ManifestFileName;
+    const std::string manifest = settings_.SourceDir + ManifestFile;
     if (!IsExistingFile(manifest)) {
         sink_.Inform(MissingManifestMessage);
         sink_.CloseWizard();

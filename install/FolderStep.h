@@ -13,7 +13,6 @@ struct FolderRequest {
     bool AutoMode;             // unattended: the uninstaller closes by itself
 };
 
-extern const char* const OldUninstallerName;     // "bb7uninstall.exe"
 extern const char* const UninstallingOldVersion; // "Uninstalling the old version"
 
 // The command line of the old version's uninstaller: its path in double quotes, one blank,

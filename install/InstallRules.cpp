@@ -3,12 +3,6 @@
 #include "BriCommon.h"
 #include "Product.h"
 
-const char* const ManifestFileName = "bb7setup.dat";
-const char* const ServiceLibraryName = "BriNT.dll";
-const char* const ServiceDisplayName = "Brisel Backup 7 service";
-const char* const ApplicationName = "BriBU.exe";
-const char* const InterfaceName = "briui.exe";
-const char* const InterfaceSwitch = "-service";
 const char* const RunKeyName = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char* const MissingManifestMessage = "Cannot find the data file. Exiting";
 const char* const GroupNotCreatedMessage = "Couldn't create the program group";
@@ -40,12 +34,11 @@ std::optional<AutostartEntry> AutostartFor(uint8_t InstallKind, const std::strin
 {
     switch (InstallKind) {
     case 0:
-        return AutostartEntry{true, ProductName, InstallDir + ApplicationName, ""};
+        return AutostartEntry{true, ApplicationRunValue, InstallDir + ApplicationProgram, ""};
     case 1:
-        return AutostartEntry{false, ProductName, InstallDir + ApplicationName, ""};
+        return AutostartEntry{false, ApplicationRunValue, InstallDir + ApplicationProgram, ""};
     case 3:
-        return AutostartEntry{true, std::string(ProductName) + " Interface", InstallDir + InterfaceName,
-                              InterfaceSwitch};
+        return AutostartEntry{true, InterfaceRunValue, InstallDir + InterfaceProgram, ServiceSwitch};
     default:
         return std::nullopt;
     }
@@ -57,14 +50,15 @@ std::vector<Shortcut> ShortcutsFor(uint8_t InstallKind, const std::string& Insta
         {"README.lnk", InstallDir + "README.TXT", ""},
         {"history.lnk", InstallDir + "history.txt", ""},
         {"LICENSE.lnk", InstallDir + "LICENSE.TXT", ""},
-        {"Uninstall.lnk", InstallDir + "bb7uninstall.exe", ""},
+        {"Uninstall.lnk", InstallDir + UninstallProgram, ""},
         {"Decompressor.lnk", InstallDir + "Decompressor.exe", ""},
     };
     // The interface's shortcut names the program with its extension, as its Run entry does.
     if (InstallKind == 3)
-        shortcuts.push_back({std::string(ProductName) + " Interface.lnk", InstallDir + InterfaceName, InterfaceSwitch});
+        shortcuts.push_back(
+            {std::string(ProductName) + " Interface.lnk", InstallDir + InterfaceProgram, ServiceSwitch});
     else
-        shortcuts.push_back({std::string(ProductName) + ".lnk", InstallDir + ApplicationName, ""});
+        shortcuts.push_back({std::string(ProductName) + ".lnk", InstallDir + ApplicationProgram, ""});
     return shortcuts;
 }
 
@@ -77,7 +71,7 @@ ProgramsFolderSource ProgramsFolderFor(uint8_t InstallKind, bool Windows95Family
 
 std::string ProgramGroupFolder(const std::string& ProgramsFolder)
 {
-    return AddTrailingBackslash(AddTrailingBackslash(ProgramsFolder) + ProductName);
+    return AddTrailingBackslash(AddTrailingBackslash(ProgramsFolder) + ProgramGroup);
 }
 
 namespace LogLine {

@@ -8,13 +8,8 @@
 #include <string>
 #include <vector>
 
-extern const char* const ManifestFileName;   // "bb7setup.dat"
-extern const char* const ServiceLibraryName; // "BriNT.dll"
-extern const char* const ServiceDisplayName; // "Brisel Backup 7 service"
-extern const char* const ApplicationName;    // "BriBU.exe"
-extern const char* const InterfaceName;      // "briui.exe"
-extern const char* const InterfaceSwitch;    // "-service"
-extern const char* const RunKeyName;         // "\SOFTWARE\Microsoft\Windows\CurrentVersion\Run", as the log names it
+// The Run key as the log names it.
+extern const char* const RunKeyName; // "\SOFTWARE\Microsoft\Windows\CurrentVersion\Run"
 
 // One line of the manifest: a file's path relative to the unpacked folder, which is its path
 // relative to the installation folder as well.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "InstallSink.h"
+#include "ServiceLibrary.h"
 #include "Sha256.h"
 #include "WinHandles.h"
 
@@ -32,17 +33,11 @@ struct InstallSettings {
 };
 
 // The product's service library and its three entry points, each of which may be missing.
-using AddLogonAsAServiceProc = int32_t(__stdcall*)(const char* AccountName);
-using InstallAServiceProc = int32_t(__stdcall*)(const char* ServiceName, const char* DisplayName,
-                                                const char* InstallDir, const char* AccountName, const char* Password,
-                                                uint8_t AccountKind);
-using StartAServiceProc = int32_t(__stdcall*)(const char* ServiceName);
-
 struct TServiceLib {
     ModuleHandle Module;
-    AddLogonAsAServiceProc AddLogonAsAService = nullptr;
-    InstallAServiceProc InstallAService = nullptr;
-    StartAServiceProc StartAService = nullptr;
+    TAddLogonAsAService AddLogonAsAService = nullptr;
+    TInstallAService InstallAService = nullptr;
+    TStartAService StartAService = nullptr;
 };
 
 class TInstallation {

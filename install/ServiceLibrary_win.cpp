@@ -23,13 +23,6 @@ bool DigestOfOpenFile(HANDLE File, Sha256Digest& Digest)
     return true;
 }
 
-// An export as the function type it has; GetProcAddress knows no types, hence the detour
-// through a pointer without a signature.
-template <typename Proc> Proc Export(HMODULE Module, const char* Name)
-{
-    return reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(Module, Name)));
-}
-
 void WriteAutostartEntry(const AutostartEntry& Entry)
 {
     SetAutostart(Entry.ValueName, Entry.Program, false, Entry.AllUsers, Entry.Switch, false);
@@ -39,7 +32,7 @@ void WriteAutostartEntry(const AutostartEntry& Entry)
 
 void TInstallation::LoadServiceLibrary()
 {
-    const std::string path = settings_.SourceDir + ServiceLibraryName;
+    const std::string path = settings_.SourceDir + ServiceLibraryFile;
     if (!IsExistingFile(path))
         return;
     // The installer may run elevated, and other programs of the user may write to the
@@ -53,14 +46,14 @@ void TInstallation::LoadServiceLibrary()
         ServiceLib.Module.Reset(LoadLibraryA(path.c_str()));
     hold.Reset();
     if (!ServiceLib.Module) {
-        Log(LogLine::CouldNotLoad(ServiceLibraryName), true);
+        Log(LogLine::CouldNotLoad(ServiceLibraryFile), true);
         return;
     }
     // A missing export leaves its entry point out, silently.
     HMODULE module = ServiceLib.Module.Get();
-    ServiceLib.AddLogonAsAService = Export<AddLogonAsAServiceProc>(module, "AddLogonAsAService");
-    ServiceLib.InstallAService = Export<InstallAServiceProc>(module, "InstallAService");
-    ServiceLib.StartAService = Export<StartAServiceProc>(module, "StartAService");
+    ServiceLib.AddLogonAsAService = ModuleExport<TAddLogonAsAService>(module, AddLogonAsAServiceName);
+    ServiceLib.InstallAService = ModuleExport<TInstallAService>(module, InstallAServiceName);
+    ServiceLib.StartAService = ModuleExport<TStartAService>(module, StartAServiceName);
 }
 
 void TInstallation::RegisterService()
@@ -79,7 +72,7 @@ void TInstallation::RegisterService()
         }
         // For LocalSystem the name and password go along all the same.
         if (ServiceLib.InstallAService) {
-            if (ServiceLib.InstallAService(ProductRegistryName, ServiceDisplayName, settings_.InstallDir.c_str(),
+            if (ServiceLib.InstallAService(ServiceName, ServiceDisplayName, settings_.InstallDir.c_str(),
                                            settings_.AccountName.c_str(), settings_.AccountPassword.c_str(),
                                            settings_.AccountKind))
                 Log(LogLine::ServiceInstalled);

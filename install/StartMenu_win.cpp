@@ -12,10 +12,6 @@
 
 namespace {
 
-const char* const ShellFoldersKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-const char* const DefaultUserShellFoldersKey =
-    "\\.DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-
 std::string ReadShellFolder(HKEY Root, const char* Key, const char* Value)
 {
     RegKey key = OpenRegKey(Root, Key, KEY_READ);
@@ -50,10 +46,10 @@ bool OpenProgram(const std::string& Program, const char* Parameters)
 std::string TInstallation::GetProgramsFolder()
 {
     const ProgramsFolderSource source = ProgramsFolderFor(settings_.InstallKind, settings_.Windows95Family);
-    std::string folder =
-        ReadShellFolder(source.CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, ShellFoldersKey, source.ValueName);
+    std::string folder = ReadShellFolder(source.CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
+                                         ShellFoldersKeyPath, source.ValueName);
     if (folder.empty())
-        folder = ReadShellFolder(HKEY_USERS, DefaultUserShellFoldersKey, "Programs");
+        folder = ReadShellFolder(HKEY_USERS, DefaultUserShellFoldersKeyPath, "Programs");
     return folder;
 }
 
@@ -90,19 +86,19 @@ void TInstallation::StartProgram()
     if (settings_.InstallKind == 3) {
         Log(LogLine::StartingService);
         if (ServiceLib.StartAService) {
-            if (ServiceLib.StartAService(ProductRegistryName))
+            if (ServiceLib.StartAService(ServiceName))
                 Log(LogLine::ServiceStarted);
             else
                 Log(LogLine::ServiceNotStarted, true);
         }
         Log(LogLine::StartingInterface);
-        if (OpenProgram(settings_.InstallDir + InterfaceName, InterfaceSwitch))
+        if (OpenProgram(settings_.InstallDir + InterfaceProgram, ServiceSwitch))
             Log(LogLine::InterfaceStarted);
         else
             Log(LogLine::CouldNotStartInterface(SysErrorMessage(GetLastError())), true);
     } else {
         Log(LogLine::StartingApplication);
-        if (OpenProgram(settings_.InstallDir + ApplicationName, nullptr))
+        if (OpenProgram(settings_.InstallDir + ApplicationProgram, nullptr))
             Log(LogLine::ApplicationStarted);
         else
             Log(LogLine::CouldNotStartApplication(SysErrorMessage(GetLastError())), true);

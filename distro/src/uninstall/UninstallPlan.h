@@ -1,0 +1,50 @@
+// What the uninstaller removes, worked out from portable rules: the files and folders that the
+// manifest beside it names, its command-line switches, and whether the registry records belong
+// to the installation it stands in. No Windows calls here.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The lines of a manifest text, read as the installer reads them: a line ends at CR, LF or
+// CR LF, a zero byte ends the text, and a break after the last line makes no empty line.
+std::vector<std::string> ManifestLines(const std::string& Text);
+
+struct TRemovalPlan {
+    // Installed files relative to the installation folder, each once, in manifest order,
+    // without the manifest and without the running uninstaller, which cannot delete its own file.
+    std::vector<std::string> Files;
+    // Whether the manifest names itself: it is removed last, and only when every other file is
+    // gone, so that a run that could not finish can be repeated.
+    bool ListsManifest = false;
+    // The folders that hold those files (relative, without a trailing backslash), deepest first.
+    std::vector<std::string> Folders;
+    // Lines that name no file inside the installation folder (blank, a folder, an absolute
+    // path, ".." or characters that no file name has): nothing is removed for them.
+    std::vector<std::string> Refused;
+};
+
+// Uninstaller and Manifest are the bare file names of the uninstaller and of the manifest.
+TRemovalPlan PlanRemoval(const std::vector<std::string>& Lines, const std::string& Uninstaller,
+                         const std::string& Manifest);
+
+// The switches: none asks before removing anything and reports at the end; "-nowarning" only
+// reports; "-nowarningclose" does neither. Letter case does not matter. Anything else makes the
+// command line invalid.
+struct TUninstallOptions {
+    bool Confirm = true;
+    bool Report = true;
+    bool Valid = true;
+};
+TUninstallOptions ParseUninstallArguments(const std::vector<std::string>& Arguments);
+
+// Windows file names ignore letter case (compared here for ASCII letters) and a folder may be
+// written with or without its trailing backslash.
+bool SameFileName(const std::string& A, const std::string& B);
+bool SameFolder(const std::string& A, const std::string& B);
+
+// The registry records (product and uninstall keys, Run entries, program group, service) are
+// this installation's when the recorded "Path" is missing or names the uninstaller's folder. A
+// "Path" that names another folder belongs to another installation, whose records stay.
+bool RecordsBelongTo(const std::optional<std::string>& RecordedPath, const std::string& OwnFolder);

@@ -1,0 +1,260 @@
+#include "UninstallSteps_win.h"
+
+#include <algorithm>
+
+#include "Product.h"
+#include "Registry.h"
+#include "ServiceState_win.h"
+#include "WinHandles.h"
+
+namespace {
+
+const DWORD ServiceStopTimeoutMs = 30000;
+const REGSAM ReadWrite = KEY_READ | KEY_WRITE;
+
+const char* HiveName(HKEY Root)
+{
+    return Root == HKEY_LOCAL_MACHINE  ? "HKEY_LOCAL_MACHINE"
+           : Root == HKEY_CURRENT_USER ? "HKEY_CURRENT_USER"
+                                       : "HKEY_USERS";
+}
+
+bool Exists(const std::string& Path)
+{
+    return GetFileAttributesA(Path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool HasValue(HKEY Key, const std::string& Name)
+{
+    const std::vector<std::string> names = RegValueNames(Key);
+    return std::find(names.begin(), names.end(), Name) != names.end();
+}
+
+// Deletes the named values of the key, and the key itself when that leaves it empty. Another
+// program's values or sub-keys keep the key; a value that stays is reported.
+void RemoveValuesAndEmptyKey(HKEY Root, const std::string& Path, const std::vector<std::string>& Names,
+                             TUninstallResult& Result)
+{
+    {
+        RegKey key = OpenRegKey(Root, Path, ReadWrite);
+        if (!key)
+            return;
+        for (const std::string& name : Names)
+            if (HasValue(key.Get(), name) && !DeleteRegValue(key.Get(), name))
+                Result.Left.push_back("the registry value \"" + name + "\" of " + HiveName(Root) + Path);
+        if (!RegValueNames(key.Get()).empty())
+            return;
+    }
+    // RegDeleteKey refuses a key that has sub-keys: those are not ours, and the key stays for them.
+    DeleteRegKey(Root, Path);
+}
+
+// Removes the file, also when it is read-only; true when it is gone.
+bool DeleteInstalledFile(const std::string& Path)
+{
+    const DWORD attributes = GetFileAttributesA(Path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return true;
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesA(Path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    return DeleteFileA(Path.c_str()) || !Exists(Path);
+}
+
+// Removes the folder if it is empty; a folder that still holds something stays without a word.
+void RemoveFolderIfEmpty(const std::string& Folder, TUninstallResult& Result)
+{
+    if (!Exists(Folder) || RemoveDirectoryA(Folder.c_str()))
+        return;
+    if (GetLastError() != ERROR_DIR_NOT_EMPTY)
+        Result.Left.push_back("the folder " + Folder);
+}
+
+std::string ProgramFile()
+{
+    char path[MAX_PATH + 1] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
+// EnumWindows callback: posts WM_CLOSE to a window of the product's programs and keeps a
+// handle of its process to wait for.
+BOOL CALLBACK AskProductWindowToClose(HWND Window, LPARAM Processes)
+{
+    char className[64] = {};
+    GetClassNameA(Window, className, sizeof(className));
+    if (lstrcmpA(className, ApplicationWindowClass) != 0 && lstrcmpA(className, InterfaceWindowClass) != 0)
+        return TRUE;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(Window, &processId);
+    if (HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId))
+        reinterpret_cast<std::vector<HANDLE>*>(Processes)->push_back(process);
+    // Posted: a program that does not answer must not hold the uninstaller.
+    PostMessageA(Window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+} // namespace
+
+void CloseProductPrograms(DWORD TimeoutMs)
+{
+    std::vector<HANDLE> processes;
+    EnumWindows(AskProductWindowToClose, reinterpret_cast<LPARAM>(&processes));
+
+    const DWORD start = GetTickCount();
+    for (HANDLE process : processes) {
+        const DWORD spent = GetTickCount() - start;
+        WaitForSingleObject(process, spent < TimeoutMs ? TimeoutMs - spent : 0);
+        CloseHandle(process);
+    }
+}
+
+void RemoveService(TUninstallResult& Result)
+{
+    ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager) {
+        Result.Left.push_back(std::string("the service ") + ServiceName + " (no access to the service manager)");
+        return;
+    }
+    ServiceHandle service(OpenServiceA(manager.Get(), ServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
+    if (!service) {
+        if (GetLastError() != ERROR_SERVICE_DOES_NOT_EXIST)
+            Result.Left.push_back(std::string("the service ") + ServiceName);
+        return;
+    }
+
+    // The service's process is waited for too: it may still hold its program file for a moment
+    // after it has reported that it stopped.
+    SERVICE_STATUS_PROCESS status = {};
+    DWORD size = 0;
+    ObjectHandle process;
+    if (QueryServiceStatusEx(service.Get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status), sizeof(status),
+                             &size) &&
+        status.dwProcessId != 0)
+        process.Reset(OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId));
+
+    DWORD state = ServiceState(service.Get());
+    if (state == SERVICE_START_PENDING) // a stop request is refused until the service runs
+        state = WaitWhileServiceState(service.Get(), SERVICE_START_PENDING, ServiceStopTimeoutMs);
+    if (state != SERVICE_STOPPED && state != SERVICE_STOP_PENDING) {
+        SERVICE_STATUS stopped = {};
+        ControlService(service.Get(), SERVICE_CONTROL_STOP, &stopped);
+    }
+    state = WaitWhileServiceState(service.Get(), SERVICE_STOP_PENDING, ServiceStopTimeoutMs);
+    if (state != SERVICE_STOPPED)
+        Result.Left.push_back(std::string("the running service ") + ServiceName + " (it did not stop)");
+    else if (process)
+        WaitForSingleObject(process.Get(), ServiceStopTimeoutMs);
+
+    // A running service is deleted as soon as it stops; until then it is only marked for deletion.
+    if (!DeleteService(service.Get()) && GetLastError() != ERROR_SERVICE_MARKED_FOR_DELETE)
+        Result.Left.push_back(std::string("the service ") + ServiceName);
+}
+
+void RemoveRunEntries(TUninstallResult& Result)
+{
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        RegKey key = OpenRegKey(root, RunKeyPath, ReadWrite);
+        if (!key)
+            continue;
+        // The registry matches value names without regard to letter case; only the exact names
+        // that the installation writes are removed.
+        for (const char* name : {ApplicationRunValue, InterfaceRunValue})
+            if (HasValue(key.Get(), name) && !DeleteRegValue(key.Get(), name))
+                Result.Left.push_back(std::string("the autostart entry \"") + name + "\" of " + HiveName(root));
+    }
+}
+
+void RemoveProgramGroups(TUninstallResult& Result)
+{
+    struct Place {
+        HKEY Root;
+        const char* Path;
+        const char* Value;
+    };
+    const Place places[] = {
+        {HKEY_LOCAL_MACHINE, ShellFoldersKeyPath, "Common Programs"},
+        {HKEY_LOCAL_MACHINE, ShellFoldersKeyPath, "Programs"}, // the Windows 95/98/Me family
+        {HKEY_CURRENT_USER, ShellFoldersKeyPath, "Programs"},
+        {HKEY_USERS, DefaultUserShellFoldersKeyPath, "Programs"},
+    };
+    std::vector<std::string> done;
+    for (const Place& place : places) {
+        RegKey key = OpenRegKey(place.Root, place.Path, KEY_READ);
+        const std::optional<std::string> programs = key ? ReadRegString(key.Get(), place.Value) : std::nullopt;
+        if (!programs || programs->empty())
+            continue;
+        const std::string group = (programs->back() == '\\' ? *programs : *programs + '\\') + ProgramGroup;
+        if (std::any_of(done.begin(), done.end(), [&](const std::string& G) { return SameFolder(G, group); }) ||
+            !Exists(group))
+            continue;
+        done.push_back(group);
+        for (const char* shortcut : GroupShortcuts)
+            if (!DeleteInstalledFile(group + '\\' + shortcut))
+                Result.Left.push_back("the shortcut " + group + '\\' + shortcut);
+        RemoveFolderIfEmpty(group, Result);
+    }
+}
+
+std::optional<std::string> RecordedInstallFolder()
+{
+    RegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, ProductKeyPath, KEY_READ);
+    return key ? ReadRegString(key.Get(), PathValue) : std::nullopt;
+}
+
+void RemoveRegistryRecords(TUninstallResult& Result)
+{
+    RemoveValuesAndEmptyKey(HKEY_LOCAL_MACHINE, ProductKeyPath, {PathValue, InstallationTypeValue}, Result);
+    // The vendor's key goes only when no other product of the vendor is left in it.
+    if (RegKey vendor = OpenRegKey(HKEY_LOCAL_MACHINE, VendorKeyPath, KEY_READ)) {
+        const bool empty = RegValueNames(vendor.Get()).empty();
+        vendor.Reset();
+        if (empty)
+            DeleteRegKey(HKEY_LOCAL_MACHINE, VendorKeyPath);
+    }
+    RemoveValuesAndEmptyKey(HKEY_LOCAL_MACHINE, UninstallKeyPath, {DisplayNameValue, UninstallStringValue}, Result);
+}
+
+void RemoveFiles(const std::string& Folder, const TRemovalPlan& Plan, TUninstallResult& Result)
+{
+    const size_t leftBefore = Result.Left.size();
+    for (const std::string& file : Plan.Files)
+        if (!DeleteInstalledFile(Folder + file))
+            Result.Left.push_back("the file " + Folder + file);
+    if (Plan.ListsManifest && Result.Left.size() == leftBefore && !DeleteInstalledFile(Folder + ManifestFile))
+        Result.Left.push_back("the file " + Folder + ManifestFile);
+    for (const std::string& folder : Plan.Folders)
+        RemoveFolderIfEmpty(Folder + folder, Result);
+}
+
+void RemoveOwnFile(const std::string& Folder, TUninstallResult& Result)
+{
+    const std::string self = ProgramFile();
+    const std::string folder = Folder.substr(0, Folder.size() - 1);
+
+    // A running program's file cannot be deleted, but it can be renamed on its own volume: moved
+    // to a new name in the temporary folder, it is deleted there at the next restart, and a
+    // later installation's uninstaller in this folder is safe from that deletion.
+    // GetTempFileName makes an empty file of a new name, which the move replaces.
+    char temp[MAX_PATH + 1] = {}, moved[MAX_PATH + 1] = {};
+    if (GetTempPathA(MAX_PATH, temp) && GetTempFileNameA(temp, "bb7", 0, moved)) {
+        if (MoveFileExA(self.c_str(), moved, MOVEFILE_REPLACE_EXISTING)) {
+            MoveFileExA(moved, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+            if (RemoveDirectoryA(folder.c_str()))
+                return;
+            if (GetLastError() == ERROR_DIR_NOT_EMPTY)
+                Result.Kept.push_back("the folder " + folder + ", which holds files that were not installed");
+            else
+                Result.Left.push_back("the folder " + folder);
+            return;
+        }
+        DeleteFileA(moved); // the temporary folder is on another volume
+    }
+
+    // Deleted in place at the next restart; the folder after it, if nothing else is left in it then.
+    if (!MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+        Result.Left.push_back("the file " + self);
+        return;
+    }
+    MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    Result.Kept.push_back(self + " and its folder, which are removed when Windows restarts");
+}
