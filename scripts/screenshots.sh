@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Takes a screenshot of the unpacker window and of every wizard page, driving the installer
-# under Wine on the virtual display. Pictures land in build/screenshots/.
+# Takes a screenshot of the unpacker window and of every wizard page in its states, driving
+# the installer under Wine on the virtual display through a whole installation (type 2, into
+# C:\Screenshots), which the product's uninstaller then removes. Pictures land in
+# build/screenshots/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/wine-env.sh"
@@ -11,14 +13,21 @@ out=$root/build/screenshots
 mkdir -p "$out"
 drive() { wine "$bin/bb7drive.exe" "$@"; }
 shot() { import -window root "$out/$1.png" && echo "$out/$1.png"; }
+target='C:\Screenshots\Brisel Backup 7'
 
 wine "$bin/Bb7Setup.exe" &
 installer=$!
 drive wait TForm_Unzip 30 && drive settle TForm_Unzip && shot 0-unpacker
 drive wait TMainForm 60 && drive settle && shot 1-license
-drive click rb_Accept && drive click b_Next0 && shot 2-warning
+drive click rb_Accept && shot 1-license-accepted
+drive click b_Next0 && shot 2-warning
 drive click cb_Warning && drive click b_NextWarning && shot 3-folders
-drive click b_Next1 && shot 4-settings
-drive click b_Next2 && shot 5-install
-drive close
-wait "$installer"
+drive text e_Dir "$target" && drive click b_Next1 && shot 4-settings
+drive focus e_ID && shot 4-settings-account-note
+drive click rb_NoAuto && shot 4-settings-application
+drive click b_Next2 && drive enabled b_Done && shot 5-install
+# The installation ends by starting the application; its window goes first, then the wizard.
+drive wait TBriBUForm 60 && shot 6-application && drive close TBriBUForm
+drive click b_Done
+wait "$installer" || true
+wine "C:\\Screenshots\\Brisel Backup 7\\bb7uninstall.exe" -nowarningclose || true

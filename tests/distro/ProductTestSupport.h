@@ -25,13 +25,6 @@ inline bool PathExists(const std::string& Path)
     return GetFileAttributesA(Path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-inline std::string WindowText(HWND Window)
-{
-    char text[4096] = {};
-    GetWindowTextA(Window, text, sizeof(text));
-    return text;
-}
-
 // A program started with a command line, ended when this object goes. Its standard input reads
 // nothing; its output goes to OutputFile when one is given.
 class StartedProgram {

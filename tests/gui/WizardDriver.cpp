@@ -163,14 +163,6 @@ HWND FindControl(HWND Form, const FormDesc& Layout, const char* Name)
     return search.Found;
 }
 
-std::string WindowText(HWND Window)
-{
-    char text[4096] = "";
-    // WM_GETTEXT is marshalled between processes; GetWindowText would not ask the other process.
-    SendMessageA(Window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 bool IsVisible(HWND Window)
 {
     return Window && IsWindowVisible(Window);
@@ -241,8 +233,11 @@ bool WaitForPostedMessages(HWND Edit, std::chrono::milliseconds Timeout)
     SendMessageA(Edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     const DWORD marker = start == 1 && end == 2 ? 2 : 1; // a selection other than the present one
     PostMessageA(Edit, EM_SETSEL, marker, marker + 1);
+    // A window that went meanwhile went because its thread handled what was posted.
     return WaitUntil(
         [&] {
+            if (!IsWindow(Edit))
+                return true;
             SendMessageA(Edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
             return start == marker && end == marker + 1;
         },

@@ -56,7 +56,6 @@ private:
 
 // Controls of a form found by the name of their row in the form's description.
 HWND FindControl(HWND Form, const FormDesc& Layout, const char* Name);
-std::string WindowText(HWND Window);
 bool IsVisible(HWND Window);
 bool IsEnabled(HWND Window);
 
@@ -74,7 +73,8 @@ void PressAltKey(HWND Form, char Letter);
 HWND FocusedControl(HWND Form);
 
 // Waits until the thread of Edit (an edit or rich-text box of the form) has handled every
-// message posted to it before this call: a selection posted to Edit after them shows up.
+// message posted to it before this call: a selection posted to Edit after them shows up (or
+// Edit is gone, destroyed by what was posted).
 // Tests that check that posted clicks or keys changed nothing wait on this, not on a time.
 bool WaitForPostedMessages(HWND Edit, std::chrono::milliseconds Timeout = std::chrono::seconds(10));
 

@@ -290,6 +290,7 @@ TEST_F(WizardTest, DamagedPayloadFailsWithAMessageAndShowsNoWizard)
     Start();
     AnswerMessageBox("The files couldn't be unzipped");
     ASSERT_TRUE(WaitForExit());
+    EXPECT_EQ(3u, process_->ExitCode()) << "the payload could not be unpacked";
     EXPECT_EQ(nullptr, process_->FindWindowOfClass("TMainForm"));
     EXPECT_FALSE(FilePresent(TempFolder() + "DISTRO.ZIP"));
     EXPECT_FALSE(FilePresent(programDir_ + "DISTRO.ZIP"));

@@ -5,7 +5,9 @@
 //                                   what was posted to it and has painted itself
 //   bb7drive click NAME             click the wizard's control of that name, then settle
 //   bb7drive text NAME VALUE        set the text of the wizard's edit box of that name
-//   bb7drive close                  ask the wizard to close
+//   bb7drive focus NAME             click into the wizard's control of that name, then settle
+//   bb7drive enabled NAME [SECONDS] wait until the wizard's control of that name is enabled
+//   bb7drive close [CLASS]          ask the window (default: the wizard) to close
 //
 // Exit status 0 when the step was done, 1 when it could not be.
 #include <cstdlib>
@@ -39,6 +41,10 @@ int main(int argc, char** argv)
         const int seconds = argc >= 4 ? atoi(argv[3]) : 30;
         return WaitUntil([&] { return VisibleWindow(argv[2]) != nullptr; }, std::chrono::seconds(seconds)) ? 0 : 1;
     }
+    if (argc == 3 && strcmp(argv[1], "close") == 0) {
+        HWND window = VisibleWindow(argv[2]);
+        return window && PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    }
     if (argc >= 2 && strcmp(argv[1], "settle") == 0) {
         HWND window = VisibleWindow(argc >= 3 ? argv[2] : "TMainForm");
         return window && Settle(window) ? 0 : 1;
@@ -56,6 +62,20 @@ int main(int argc, char** argv)
         }
         return Settle(wizard) ? 0 : 1;
     }
+    if (argc == 3 && strcmp(argv[1], "focus") == 0) {
+        HWND control = FindControl(wizard, MainFormLayout, argv[2]);
+        if (!control)
+            return 1;
+        ClickAt(control, 5, 5);
+        return Settle(wizard) ? 0 : 1;
+    }
+    if (argc >= 3 && strcmp(argv[1], "enabled") == 0) {
+        HWND control = FindControl(wizard, MainFormLayout, argv[2]);
+        const int seconds = argc >= 4 ? atoi(argv[3]) : 60;
+        return control && WaitUntil([&] { return IsEnabled(control); }, std::chrono::seconds(seconds)) && Settle(wizard)
+                   ? 0
+                   : 1;
+    }
     if (argc == 4 && strcmp(argv[1], "text") == 0) {
         HWND control = FindControl(wizard, MainFormLayout, argv[2]);
         return control && SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3])) ? 0 : 1;
@@ -64,6 +84,7 @@ int main(int argc, char** argv)
         PostMessageA(wizard, WM_CLOSE, 0, 0);
         return 0;
     }
-    std::cerr << "usage: bb7drive wait CLASS [SECONDS] | settle [CLASS] | click NAME | text NAME VALUE | close\n";
+    std::cerr << "usage: bb7drive wait CLASS [SECONDS] | settle [CLASS] | click NAME | text NAME VALUE | focus NAME |"
+                 " enabled NAME [SECONDS] | close [CLASS]\n";
     return 1;
 }

@@ -69,6 +69,14 @@ void WriteWholeFile(const std::string& Path, const std::string& Data)
     std::ofstream(Path, std::ios::binary | std::ios::trunc) << Data;
 }
 
+std::string WindowText(HWND Window)
+{
+    char text[4096] = "";
+    // WM_GETTEXT is marshalled between processes; GetWindowText would not ask the other process.
+    SendMessageA(Window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
 std::string TempFolder()
 {
     char path[MAX_PATH + 1] = {};

@@ -21,6 +21,7 @@ bool FilePresent(const std::string& Path);
 std::string ReadWholeFile(const std::string& Path); // empty when it cannot be read
 void WriteWholeFile(const std::string& Path, const std::string& Data);
 
+std::string WindowText(HWND Window);
 std::string TempFolder(); // with a trailing backslash
 std::string OwnFolder();  // the folder of this test program, with a trailing backslash
 

@@ -1,0 +1,286 @@
+// End to end: Bb7Setup.exe installs the real product of its payload, unattended from a
+// Bb7Auto.txt beside it or by a user's clicks, and the installed product's uninstaller takes
+// it away again. Checked against the real registry, shell and service manager.
+#include <shlobj.h>
+
+#include "BriCommon.h"
+#include "ProductTestSupport.h"
+#include "Registry.h"
+#include "StringCipher.h"
+#include "UnattendedKey.h"
+#include "WizardFixture.h"
+
+namespace {
+
+using namespace wizardtest;
+
+const char* const ProductKey = "SOFTWARE\\Brisel\\Brisel Backup 7";
+const char* const UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BriBackup7";
+const char* const RunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+std::string RegString(HKEY Root, const char* Key, const char* Value)
+{
+    RegKey key = OpenRegKey(Root, Key, KEY_READ);
+    return key ? ReadRegString(key.Get(), Value).value_or("<none>") : "<no key>";
+}
+
+std::string ShellFolder(int Id)
+{
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, Id, nullptr, 0, path);
+    return std::string(path) + "\\";
+}
+
+std::string UserName()
+{
+    char name[256] = {};
+    DWORD size = sizeof name;
+    GetUserNameA(name, &size);
+    return name;
+}
+
+// The window of a started product program, closed when found.
+bool CloseProgramWindow(const char* ClassName)
+{
+    HWND window = nullptr;
+    if (!WaitUntil([&] { return (window = FindWindowA(ClassName, nullptr)) != nullptr; }, 20s))
+        return false;
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    return WaitUntil([&] { return !IsWindow(window); }, 10s);
+}
+
+class ProductInstallTest : public WizardFixture {
+protected:
+    void SetUp() override
+    {
+        WizardFixture::SetUp();
+        installDir_ = scratch_ / "Program Files\\Brisel Backup 7\\";
+        CleanUp();
+    }
+    void TearDown() override
+    {
+        WizardFixture::TearDown();
+        CleanUp();
+    }
+
+    // Whatever a failed test may have left: the programs, the service, records and groups.
+    void CleanUp()
+    {
+        for (const char* windowClass : {"TBriBUForm", "TBriUIForm"})
+            for (HWND w; (w = FindWindowA(windowClass, nullptr)) != nullptr;) {
+                PostMessageA(w, WM_CLOSE, 0, 0);
+                WaitUntil([&] { return !IsWindow(w); }, 10s);
+            }
+        RemoveTestService("BriBackup7");
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, ProductKey);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Brisel");
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+            if (RegKey run = OpenRegKey(root, RunKey, KEY_ALL_ACCESS)) {
+                DeleteRegValue(run.Get(), "Brisel Backup 7");
+                DeleteRegValue(run.Get(), "Brisel Backup 7 Interface");
+            }
+        RemoveTree(ShellFolder(CSIDL_COMMON_PROGRAMS) + "Brisel Backup 7");
+        RemoveTree(ShellFolder(CSIDL_PROGRAMS) + "Brisel Backup 7");
+    }
+
+    void Settings(const std::string& Text) { WriteWholeFile(programDir_ + "Bb7Auto.txt", Text); }
+
+    // An unattended run to its end: the window closes by itself.
+    DWORD RunUnattended()
+    {
+        Start();
+        EXPECT_TRUE(process_->WaitForExit(90s)) << "the unattended run did not end by itself";
+        return process_->ExitCode();
+    }
+
+    std::vector<std::string> Manifest() { return SplitTextLines(ReadWholeFile(StagedProduct() + "bb7setup.dat")); }
+
+    std::string RunLog() { return ReadWholeFile(TempFolder() + "Bb7Setup.log"); }
+
+    // Everything an installation of this type leaves. The program it starts last shows that
+    // the installation has ended; its window is closed at the end.
+    void ExpectInstalled(uint8_t Kind, bool Icons, const std::string& Account = "LocalSystem")
+    {
+        SCOPED_TRACE(testing::Message() << "type " << int(Kind));
+        const char* programWindow = Kind == 3 ? "TBriUIForm" : "TBriBUForm";
+        ASSERT_TRUE(WaitUntil([&] { return FindWindowA(programWindow, nullptr) != nullptr; }, 60s))
+            << "the product was not started";
+        for (const std::string& line : Manifest())
+            EXPECT_EQ(ReadWholeFile(StagedProduct() + line), ReadWholeFile(installDir_ + line)) << line;
+        EXPECT_EQ(installDir_, RegString(HKEY_LOCAL_MACHINE, ProductKey, "Path"));
+        RegKey product = OpenRegKey(HKEY_LOCAL_MACHINE, ProductKey, KEY_READ);
+        EXPECT_EQ(Kind, ReadRegDword(product.Get(), "Installation type").value_or(99));
+        EXPECT_EQ("\"" + installDir_ + "bb7uninstall.exe\"",
+                  RegString(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
+
+        const std::string application = "\"" + installDir_ + "BriBU.exe\"";
+        EXPECT_EQ(Kind == 0 ? application : "<none>", RegString(HKEY_LOCAL_MACHINE, RunKey, "Brisel Backup 7"));
+        EXPECT_EQ(Kind == 1 ? application : "<none>", RegString(HKEY_CURRENT_USER, RunKey, "Brisel Backup 7"));
+        EXPECT_EQ(Kind == 3 ? "\"" + installDir_ + "briui.exe\" -service" : "<none>",
+                  RegString(HKEY_LOCAL_MACHINE, RunKey, "Brisel Backup 7 Interface"));
+
+        const std::string group = ShellFolder(Kind == 1 ? CSIDL_PROGRAMS : CSIDL_COMMON_PROGRAMS) + "Brisel Backup 7\\";
+        const char* last = Kind == 3 ? "Brisel Backup 7 Interface.lnk" : "Brisel Backup 7.lnk";
+        EXPECT_EQ(Icons, FilePresent(group + "Uninstall.lnk") && FilePresent(group + last)) << group;
+
+        if (Kind == 3) {
+            const ServiceFacts service = QueryService("BriBackup7");
+            EXPECT_TRUE(service.Exists);
+            EXPECT_EQ(DWORD(SERVICE_RUNNING), service.State);
+            EXPECT_NE(std::string::npos, service.Command.find(installDir_ + "BriService.exe")) << service.Command;
+            EXPECT_EQ(Account, service.Account);
+        }
+        EXPECT_TRUE(CloseProgramWindow(programWindow));
+    }
+
+    // The product's own uninstaller, as Windows would run it, silently.
+    void Uninstall()
+    {
+        WriteWholeFile(installDir_ + "mine.txt", "user");
+        StartedProgram uninstaller("\"" + installDir_ + "bb7uninstall.exe\" -nowarningclose");
+        ASSERT_TRUE(uninstaller.WaitForExit(60000));
+        EXPECT_EQ(0u, uninstaller.ExitCode());
+        EXPECT_FALSE(QueryService("BriBackup7").Exists);
+        EXPECT_EQ("<no key>", RegString(HKEY_LOCAL_MACHINE, ProductKey, "Path"));
+        EXPECT_EQ("<no key>", RegString(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
+        EXPECT_FALSE(FolderPresent(ShellFolder(CSIDL_COMMON_PROGRAMS) + "Brisel Backup 7"));
+        EXPECT_FALSE(FolderPresent(ShellFolder(CSIDL_PROGRAMS) + "Brisel Backup 7"));
+        for (const std::string& line : Manifest())
+            EXPECT_FALSE(FilePresent(installDir_ + line)) << line;
+        EXPECT_EQ("user", ReadWholeFile(installDir_ + "mine.txt"));
+    }
+
+    ScratchFolder scratch_;
+    std::string installDir_;
+};
+
+TEST_F(ProductInstallTest, EveryTypeInstallsUnattendedAndTheProductsUninstallerRemovesIt)
+{
+    struct Run {
+        uint8_t Kind;
+        std::string Settings;
+        bool Icons;
+    };
+    const std::string user = UserName();
+    const std::string password = *EncipherText("pass word", UnattendedPasswordKey);
+    const Run runs[] = {
+        {0, "CREATEICONS=TRUE\r\nINSTKIND=0\r\n", true},
+        {1, "createicons=true\r\ninstkind=1\r\n", true},
+        {2, "CREATEICONS=1\r\nINSTKIND=2\r\nINSTKIND=0\r\n", false}, // "1" is no truth; the first line counts
+        {3, "CREATEICONS=True\r\nINSTKIND = 2\r\nINSTKIND=3\r\nAUTHKIND=0\r\n", true},
+        {3, "INSTKIND=3\r\nAUTHKIND=1\r\nINSTID=" + user + "\r\nINSTPASSWORD=" + password + "\r\n", false},
+    };
+    for (const Run& run : runs) {
+        SCOPED_TRACE(run.Settings);
+        Settings("STDDIR=" + installDir_ + "\r\nSTDDIR=C:\\Elsewhere\r\n" + run.Settings);
+        EXPECT_EQ(0u, RunUnattended());
+        const bool named = run.Settings.find("AUTHKIND=1") != std::string::npos;
+        ExpectInstalled(run.Kind, run.Icons, named ? ".\\" + user : "LocalSystem");
+        const std::string log = RunLog();
+        EXPECT_NE(std::string::npos, log.find("* Unattended: yes")) << log;
+        EXPECT_NE(std::string::npos, log.find("Performing post-install configuration")) << log;
+        EXPECT_EQ(std::string::npos, log.find(" ERROR ")) << log;
+        EXPECT_EQ(std::string::npos, log.find("pass word")) << "never the password";
+        EXPECT_NE(std::string::npos, log.find("* Exit code 0")) << log;
+        if (named) {
+            EXPECT_NE(std::string::npos,
+                      log.find("The account .\\" + user + " has been granted the privilege to logon as a service"))
+                << log;
+        }
+        Uninstall();
+    }
+}
+
+TEST_F(ProductInstallTest, InstallingAgainOverAnInstallationRunsItsUninstallerFirst)
+{
+    // A first installation, unattended, with autostart for all users.
+    Settings("STDDIR=" + installDir_ + "\r\nINSTKIND=0\r\nCREATEICONS=TRUE\r\n");
+    ASSERT_EQ(0u, RunUnattended());
+    ASSERT_TRUE(CloseProgramWindow("TBriBUForm"));
+    DeleteFileA((programDir_ + "Bb7Auto.txt").c_str());
+
+    // A user installs again, without autostart: the old version's uninstaller runs first
+    // ("-nowarning": it reports at the end, and the installer waits for it).
+    Start();
+    GoToFolders();
+    EXPECT_EQ(installDir_, TextOf("e_Dir"));
+    ASSERT_TRUE(ClickButton(Ctl("b_Next1")));
+    HWND report = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            for (report = FindWindowExA(nullptr, nullptr, "#32770", nullptr); report;
+                 report = FindWindowExA(nullptr, report, "#32770", nullptr)) {
+                DWORD pid = 0;
+                GetWindowThreadProcessId(report, &pid);
+                if (pid != process_->Id() && IsWindowVisible(report))
+                    return true;
+            }
+            return false;
+        },
+        60s))
+        << "the old uninstaller did not report";
+    DWORD_PTR answer = 0;
+    EXPECT_FALSE(SendMessageTimeoutA(wizard_, WM_NULL, 0, 0, SMTO_BLOCK, 500, &answer))
+        << "the installer waits for the uninstaller without handling messages";
+    PressButton(report, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return Page(wizard_) == 3; }, 60s));
+    EXPECT_EQ("<none>", RegString(HKEY_LOCAL_MACHINE, RunKey, "Brisel Backup 7")) << "the old version is gone";
+
+    Click("rb_NoAuto");
+    Click("b_Next2");
+    ASSERT_TRUE(WaitUntil([&] { return IsEnabled(Ctl("b_Done")); }, 60s));
+    EXPECT_FALSE(IsEnabled(Ctl("b_Cancel")));
+    ExpectInstalled(2, true);
+    Click("b_Done");
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_EQ(0u, process_->ExitCode());
+    EXPECT_FALSE(FolderPresent(TempFolder() + "Distro")) << "the unpacked files go with the window";
+    Uninstall();
+}
+
+TEST_F(ProductInstallTest, AnUnattendedRunThatFailsWaitsOnItsPageAndReportsHowItEnded)
+{
+    // A file without any "=": unattended all the same, with an empty folder box.
+    Settings("just some text\r\n");
+    Start();
+    ASSERT_NE(nullptr, WaitForWizard());
+    AnswerMessageBox("Unable to create directory.", "Brisel Backup 7 Setup");
+    ExpectPage(wizard_, 2);
+    EXPECT_TRUE(IsEnabled(Ctl("b_Next1")));
+    Click("b_Cancel1");
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_EQ(2u, process_->ExitCode()) << "closed before the installation began";
+
+    // A type that is no type and an account kind that is none leave the defaults, the service
+    // under a named account, whose blank name stops the run on the Settings page. The file is
+    // read once: changed while the wizard runs, it has no effect.
+    Settings("STDDIR=" + installDir_ + "\r\nINSTKIND=5\r\nAUTHKIND=9\r\nINSTID=   \r\nINSTPASSWORD=" +
+             *EncipherText("secret", "another key") + "\r\n");
+    Start();
+    ASSERT_NE(nullptr, process_->WaitForWindow("TForm_Unzip", 30s));
+    Settings("STDDIR=C:\\Changed\r\nINSTKIND=2\r\n");
+    ASSERT_NE(nullptr, WaitForWizard());
+    AnswerMessageBox("Your account name is empty", "Brisel Backup 7 Setup");
+    ExpectPage(wizard_, 3);
+    EXPECT_TRUE(IsChecked(Ctl("rb_Service")) && IsChecked(Ctl("rb_Account")));
+    EXPECT_TRUE(IsEnabled(Ctl("b_Next2")));
+    // A password ciphered with another key gives the cipher's error text, unreported.
+    EXPECT_EQ("BriEncryptError*-*Incorrect password", TextOf("e_Password"));
+    EXPECT_TRUE(FolderPresent(installDir_));
+    EXPECT_FALSE(FolderPresent("C:\\Changed"));
+    PostMessageA(wizard_, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_EQ(2u, process_->ExitCode());
+
+    // A named account that does not exist: the installation runs to its end with red lines.
+    Settings("STDDIR=" + installDir_ + "\r\nINSTKIND=3\r\nAUTHKIND=1\r\nINSTID=nobody-" +
+             std::to_string(GetTickCount()) + "\r\n");
+    EXPECT_EQ(1u, RunUnattended());
+    const std::string log = RunLog();
+    EXPECT_NE(std::string::npos, log.find(" ERROR The service COULDN'T be installed")) << log;
+    EXPECT_NE(std::string::npos, log.find("* Exit code 1")) << log;
+    CloseProgramWindow("TBriUIForm");
+}
+
+} // namespace
