@@ -552,9 +552,13 @@ void TMainForm::Log(const std::string& Text, bool Error)
 {
     runLog_.LogLine(Text, Error);
     errorLines_ += Error ? 1 : 0;
-    MemoLog.AppendLine(Text, Error ? clRed : GetSysColor(COLOR_WINDOWTEXT));
-    SendMessageA(MemoLog.Handle(), EM_LINESCROLL, 0, MemoLog.LineCount() - LogLinesKeptBelow);
-    Application::ProcessMessages();
+    {
+        // Appending and scrolling repaint the whole box in turn; it is painted once, below.
+        RedrawSuspended once(MemoLog);
+        MemoLog.AppendLine(Text, Error ? clRed : GetSysColor(COLOR_WINDOWTEXT));
+        SendMessageA(MemoLog.Handle(), EM_LINESCROLL, 0, MemoLog.LineCount() - LogLinesKeptBelow);
+    }
+    Application::ProcessMessages(); // the line shows at once
 }
 
 void TMainForm::SetProgress(int Percent)

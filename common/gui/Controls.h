@@ -55,6 +55,26 @@ private:
     BrushHandle brush_;
 };
 
+// Holds a control's drawing while several changes are made to it; it is painted once
+// afterwards, at the next paint cycle, instead of after each change.
+class RedrawSuspended {
+public:
+    explicit RedrawSuspended(Control& Target) : window_(Target.Handle())
+    {
+        SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
+    }
+    ~RedrawSuspended()
+    {
+        SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(window_, nullptr, TRUE);
+    }
+    RedrawSuspended(const RedrawSuspended&) = delete;
+    RedrawSuspended& operator=(const RedrawSuspended&) = delete;
+
+private:
+    HWND window_;
+};
+
 class Button : public Control {
 public:
     using Control::Control;
