@@ -4,23 +4,6 @@
 #include "FolderStep.h"
 #include "WizardRules.h"
 
-TEST(WizardRules, PlatformAndRightsDecideTheFirstDefaults)
-{
-    const PlatformDefaults notNt = DecidePlatformDefaults(false, true);
-    EXPECT_FALSE(notNt.ShowAdministratorNotice) << "no question on the 95 family";
-    EXPECT_TRUE(notNt.DisableServiceOptions);
-    EXPECT_FALSE(notNt.CurrentUserOnly);
-
-    const PlatformDefaults administrator = DecidePlatformDefaults(true, true);
-    EXPECT_FALSE(administrator.ShowAdministratorNotice);
-    EXPECT_FALSE(administrator.DisableServiceOptions);
-
-    const PlatformDefaults user = DecidePlatformDefaults(true, false);
-    EXPECT_TRUE(user.ShowAdministratorNotice);
-    EXPECT_TRUE(user.DisableServiceOptions);
-    EXPECT_TRUE(user.CurrentUserOnly);
-}
-
 TEST(WizardRules, SettingsAreCheckedOnlyForTheService)
 {
     SettingsChoice choice;

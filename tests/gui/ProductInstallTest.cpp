@@ -241,7 +241,26 @@ TEST_F(ProductInstallTest, InstallingAgainOverAnInstallationRunsItsUninstallerFi
 
 TEST_F(ProductInstallTest, AnUnattendedRunThatFailsWaitsOnItsPageAndReportsHowItEnded)
 {
-    // A file without any "=": unattended all the same, with an empty folder box.
+    // A settings file that cannot be read: its error, then the run goes on as with an empty
+    // file, to the Folders page.
+    Settings("STDDIR=" + installDir_ + "\r\n");
+    {
+        FileHandle locked(CreateFileA((programDir_ + "Bb7Auto.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      0, nullptr));
+        ASSERT_TRUE(locked);
+        Start();
+        AnswerMessageBox("Cannot open file \"" + programDir_ + "Bb7Auto.txt\". Access is denied.",
+                         "Brisel Backup 7 Setup");
+    }
+    ASSERT_NE(nullptr, WaitForWizard());
+    AnswerMessageBox("Unable to create directory.", "Brisel Backup 7 Setup");
+    ExpectPage(wizard_, 2);
+    Click("b_Cancel1");
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_FALSE(FolderPresent(installDir_));
+
+    // A file without any "=": unattended all the same, with an empty folder box, and the
+    // window closed before the installation began.
     Settings("just some text\r\n");
     Start();
     ASSERT_NE(nullptr, WaitForWizard());

@@ -41,33 +41,3 @@ TEST(InstallRules, TheLogonRightGoesToTheNameWithoutItsLocalPrefix)
     EXPECT_EQ("", GrantingName(""));
     EXPECT_EQ("ame", GrantingName(".name")) << "two characters go whatever they are";
 }
-
-TEST(InstallRules, AutostartEntriesAndShortcutsFollowTheType)
-{
-    const std::string dir = "C:\\Program Files\\Brisel Backup 7\\";
-    EXPECT_FALSE(AutostartFor(2, dir));
-    const AutostartEntry current = *AutostartFor(1, dir);
-    EXPECT_FALSE(current.AllUsers);
-    EXPECT_EQ("Brisel Backup 7", current.ValueName);
-    EXPECT_EQ(dir + "BriBU.exe", current.Program);
-    const AutostartEntry service = *AutostartFor(3, dir);
-    EXPECT_TRUE(service.AllUsers);
-    EXPECT_EQ("Brisel Backup 7 Interface", service.ValueName);
-    EXPECT_EQ(dir + "briui.exe", service.Program);
-    EXPECT_EQ("-service", service.Switch);
-    EXPECT_TRUE(AutostartFor(0, dir)->AllUsers);
-
-    const auto app = ShortcutsFor(0, dir);
-    ASSERT_EQ(6u, app.size());
-    EXPECT_EQ("README.lnk", app[0].File);
-    EXPECT_EQ(dir + "Decompressor.exe", app[4].Target);
-    EXPECT_EQ("Brisel Backup 7.lnk", app[5].File);
-    const auto svc = ShortcutsFor(3, dir);
-    EXPECT_EQ("Brisel Backup 7 Interface.lnk", svc[5].File);
-    EXPECT_EQ("-service", svc[5].Arguments);
-
-    EXPECT_TRUE(ProgramsFolderFor(1, false).CurrentUser);
-    EXPECT_STREQ("Common Programs", ProgramsFolderFor(0, false).ValueName);
-    EXPECT_STREQ("Programs", ProgramsFolderFor(3, true).ValueName);
-    EXPECT_EQ("C:\\Start\\Brisel Backup 7\\", ProgramGroupFolder("C:\\Start"));
-}
