@@ -15,6 +15,7 @@
 #include "BriBar.h"
 #include "BriCommon.h"
 #include "Common_Custom.h"
+#include "InstallationTraces.h"
 #include "Registry.h"
 #include "WizardDriver.h"
 #include "unit_Setup_Main.h"
@@ -22,10 +23,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-const char* const ProductKey = "SOFTWARE\\Brisel\\Brisel Backup 7";
-const char* const UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BriBackup7";
-const char* const RunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 struct LogEntry {
     std::string Text;
@@ -35,19 +32,6 @@ struct LogEntry {
 std::ostream& operator<<(std::ostream& Out, const LogEntry& Entry)
 {
     return Out << (Entry.Red ? "[red] " : "") << Entry.Text;
-}
-
-std::string ShellFolder(int Id)
-{
-    char path[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, Id, nullptr, 0, path);
-    return std::string(path) + "\\";
-}
-
-std::string RegString(HKEY Root, const char* Key, const char* Value)
-{
-    RegKey key = OpenRegKey(Root, Key, KEY_READ);
-    return key ? ReadRegString(key.Get(), Value).value_or("<none>") : "<no key>";
 }
 
 class InstallationTest : public testing::Test {
@@ -64,28 +48,13 @@ protected:
         target_ = scratch_ / "Program Files (test)\\Brisel Backup 7\\";
         CreateDirectoryA(source_.c_str(), nullptr);
         CreateFolderPath(target_); // the folder step made it
-        CleanUp();
+        RemoveInstallationTraces();
     }
 
     void TearDown() override
     {
         form_.reset();
-        CleanUp();
-    }
-
-    // What the installations of these tests leave behind them, wherever it lands.
-    void CleanUp()
-    {
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, ProductKey);
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Brisel");
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
-        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
-            if (RegKey run = OpenRegKey(root, RunKey, KEY_ALL_ACCESS)) {
-                DeleteRegValue(run.Get(), "Brisel Backup 7");
-                DeleteRegValue(run.Get(), "Brisel Backup 7 Interface");
-            }
-        RemoveTree(ShellFolder(CSIDL_COMMON_PROGRAMS) + "Brisel Backup 7");
-        RemoveTree(ShellFolder(CSIDL_PROGRAMS) + "Brisel Backup 7");
+        RemoveInstallationTraces();
     }
 
     // A file of the unpacked product, as the unpacker would have written it.

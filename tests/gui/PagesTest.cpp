@@ -3,14 +3,13 @@
 // the installation folder.
 #include <fstream>
 
+#include "InstallationTraces.h"
 #include "Registry.h"
 #include "WizardFixture.h"
 
 namespace {
 
 using namespace wizardtest;
-
-const char* const ProductKey = "SOFTWARE\\Brisel\\Brisel Backup 7";
 
 const char WarningText[] = "FIREWALL WARNING !!!\r\n\r\n"
                            "This software contains several parts that need to \r\n"

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "BriCommon.h"
+#include "InstallationTraces.h"
 #include "ProductTestSupport.h"
 #include "Registry.h"
 #include "StringCipher.h"
@@ -13,23 +14,6 @@
 namespace {
 
 using namespace wizardtest;
-
-const char* const ProductKey = "SOFTWARE\\Brisel\\Brisel Backup 7";
-const char* const UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BriBackup7";
-const char* const RunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-std::string RegString(HKEY Root, const char* Key, const char* Value)
-{
-    RegKey key = OpenRegKey(Root, Key, KEY_READ);
-    return key ? ReadRegString(key.Get(), Value).value_or("<none>") : "<no key>";
-}
-
-std::string ShellFolder(int Id)
-{
-    char path[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, Id, nullptr, 0, path);
-    return std::string(path) + "\\";
-}
 
 std::string UserName()
 {
@@ -72,16 +56,7 @@ protected:
                 WaitUntil([&] { return !IsWindow(w); }, 10s);
             }
         RemoveTestService("BriBackup7");
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, ProductKey);
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Brisel");
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
-        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
-            if (RegKey run = OpenRegKey(root, RunKey, KEY_ALL_ACCESS)) {
-                DeleteRegValue(run.Get(), "Brisel Backup 7");
-                DeleteRegValue(run.Get(), "Brisel Backup 7 Interface");
-            }
-        RemoveTree(ShellFolder(CSIDL_COMMON_PROGRAMS) + "Brisel Backup 7");
-        RemoveTree(ShellFolder(CSIDL_PROGRAMS) + "Brisel Backup 7");
+        RemoveInstallationTraces();
     }
 
     void Settings(const std::string& Text) { WriteWholeFile(programDir_ + "Bb7Auto.txt", Text); }
@@ -245,8 +220,8 @@ TEST_F(ProductInstallTest, AnUnattendedRunThatFailsWaitsOnItsPageAndReportsHowIt
     // file, to the Folders page.
     Settings("STDDIR=" + installDir_ + "\r\n");
     {
-        FileHandle locked(CreateFileA((programDir_ + "Bb7Auto.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                      0, nullptr));
+        FileHandle locked(
+            CreateFileA((programDir_ + "Bb7Auto.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(locked);
         Start();
         AnswerMessageBox("Cannot open file \"" + programDir_ + "Bb7Auto.txt\". Access is denied.",

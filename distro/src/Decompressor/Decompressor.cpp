@@ -95,7 +95,7 @@ int main(int argc, char** argv)
     };
 
     try {
-        zip.Open(0x40);
+        zip.Open(fmOpenRead | fmShareDenyNone);
         zip.ExtractByMask("*.*", zip.Options.SearchAttr, "");
     } catch (const std::exception& e) {
         Report(e.what());

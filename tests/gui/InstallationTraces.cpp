@@ -1,0 +1,33 @@
+#include "InstallationTraces.h"
+
+#include <shlobj.h>
+
+#include "Registry.h"
+#include "WinTestSupport.h"
+
+std::string RegString(HKEY Root, const char* Key, const char* Value)
+{
+    RegKey key = OpenRegKey(Root, Key, KEY_READ);
+    return key ? ReadRegString(key.Get(), Value).value_or("<none>") : "<no key>";
+}
+
+std::string ShellFolder(int Id)
+{
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, Id, nullptr, 0, path);
+    return std::string(path) + "\\";
+}
+
+void RemoveInstallationTraces()
+{
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, ProductKey);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Brisel");
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+        if (RegKey run = OpenRegKey(root, RunKey, KEY_ALL_ACCESS)) {
+            DeleteRegValue(run.Get(), "Brisel Backup 7");
+            DeleteRegValue(run.Get(), "Brisel Backup 7 Interface");
+        }
+    RemoveTree(ShellFolder(CSIDL_COMMON_PROGRAMS) + "Brisel Backup 7");
+    RemoveTree(ShellFolder(CSIDL_PROGRAMS) + "Brisel Backup 7");
+}

@@ -1,0 +1,19 @@
+// What an installation leaves in the system, as the tests read it and clear it away.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Registry keys below their hive, as the Win32 calls take them.
+inline constexpr const char* ProductKey = "SOFTWARE\\Brisel\\Brisel Backup 7";
+inline constexpr const char* UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BriBackup7";
+inline constexpr const char* RunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// A string value; "<none>" when the value is missing, "<no key>" when the key is.
+std::string RegString(HKEY Root, const char* Key, const char* Value);
+// A shell folder (CSIDL_...) with its trailing backslash.
+std::string ShellFolder(int Id);
+
+// Removes the records, Run values and program groups of an installation, wherever they are.
+void RemoveInstallationTraces();
