@@ -96,6 +96,12 @@ bb7_ensure_wineserver() {
     if ! bb7_wineserver_running; then
         wineserver -p300 >/dev/null 2>&1 9>&- || true
         wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+        # Files work at once, but the drive list (GetLogicalDrives, the shell's folder tree)
+        # waits for the mount manager, which registers the drives a moment later.
+        local drive=$BB7_BUILD_DIR/win32/bin/bb7drive.exe
+        if [ -f "$drive" ]; then
+            wine "$drive" drives 30 </dev/null >/dev/null 2>&1 9>&- || echo "wine-env.sh: Wine reports no drive C:" >&2
+        fi
     fi
     exec 9>&-
 }

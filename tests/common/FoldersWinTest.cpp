@@ -48,10 +48,7 @@ TEST(CreateFolderPath, CreatesEveryMissingLevel)
 
 TEST(CreateFolderPath, FailsOnAMissingDriveAndKeepsWhatItCreated)
 {
-    const DWORD drives = GetLogicalDrives();
-    char missing = 'Z';
-    while (missing > 'D' && (drives & (1u << (missing - 'A'))))
-        --missing;
+    const char missing = MissingDriveLetter();
     EXPECT_FALSE(CreateFolderPath(std::string(1, missing) + ":\\Brisel\\Brisel Backup 7"));
 
     ScratchFolder scratch;

@@ -210,10 +210,7 @@ TEST_F(PagesTest, TheFolderStepRefusesAnEmptyBoxAndAFolderThatCannotBeMade)
     EXPECT_TRUE(Enabled("b_Next1"));
 
     // A drive that does not exist.
-    char drive = 'Z';
-    while (drive > 'D' && (GetLogicalDrives() & (1u << (drive - 'A'))))
-        --drive;
-    const std::string nowhere = std::string(1, drive) + ":\\Nowhere\\Deep";
+    const std::string nowhere = std::string(1, MissingDriveLetter()) + ":\\Nowhere\\Deep";
     SetTextOf("e_Dir", nowhere);
     PressKey(wizard_, VK_RETURN); // Enter presses Next, the page's default button
     AnswerMessageBox("Couldn't create the directory " + nowhere, "Brisel Backup 7 Setup");

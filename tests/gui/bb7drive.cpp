@@ -1,5 +1,7 @@
 // bb7drive: one step of driving a running installer, for scripts (the screenshots).
 //
+//   bb7drive drives [SECONDS]       wait until the system knows drive C: (Wine's mount manager
+//                                   registers the drives a moment after its server starts)
 //   bb7drive wait CLASS [SECONDS]   wait until a visible window of that class exists
 //   bb7drive settle [CLASS]         wait until the window (default: the wizard) has handled
 //                                   what was posted to it and has painted itself
@@ -37,6 +39,12 @@ static bool Settle(HWND Window)
 
 int main(int argc, char** argv)
 {
+    if (argc >= 2 && strcmp(argv[1], "drives") == 0) {
+        const int seconds = argc >= 3 ? atoi(argv[2]) : 30;
+        return WaitUntil([] { return (GetLogicalDrives() & (1u << ('C' - 'A'))) != 0; }, std::chrono::seconds(seconds))
+                   ? 0
+                   : 1;
+    }
     if (argc >= 3 && strcmp(argv[1], "wait") == 0) {
         const int seconds = argc >= 4 ? atoi(argv[3]) : 30;
         return WaitUntil([&] { return VisibleWindow(argv[2]) != nullptr; }, std::chrono::seconds(seconds)) ? 0 : 1;
@@ -84,7 +92,8 @@ int main(int argc, char** argv)
         PostMessageA(wizard, WM_CLOSE, 0, 0);
         return 0;
     }
-    std::cerr << "usage: bb7drive wait CLASS [SECONDS] | settle [CLASS] | click NAME | text NAME VALUE | focus NAME |"
+    std::cerr << "usage: bb7drive drives [SECONDS] | wait CLASS [SECONDS] | settle [CLASS] | click NAME | text NAME "
+                 "VALUE | focus NAME |"
                  " enabled NAME [SECONDS] | close [CLASS]\n";
     return 1;
 }

@@ -77,6 +77,14 @@ std::string WindowText(HWND Window)
     return text;
 }
 
+char MissingDriveLetter()
+{
+    char letter = 'Y';
+    while (letter > 'D' && GetFileAttributesA((std::string(1, letter) + ":\\").c_str()) != INVALID_FILE_ATTRIBUTES)
+        --letter;
+    return letter;
+}
+
 std::string TempFolder()
 {
     char path[MAX_PATH + 1] = {};

@@ -22,6 +22,10 @@ std::string ReadWholeFile(const std::string& Path); // empty when it cannot be r
 void WriteWholeFile(const std::string& Path, const std::string& Data);
 
 std::string WindowText(HWND Window);
+
+// A drive letter that names no drive: its root cannot be reached. Wine maps Z: to the root
+// of the host's file system, so the search starts below it.
+char MissingDriveLetter();
 std::string TempFolder(); // with a trailing backslash
 std::string OwnFolder();  // the folder of this test program, with a trailing backslash
 
