@@ -24,7 +24,7 @@ std::string TimeNow()
 bool RunLog::Open(const std::string& Path)
 {
     Close();
-    file_ = std::fopen(Path.c_str(), "wb");
+    file_ = CreateReplacingFile(Path);
     return file_ != nullptr;
 }
 

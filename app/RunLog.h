@@ -18,6 +18,10 @@ enum RunExitCode : int {
     ecStoppedEarly = 4,        // the sequence stopped: missing manifest, an error, a cancel
 };
 
+// Creates the file Path anew for writing and returns it, or nullptr. What stands at Path is
+// replaced, never written through: a link there cannot make the file land elsewhere.
+std::FILE* CreateReplacingFile(const std::string& Path);
+
 class RunLog {
 public:
     RunLog() = default;

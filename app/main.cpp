@@ -4,6 +4,8 @@
 #include <objbase.h>
 
 #include "Application.h"
+#include "MessageBoxes.h"
+#include "RunLog.h"
 #include "WinHandles.h"
 #include "ZipDialogs.h"
 #include "unit_Setup_Main.h"
@@ -25,6 +27,16 @@ void LoadLibrariesFromTheSystemFolderOnly()
     SetDllDirectoryA(""); // and never the current folder
 }
 
+// One installer at a time in a session: two would unpack into the same folder and delete
+// each other's files when they close. The mutex lives as long as the process.
+bool IsFirstInstance()
+{
+    const HANDLE mutex = CreateMutexA(nullptr, FALSE, "Local\\BriselBackup7Setup");
+    return !(mutex && GetLastError() == ERROR_ALREADY_EXISTS);
+}
+
+const char* const AlreadyRunningMessage = "Brisel Backup 7 Setup is already running.";
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE Instance, HINSTANCE, LPSTR, int)
@@ -34,6 +46,13 @@ int WINAPI WinMain(HINSTANCE Instance, HINSTANCE, LPSTR, int)
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     Application::Initialize(Instance);
     Application::SetTitle("Brisel Backup 7 Setup");
+
+    if (!IsFirstInstance()) {
+        InformationBox(AlreadyRunningMessage);
+        if (SUCCEEDED(com))
+            CoUninitialize();
+        return ecNotInstalled;
+    }
 
     ZipDialogs zipDialogs;
     SetZipUserPrompts(&zipDialogs);

@@ -11,6 +11,7 @@
 #include "MessageBoxes.h"
 #include "Registry.h"
 #include "UnattendedKey.h"
+#include "UnpackedFile.h"
 #include "unit_Setup_Unpacker.h"
 
 const char* const TitlePattern = "%s Setup";
@@ -336,9 +337,11 @@ void TMainForm::cb_FileChange()
     const int item = cb_File.ItemIndex();
     if (item < 0 || item > 2)
         return;
+    // Only as unpacked: the box would show whatever another program put in the folder since.
     const std::string path = SourceDir + documents[item];
-    if (IsExistingFile(path))
-        m_License.LoadFromFile(path); // a missing document leaves the box as it was
+    std::string text;
+    if (IsExistingFile(path) && ReadUnpackedFile(path, Unpacked.DigestOf(path), text))
+        m_License.LoadFromText(text); // a missing document leaves the box as it was
 }
 
 std::string TMainForm::GetDefaultDir()
@@ -546,6 +549,9 @@ void TMainForm::StartRunLog()
     runLog_.Note("Installation type: " + std::to_string(InstallKind));
     if (InstallKind == ikService)
         runLog_.Note(AccountKind == akLocalSystem ? "Service account: LocalSystem" : "Service account: " + AccountName);
+    for (const std::string& note : pendingNotes_)
+        runLog_.Note(note);
+    pendingNotes_.clear();
 }
 
 void TMainForm::Log(const std::string& Text, bool Error)
@@ -574,6 +580,14 @@ void TMainForm::Status(const std::string& Text)
 void TMainForm::Inform(const std::string& Text)
 {
     InformationBox(Text);
+}
+
+void TMainForm::Note(const std::string& Text)
+{
+    if (runLog_.IsOpen())
+        runLog_.Note(Text);
+    else
+        pendingNotes_.push_back(Text);
 }
 
 void TMainForm::Busy(bool On)

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "AutoSettings.h"
 #include "Form.h"
@@ -138,6 +139,7 @@ private:
     void SetProgress(int Percent) override;
     void Status(const std::string& Text) override;
     void Inform(const std::string& Text) override;
+    void Note(const std::string& Text) override;
     void Busy(bool On) override;
     void ProcessMessages() override;
     bool StopRequested() override;
@@ -154,4 +156,6 @@ private:
     void StartRunLog();
     RunLog runLog_;
     int errorLines_ = 0;
+    // Lines for the log file from before it was opened (the folder step's).
+    std::vector<std::string> pendingNotes_;
 };

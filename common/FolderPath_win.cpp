@@ -1,6 +1,8 @@
 // FolderExists and CreateFolderPath of Common_Custom.
 #include "Common_Custom.h"
 
+#include <vector>
+
 #include "BriErrors.h"
 
 bool FolderExists(const std::string& Path)
@@ -11,22 +13,46 @@ bool FolderExists(const std::string& Path)
 
 bool CreateFolderPath(const std::string& Path)
 {
+    return CreateFolderPath(Path, nullptr, nullptr);
+}
+
+bool CreateFolderPath(const std::string& Path, SECURITY_ATTRIBUTES* Outermost, std::string* Created)
+{
+    if (Created)
+        Created->clear();
     if (Path.empty())
         throw EInOutError(ERROR_PATH_NOT_FOUND, "Unable to create directory");
-
-    std::string folder = Path;
-    if (folder.back() == '\\')
-        folder.pop_back();
-    // A drive ("C:") or anything that short is taken as present.
-    if (folder.size() < 3 || FolderExists(folder))
-        return true;
-
-    const size_t end = folder.find_last_of("\\:");
-    const std::string parent = end == std::string::npos ? std::string() : folder.substr(0, end + 1);
-    if (parent == folder)
-        return true; // the path still ends with a backslash or a colon: nothing to create
-    // A bare name has an empty parent part, which raises the error of an empty path.
-    if (!CreateFolderPath(parent))
+    // The ANSI calls take no longer folder names: a longer one fails as any folder would
+    // that cannot be made, and costs nothing to walk.
+    if (Path.size() >= MAX_PATH)
         return false;
-    return CreateDirectoryA(folder.c_str(), nullptr) != 0;
+
+    // Walk up to a folder that exists, keeping the missing ones (innermost first), then make
+    // them downwards: a loop rather than a call per level, whatever the path holds.
+    std::vector<std::string> missing;
+    std::string current = Path;
+    for (;;) {
+        if (current.empty()) // a bare name: its parent part is empty
+            throw EInOutError(ERROR_PATH_NOT_FOUND, "Unable to create directory");
+        std::string folder = current;
+        if (folder.back() == '\\')
+            folder.pop_back();
+        // A drive ("C:") or anything that short is taken as present.
+        if (folder.size() < 3 || FolderExists(folder))
+            break;
+        const size_t end = folder.find_last_of("\\:");
+        std::string parent = end == std::string::npos ? std::string() : folder.substr(0, end + 1);
+        if (parent == folder)
+            break; // the path still ends with a backslash or a colon: nothing to create
+        missing.push_back(std::move(folder));
+        current = std::move(parent);
+    }
+    for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder) {
+        const bool outermost = folder == missing.rbegin();
+        if (!CreateDirectoryA(folder->c_str(), outermost ? Outermost : nullptr))
+            return false;
+        if (outermost && Created)
+            *Created = *folder;
+    }
+    return true;
 }

@@ -1,26 +1,19 @@
 // Copying the files that the manifest names from the unpacked folder into the installation
-// folder.
-#include <fstream>
-#include <iterator>
-
+// folder. The unpacked folder may be written by other programs of the user while this program
+// runs elevated: the manifest and every file are used only while they still have the content
+// that the unpacker wrote, and no line may name a place outside the installation folder.
 #include "BriCommon.h"
-#include "BriErrors.h"
 #include "Common_Custom.h"
 #include "InstallRules.h"
 #include "Installation.h"
 #include "Product.h"
+#include "UnpackedFile.h"
 
 namespace {
 
-std::vector<std::string> ReadManifest(const std::string& Path)
+const Sha256Digest* DigestOf(const InstallSettings& Settings, const std::string& Path)
 {
-    std::ifstream file(Path, std::ios::binary);
-    if (!file)
-        throw EInOutError(ERROR_ACCESS_DENIED, "Cannot open file \"" + Path + "\"");
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad())
-        throw EInOutError(ERROR_READ_FAULT, "Cannot read the file " + Path);
-    return SplitTextLines(text);
+    return Settings.UnpackedDigest ? Settings.UnpackedDigest(Path) : nullptr;
 }
 
 } // namespace
@@ -35,12 +28,16 @@ bool TInstallation::CopyFiles()
     } end{sink_};
 
     const std::string manifest = settings_.SourceDir + ManifestFile;
-    if (!IsExistingFile(manifest)) {
+    std::string text;
+    const bool found = IsExistingFile(manifest);
+    if (!found || !ReadUnpackedFile(manifest, DigestOf(settings_, manifest), text)) {
+        if (found)
+            Log(MissingManifestMessage, true); // there, but not as it was unpacked
         sink_.Inform(MissingManifestMessage);
         sink_.CloseWizard();
         return false;
     }
-    const std::vector<std::string> lines = ReadManifest(manifest);
+    const std::vector<std::string> lines = SplitTextLines(text);
     EntryCount = static_cast<int32_t>(lines.size());
     for (const std::string& line : lines) {
         CopyManifestLine(line);
@@ -55,7 +52,8 @@ void TInstallation::CopyManifestLine(const std::string& Line)
     const ManifestEntry entry = SplitManifestLine(Line);
     const std::string source = settings_.SourceDir + entry.Folder;
     const std::string target = settings_.InstallDir + entry.Folder;
-    if (!FolderExists(target)) {
+    const bool inside = ManifestLineStaysInside(Line);
+    if (inside && !FolderExists(target)) {
         if (CreateFolderPath(target))
             Log(LogLine::Creating(target));
         else
@@ -64,7 +62,8 @@ void TInstallation::CopyManifestLine(const std::string& Line)
     ++CopyCount;
     sink_.SetProgress(CopyProgress(CopyCount, EntryCount));
     sink_.ProcessMessages();
-    if (CopyFileA((source + entry.File).c_str(), (target + entry.File).c_str(), FALSE))
+    const std::string from = source + entry.File;
+    if (inside && CopyUnpackedFile(from, DigestOf(settings_, from), target + entry.File))
         Log(LogLine::FileCopied(target, entry.File));
     else
         Log(LogLine::CouldNotCopy(target, entry.File), true);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "InstallSink.h"
 
@@ -19,6 +20,16 @@ extern const char* const UninstallingOldVersion; // "Uninstalling the old versio
 // the switch ("-nowarningclose" unattended, "-nowarning" otherwise). The folder and the file
 // name are joined by exactly one backslash, whether or not the folder ends with one.
 std::string OldUninstallerCommandLine(const std::string& OldInstallDir, bool AutoMode);
+
+// The protection that the Program Files folder gives what lies in it, for an installation
+// folder made elsewhere: full control for SYSTEM and Administrators, read and execute for
+// Users, passed on to every folder and file below, and nothing inherited from the parent
+// (a drive's root lets every authenticated user change what is created in it).
+extern const char* const ProtectedFolderSddl;
+
+// True when an installation folder created at Folder needs that protection of its own:
+// it lies outside every folder of ProgramFilesFolders, whose protection it would inherit.
+bool NeedsOwnProtection(const std::string& Folder, const std::vector<std::string>& ProgramFilesFolders);
 
 // True when the wizard may go on to the Settings page. A folder that cannot be created is
 // said so; an empty folder box and an uninstaller that cannot be started raise their error.

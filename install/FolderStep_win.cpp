@@ -2,10 +2,52 @@
 
 #include <windows.h>
 
+#include <sddl.h>
+
 #include "BriCommon.h"
 #include "BriErrors.h"
 #include "Common_Custom.h"
+#include "Registry.h"
 #include "WinHandles.h"
+
+namespace {
+
+const char* const CurrentVersionKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+
+// The system's Program Files folders: a 32-bit program's own, and on 64-bit Windows the other.
+std::vector<std::string> ProgramFilesFolders()
+{
+    std::vector<std::string> folders;
+    if (RegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, CurrentVersionKey, KEY_READ))
+        for (const char* value : {"ProgramFilesDir", "ProgramW6432Dir"})
+            if (auto folder = ReadRegString(key.Get(), value))
+                folders.push_back(*folder);
+    return folders;
+}
+
+// Creates Folder and what is missing above it. A folder made outside Program Files gets the
+// protection Program Files would have given it, and the log file names it.
+bool CreateInstallationFolder(const std::string& Folder, InstallSink& Sink)
+{
+    if (!NeedsOwnProtection(Folder, ProgramFilesFolders()))
+        return CreateFolderPath(Folder);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(ProtectedFolderSddl, SDDL_REVISION_1, &descriptor,
+                                                              nullptr))
+        return false; // never made open to everybody instead
+    struct Free {
+        PSECURITY_DESCRIPTOR Descriptor;
+        ~Free() { LocalFree(Descriptor); }
+    } free{descriptor};
+    SECURITY_ATTRIBUTES security = {sizeof security, descriptor, FALSE};
+    std::string created;
+    const bool made = CreateFolderPath(Folder, &security, &created);
+    if (!created.empty())
+        Sink.Note("Folder protected against changes by ordinary users: " + created);
+    return made;
+}
+
+} // namespace
 
 bool PrepareFolder(const FolderRequest& Request, InstallSink& Sink)
 {
@@ -18,7 +60,7 @@ bool PrepareFolder(const FolderRequest& Request, InstallSink& Sink)
         return true;
     bool created = false;
     try {
-        created = CreateFolderPath(Request.Folder);
+        created = CreateInstallationFolder(Request.Folder, Sink);
     } catch (...) {
         Sink.EnableFolderNext(true);
         throw;

@@ -16,6 +16,24 @@ ManifestEntry SplitManifestLine(const std::string& Line)
     return {hasFolder ? Line.substr(0, end + 1) : std::string(), file};
 }
 
+bool ManifestLineStaysInside(const std::string& Line)
+{
+    auto isSeparator = [](char c) { return c == '\\' || c == '/'; }; // Windows reads "/" as "\"
+    if (Line.find(':') != std::string::npos || (!Line.empty() && isSeparator(Line[0])))
+        return false;
+    size_t start = 0;
+    while (start <= Line.size()) {
+        size_t end = start;
+        while (end < Line.size() && !isSeparator(Line[end]))
+            ++end;
+        const std::string segment = Line.substr(start, end - start);
+        if (!segment.empty() && segment.find_first_not_of(". ") == std::string::npos)
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 int CopyProgress(int32_t Done, int32_t Count)
 {
     if (Count == 0)

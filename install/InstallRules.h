@@ -19,6 +19,13 @@ struct ManifestEntry {
 };
 ManifestEntry SplitManifestLine(const std::string& Line);
 
+// True when the line names a place inside the folder it is joined to. A line that is
+// absolute, names a drive, a UNC share or an alternate data stream (any colon), or has a
+// segment made of dots and blanks only ("..", ".", "..."; Windows drops trailing dots and
+// blanks, so each of these may name the folder above) leaves it. Blank lines and lines that
+// end with a separator stay inside: they only name no file.
+bool ManifestLineStaysInside(const std::string& Line);
+
 // The bar after Done of Count lines: trunc(Done / Count * 100), 0 when Count is 0.
 int CopyProgress(int32_t Done, int32_t Count);
 

@@ -16,6 +16,8 @@ public:
     virtual void Status(const std::string& Text) = 0;
     // A message the user must acknowledge (an information box).
     virtual void Inform(const std::string& Text) = 0;
+    // A line for the installation's log file only, never shown on a page.
+    virtual void Note(const std::string& Text) = 0;
     // The hourglass while the program works.
     virtual void Busy(bool On) = 0;
     // Lets the windows repaint and answer clicks in the middle of long work.

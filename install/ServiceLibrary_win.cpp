@@ -3,25 +3,9 @@
 #include "InstallRules.h"
 #include "Installation.h"
 #include "Product.h"
+#include "UnpackedFile.h"
 
 namespace {
-
-// The digest of the content of a file that Handle holds open for reading.
-bool DigestOfOpenFile(HANDLE File, Sha256Digest& Digest)
-{
-    Sha256 hash;
-    std::vector<char> buffer(1 << 16);
-    for (;;) {
-        DWORD read = 0;
-        if (!ReadFile(File, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr))
-            return false;
-        if (read == 0)
-            break;
-        hash.Update(buffer.data(), read);
-    }
-    Digest = hash.Finish();
-    return true;
-}
 
 void WriteAutostartEntry(const AutostartEntry& Entry)
 {
@@ -38,11 +22,9 @@ void TInstallation::LoadServiceLibrary()
     // The installer may run elevated, and other programs of the user may write to the
     // unpacked folder: from the check of its content until it is loaded, the file is held
     // open with writes and deletion denied, so that the library loaded is the one unpacked.
-    FileHandle hold(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle hold = OpenUnchangeable(path);
     const Sha256Digest* unpacked = settings_.UnpackedDigest ? settings_.UnpackedDigest(path) : nullptr;
-    Sha256Digest digest;
-    if (hold && unpacked && DigestOfOpenFile(hold.Get(), digest) && digest == *unpacked)
+    if (hold && HasUnpackedContent(hold.Get(), unpacked))
         ServiceLib.Module.Reset(LoadLibraryA(path.c_str()));
     hold.Reset();
     if (!ServiceLib.Module) {

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "PayloadPassword.h"
-#include "ZipFileSystem.h"
+#include "ZipPaths.h"
 
 namespace {
 
@@ -28,12 +28,30 @@ const Sha256Digest* UnpackRecord::DigestOf(const std::string& Path) const
 
 void DeleteUnpacked(UnpackRecord& Record)
 {
+    // The held folders cannot have changed; any other folder on a file's way may have become a
+    // link since (on systems that do not honour the hold): nothing below one is deleted.
+    std::map<std::string, bool> isLink;
+    auto belowLink = [&](const std::string& File) {
+        for (size_t at = Record.Base.size(); (at = File.find('\\', at)) != std::string::npos; ++at) {
+            const std::string folder = File.substr(0, at);
+            auto found = isLink.find(folder);
+            if (found == isLink.end())
+                found = isLink.emplace(folder, zipfs::IsLink(folder)).first;
+            if (found->second)
+                return true;
+        }
+        return false;
+    };
     for (const std::string& file : Record.Files) {
+        if (belowLink(file) || zipfs::IsLink(file))
+            continue;
         zipfs::SetAttributes(file, zipfs::AttrArchive); // a read-only file would refuse
         zipfs::RemoveFile(file);
     }
+    Record.HeldFolders.clear();
     for (auto folder = Record.Folders.rbegin(); folder != Record.Folders.rend(); ++folder)
-        zipfs::RemoveEmptyDir(*folder);
+        if (!zipfs::IsLink(*folder))
+            zipfs::RemoveEmptyDir(*folder);
     Record = UnpackRecord();
 }
 
@@ -59,7 +77,16 @@ PayloadExtraction::PayloadExtraction()
     Unzip.OnProcessFileFailure = [this](TZABaseArchiver*, const std::string&, TZAProcessOperation, int NativeError, int,
                                         const std::string& ErrorMessage,
                                         TZAAction& Action) { EntryFailed(NativeError, ErrorMessage, Action); };
+    // Nothing is written through a link: each entry's folders below the base folder are held
+    // before it is extracted, and so is every folder as soon as the reader has made it.
+    Unzip.OnConfirmProcessFile = [this](TZABaseArchiver*, const std::string& Name, TZAProcessOperation, bool& Confirm) {
+        if (!linkFound_ && !HoldPlaceOf(Name))
+            linkFound_ = true;
+        Confirm = !linkFound_;
+    };
     Unzip.AfterCreatePath = [this](TZABaseArchiver*, const std::string& Path, bool IsFolder) {
+        if (IsFolder && !HoldFolder(Path))
+            linkFound_ = true;
         std::vector<std::string>& list = IsFolder ? written_.Folders : written_.Files;
         // A retried entry creates its file again; record it once.
         if (IsFolder || std::find(list.begin(), list.end(), Path) == list.end())
@@ -72,17 +99,56 @@ PayloadExtraction::PayloadExtraction()
     Unzip.OnFileData = [this](TZABaseArchiver*, const uint8_t* Data, size_t Length) { hash_.Update(Data, Length); };
 }
 
+PayloadExtraction::~PayloadExtraction()
+{
+    ReleaseArchive();
+}
+
 bool PayloadExtraction::WriteArchive(const std::string& ArchivePath, const void* Data, size_t Size)
 {
-    std::ofstream file(ArchivePath, std::ios::binary | std::ios::trunc);
-    if (!file)
-        return false;
-    file.write(static_cast<const char*>(Data), static_cast<std::streamsize>(Size));
-    file.close();
-    if (file.good())
+    ReleaseArchive();
+    if (!archive_.CreateNew(ArchivePath))
+        return false; // whatever stands there, a link perhaps, is not ours to replace or delete
+    archivePath_ = ArchivePath;
+    if (archive_.Write(Data, Size))
         return true;
-    zipfs::RemoveFile(ArchivePath);
+    ReleaseArchive();
     return false;
+}
+
+void PayloadExtraction::ReleaseArchive()
+{
+    archive_.Close();
+    if (!archivePath_.empty())
+        zipfs::RemoveFile(archivePath_);
+    archivePath_.clear();
+}
+
+bool PayloadExtraction::HoldPlaceOf(const std::string& EntryName)
+{
+    if (zippath::IsUnsafeEntryName(EntryName))
+        return true; // the reader refuses the entry itself
+    for (size_t at = 0; (at = EntryName.find('\\', at)) != std::string::npos; ++at) {
+        const std::string folder = written_.Base + EntryName.substr(0, at);
+        if (written_.HeldFolders.count(folder) != 0)
+            continue;
+        if (!zipfs::DirectoryExists(folder) && !zipfs::IsLink(folder))
+            return true; // the reader makes it and what lies below it; each is held as it is made
+        if (!HoldFolder(folder))
+            return false;
+    }
+    return !zipfs::IsLink(written_.Base + EntryName);
+}
+
+bool PayloadExtraction::HoldFolder(const std::string& Folder)
+{
+    if (written_.HeldFolders.count(Folder) != 0)
+        return true;
+    auto hold = std::make_unique<zipfs::TZAFolderHold>();
+    if (!hold->Open(Folder))
+        return false;
+    written_.HeldFolders.emplace(Folder, std::move(hold));
+    return true;
 }
 
 bool PayloadExtraction::Extract(const std::string& ArchivePath, const std::string& BaseFolder)
@@ -93,7 +159,9 @@ bool PayloadExtraction::Extract(const std::string& ArchivePath, const std::strin
         Unzip.NoCompressionMasks.clear();
         Unzip.BaseDir = BaseFolder;
         Unzip.FileName = ArchivePath;
+        written_.Base = zippath::AddBackslash(BaseFolder);
         entryFailed_ = false;
+        linkFound_ = false;
         Unzip.Open(OpenReadShareAll);
         try {
             Unzip.ExtractByMask("*.*", faEveryEntry, "");
@@ -103,7 +171,7 @@ bool PayloadExtraction::Extract(const std::string& ArchivePath, const std::strin
         }
         Unzip.Close();
         FinishDigest();
-        return !entryFailed_;
+        return !entryFailed_ && !linkFound_;
     } catch (const std::exception&) {
         FinishDigest();
         return false;

@@ -79,8 +79,8 @@ bool TForm_Unzip::FormCloseQuery()
 void TForm_Unzip::FormClose()
 {
     Timer_.SetEnabled(false); // a window closed before its job began never starts it
-    if (IsExistingFile(ZipFile))
-        DeleteFileA(ZipFile.c_str());
+    // Only the archive this window wrote: a file or link that stood at its name is left.
+    Extraction.ReleaseArchive();
 }
 
 void TForm_Unzip::SetStatus(const std::string& Text)
@@ -119,7 +119,7 @@ bool TForm_Unzip::WriteArchiveFile()
         HGLOBAL loaded = LoadResource(module, resource);
         const void* data = loaded ? LockResource(loaded) : nullptr;
         if (data)
-            written = PayloadExtraction::WriteArchive(ZipFile, data, SizeofResource(module, resource));
+            written = Extraction.WriteArchive(ZipFile, data, SizeofResource(module, resource));
     }
     if (!written && ReportErrors != 0)
         InformationBox("Couldn't extract the resource file");

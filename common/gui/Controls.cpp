@@ -3,8 +3,6 @@
 #include <commctrl.h>
 #include <richedit.h>
 
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "BriBar.h"
@@ -217,21 +215,14 @@ DWORD CALLBACK ReadStreamSource(DWORD_PTR Cookie, LPBYTE Buffer, LONG Wanted, LO
 
 } // namespace
 
-bool RichEdit::LoadFromFile(const std::string& Path)
+void RichEdit::LoadFromText(const std::string& Content)
 {
-    std::ifstream file(Path, std::ios::binary);
-    if (!file)
-        return false;
-    const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad())
-        return false;
-    StreamSource source = {&content, 0};
+    StreamSource source = {&Content, 0};
     EDITSTREAM stream = {};
     stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
     stream.pfnCallback = ReadStreamSource;
-    const bool isRichText = content.compare(0, 5, "{\\rtf") == 0;
+    const bool isRichText = Content.compare(0, 5, "{\\rtf") == 0;
     SendMessageA(window_, EM_STREAMIN, isRichText ? SF_RTF : SF_TEXT, reinterpret_cast<LPARAM>(&stream));
-    return true;
 }
 
 void RichEdit::AppendLine(const std::string& Text, COLORREF Color)

@@ -128,9 +128,9 @@ public:
 class RichEdit : public Control {
 public:
     RichEdit(Form& Owner, const ControlDesc& Desc, HWND Window);
-    // Replaces the content with the file's: as rich text when it is in rich-text format,
-    // otherwise as plain text. False when the file cannot be read (content unchanged).
-    bool LoadFromFile(const std::string& Path);
+    // Replaces the content with Content: as rich text when it is in rich-text format,
+    // otherwise as plain text.
+    void LoadFromText(const std::string& Content);
     // Appends one line in the given text colour, as the last line.
     void AppendLine(const std::string& Text, COLORREF Color);
     int LineCount() const;

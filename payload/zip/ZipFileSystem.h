@@ -49,6 +49,9 @@ public:
     TZAWriteFile& operator=(const TZAWriteFile&) = delete;
 
     bool Create(const std::string& Path);
+    // Creates a file that does not exist yet, never through a link that stands at Path.
+    // While it is open nobody else may write, rename or delete it; others may read it.
+    bool CreateNew(const std::string& Path);
     bool Write(const void* Data, size_t Length); // false on a short write
     void SetDosTime(uint16_t DosDate, uint16_t DosTime);
     void FlushToMedium();
@@ -60,6 +63,24 @@ private:
     intptr_t Handle = Invalid;
 };
 
+// A folder held open so that it cannot be renamed, deleted or replaced meanwhile. Open
+// refuses a link (symbolic link, junction or other reparse point) instead of following it.
+class TZAFolderHold {
+public:
+    TZAFolderHold() = default;
+    ~TZAFolderHold() { Close(); }
+    TZAFolderHold(const TZAFolderHold&) = delete;
+    TZAFolderHold& operator=(const TZAFolderHold&) = delete;
+
+    bool Open(const std::string& Path); // false for a link, a file or a missing folder
+    void Close();
+
+private:
+    static constexpr intptr_t Invalid = -1;
+    intptr_t Handle = Invalid;
+};
+
+bool IsLink(const std::string& Path);          // a symbolic link, junction or other reparse point
 bool FileExists(const std::string& Path);      // an entry that is not a folder
 bool DirectoryExists(const std::string& Path); // a folder
 bool CreateDir(const std::string& Path);       // one level; false when it fails

@@ -75,6 +75,40 @@ bool TZAWriteFile::Create(const std::string& Path)
     return true;
 }
 
+// POSIX has no sharing modes: only the refusal of an existing name or link holds here.
+bool TZAWriteFile::CreateNew(const std::string& Path)
+{
+    Close();
+    const int fd = ::open(Native(Path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    Handle = fd;
+    return true;
+}
+
+bool TZAFolderHold::Open(const std::string& Path)
+{
+    Close();
+    const int fd = ::open(Native(Path).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    Handle = fd;
+    return true;
+}
+
+void TZAFolderHold::Close()
+{
+    if (Handle != Invalid)
+        ::close(static_cast<int>(Handle));
+    Handle = Invalid;
+}
+
+bool IsLink(const std::string& Path)
+{
+    struct stat st {};
+    return !Path.empty() && lstat(Native(Path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 bool TZAWriteFile::Write(const void* Data, size_t Length)
 {
     const char* p = static_cast<const char*>(Data);

@@ -82,6 +82,19 @@ bool TZAWriteFile::Create(const std::string& Path)
     return true;
 }
 
+bool TZAWriteFile::CreateNew(const std::string& Path)
+{
+    Close();
+    // CREATE_NEW fails on any name that exists, a link included. FILE_SHARE_READ alone lets
+    // readers in and keeps writers and deleters (renaming is deleting) out.
+    HANDLE h =
+        CreateFileA(Path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    Handle = reinterpret_cast<intptr_t>(h);
+    return true;
+}
+
 bool TZAWriteFile::Write(const void* Data, size_t Length)
 {
     const char* p = static_cast<const char*>(Data);
@@ -113,6 +126,41 @@ void TZAWriteFile::Close()
     if (Handle != Invalid)
         CloseHandle(H(Handle));
     Handle = Invalid;
+}
+
+bool TZAFolderHold::Open(const std::string& Path)
+{
+    Close();
+    // A folder opened for reading without FILE_SHARE_DELETE cannot be renamed or removed
+    // while the handle lasts. With FILE_FLAG_OPEN_REPARSE_POINT a link opens as itself and
+    // shows its attribute; Wine follows links even then, but reports them by name.
+    if (IsLink(Path))
+        return false;
+    HANDLE h = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h, &info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        CloseHandle(h);
+        return false;
+    }
+    Handle = reinterpret_cast<intptr_t>(h);
+    return true;
+}
+
+void TZAFolderHold::Close()
+{
+    if (Handle != Invalid)
+        CloseHandle(H(Handle));
+    Handle = Invalid;
+}
+
+bool IsLink(const std::string& Path)
+{
+    const DWORD a = Path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(Path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 bool FileExists(const std::string& Path)

@@ -58,6 +58,22 @@ TEST(CreateFolderPath, FailsOnAMissingDriveAndKeepsWhatItCreated)
     EXPECT_TRUE(FolderExists(scratch / "outer"));
 }
 
+TEST(CreateFolderPath, ADeepPathIsMadeLevelByLevelAndAnOverlongOneFails)
+{
+    ScratchFolder scratch;
+    std::string deep = scratch.Path();
+    while (deep.size() < MAX_PATH - 20)
+        deep += "\\d";
+    EXPECT_TRUE(CreateFolderPath(deep));
+    EXPECT_TRUE(FolderExists(deep));
+    EXPECT_FALSE(CreateFolderPath(deep + std::string(20000, '\\') + "x"));
+    std::string overlong = scratch.Path();
+    for (int level = 0; level < 50000; ++level)
+        overlong += "\\o";
+    EXPECT_FALSE(CreateFolderPath(overlong));
+    EXPECT_FALSE(FolderExists(scratch / "o")) << "nothing of it is made";
+}
+
 TEST(CreateFolderPath, EmptyPathRaisesTheInOutError)
 {
     try {

@@ -31,3 +31,13 @@ void RemoveInstallationTraces()
     RemoveTree(ShellFolder(CSIDL_COMMON_PROGRAMS) + "Brisel Backup 7");
     RemoveTree(ShellFolder(CSIDL_PROGRAMS) + "Brisel Backup 7");
 }
+
+bool CloseProgramWindow(const char* ClassName)
+{
+    using namespace std::chrono_literals;
+    HWND window = nullptr;
+    if (!WaitUntil([&] { return (window = FindWindowA(ClassName, nullptr)) != nullptr; }, 20s))
+        return false;
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    return WaitUntil([&] { return !IsWindow(window); }, 10s);
+}

@@ -17,3 +17,7 @@ std::string ShellFolder(int Id);
 
 // Removes the records, Run values and program groups of an installation, wherever they are.
 void RemoveInstallationTraces();
+
+// Closes the window of a started product program (its class name) once it has appeared;
+// false when none appeared or it did not close.
+bool CloseProgramWindow(const char* ClassName);

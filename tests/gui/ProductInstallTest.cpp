@@ -23,16 +23,6 @@ std::string UserName()
     return name;
 }
 
-// The window of a started product program, closed when found.
-bool CloseProgramWindow(const char* ClassName)
-{
-    HWND window = nullptr;
-    if (!WaitUntil([&] { return (window = FindWindowA(ClassName, nullptr)) != nullptr; }, 20s))
-        return false;
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    return WaitUntil([&] { return !IsWindow(window); }, 10s);
-}
-
 class ProductInstallTest : public WizardFixture {
 protected:
     void SetUp() override

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "BriCommon.h"
+#include "FolderStep.h"
 #include "InstallRules.h"
 
 TEST(InstallRules, ManifestLinesSplitAtTheLastBackslashOrColon)
@@ -40,4 +41,27 @@ TEST(InstallRules, TheLogonRightGoesToTheNameWithoutItsLocalPrefix)
     EXPECT_EQ(".\\", GrantingName(".\\"));
     EXPECT_EQ("", GrantingName(""));
     EXPECT_EQ("ame", GrantingName(".name")) << "two characters go whatever they are";
+}
+
+TEST(InstallRules, OnlyManifestLinesThatStayInsideTheFolderAreTaken)
+{
+    for (const char* inside :
+         {"BriBU.exe", "Help\\Images\\a b.png", "", "Help\\", "a..b\\c.d", "Help\\.hidden", "x\\\\y"})
+        EXPECT_TRUE(ManifestLineStaysInside(inside)) << inside;
+    for (const char* outside : {"..\\..\\ProgramData\\evil.exe", "Help\\..\\..\\evil.exe", "..", ".\\x", "Help\\.\\x",
+                                "Help/../../x", "...\\x", "Help\\. \\x", "\\Windows\\x.dll", "/etc/x", "C:x",
+                                "C:\\Windows\\x.dll", "\\\\server\\share\\x", "BriBU.exe:stream", "Help\\x::$DATA"})
+        EXPECT_FALSE(ManifestLineStaysInside(outside)) << outside;
+}
+
+TEST(FolderStep, AFolderMadeOutsideProgramFilesIsProtectedOnItsOwn)
+{
+    const std::vector<std::string> programFiles = {"C:\\Program Files (x86)", "C:\\Program Files\\"};
+    EXPECT_FALSE(NeedsOwnProtection("C:\\Program Files (x86)\\Brisel Backup 7", programFiles));
+    EXPECT_FALSE(NeedsOwnProtection("c:\\program files\\Brisel\\Backup 7\\", programFiles)) << "letter case aside";
+    EXPECT_TRUE(NeedsOwnProtection("C:\\BB7", programFiles));
+    EXPECT_TRUE(NeedsOwnProtection("C:\\Program Files Extra\\BB7", programFiles)) << "a name that only begins alike";
+    EXPECT_TRUE(NeedsOwnProtection("C:\\Program Files", programFiles)) << "the folder itself is no folder below it";
+    EXPECT_TRUE(NeedsOwnProtection("D:\\Apps\\BB7", {}));
+    EXPECT_TRUE(NeedsOwnProtection("D:\\Apps\\BB7", {""}));
 }

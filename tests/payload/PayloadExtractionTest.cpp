@@ -50,7 +50,7 @@ protected:
     }
     void WriteArchive(const std::string& Bytes)
     {
-        ASSERT_TRUE(PayloadExtraction::WriteArchive(Archive(), Bytes.data(), Bytes.size()));
+        ASSERT_TRUE(Extraction.WriteArchive(Archive(), Bytes.data(), Bytes.size()));
     }
     std::string Archive() const { return SystemPath(Scratch / "DISTRO.ZIP"); }
     void WriteUserFile(const std::string& Relative)
@@ -99,7 +99,8 @@ TEST_F(PayloadExtractionTest, RecordsWhatItWroteAndDeletesOnlyThat)
     EXPECT_TRUE(Extraction.Written().Empty());
     DeleteUnpacked(record);
     EXPECT_TRUE(record.Empty());
-    EXPECT_EQ((std::vector<std::string>{"Distro/Help/notes.txt", "Distro/mine.txt"}), ListFiles(SystemPath(Scratch / "base")));
+    EXPECT_EQ((std::vector<std::string>{"Distro/Help/notes.txt", "Distro/mine.txt"}),
+              ListFiles(SystemPath(Scratch / "base")));
     EXPECT_FALSE(Exists(Path("Distro/Help/Images")));
 }
 
@@ -117,8 +118,8 @@ TEST_F(PayloadExtractionTest, IntoAFreshFolderDeletingLeavesNothing)
 TEST_F(PayloadExtractionTest, DamagedOrUnwritableEntriesFailTheRun)
 {
     // A damaged second entry: the run fails, and what it had written can all go again.
-    std::string damaged = BuildArchive(
-        ArchiveOf({Entry("Distro/a.txt", "first"), Entry("Distro/b.txt", RandomText(20000))}));
+    std::string damaged =
+        BuildArchive(ArchiveOf({Entry("Distro/a.txt", "first"), Entry("Distro/b.txt", RandomText(20000))}));
     const size_t second = FindSignature(damaged, 0x04034b50, 4);
     ASSERT_NE(std::string::npos, second);
     for (size_t i = second + 200; i < second + 220; ++i)
@@ -140,7 +141,63 @@ TEST_F(PayloadExtractionTest, DamagedOrUnwritableEntriesFailTheRun)
     // An archive that cannot be read at all.
     WriteArchive("not a zip archive");
     EXPECT_FALSE(Extraction.Extract(Archive(), Base()));
-    EXPECT_FALSE(PayloadExtraction::WriteArchive(SystemPath(Scratch / "no/such/folder/DISTRO.ZIP"), "x", 1));
+    EXPECT_FALSE(Extraction.WriteArchive(SystemPath(Scratch / "no/such/folder/DISTRO.ZIP"), "x", 1));
+}
+
+// Another program of the user may put links where the elevated unpacker writes, reads and
+// deletes: none is followed, and the places they lead to keep every file.
+TEST_F(PayloadExtractionTest, NeverWritesReadsOrDeletesThroughALink)
+{
+    namespace fs = std::filesystem;
+    const fs::path elsewhere = fs::path(SystemPath(Scratch / "elsewhere"));
+    fs::create_directories(elsewhere / "Help");
+    WriteFile((elsewhere / "LICENSE.TXT").string(), "theirs");
+    WriteFile((elsewhere / "Help" / "index.htm").string(), "theirs");
+    WriteFile((elsewhere / "victim.zip").string(), "theirs");
+    std::error_code linkMade;
+    fs::create_directories(Path(""));
+    fs::create_directory_symlink(elsewhere, Path("Distro"), linkMade);
+    if (linkMade)
+        GTEST_SKIP() << "this file system makes no symbolic links: " << linkMade.message();
+    auto theirsKept = [&] {
+        EXPECT_EQ("theirs", ReadFile((elsewhere / "LICENSE.TXT").string()));
+        EXPECT_EQ("theirs", ReadFile((elsewhere / "Help" / "index.htm").string()));
+        EXPECT_EQ("theirs", ReadFile((elsewhere / "victim.zip").string()));
+        EXPECT_EQ(3u, ListFiles(elsewhere.string()).size());
+    };
+
+    // The archive's name taken by a link: not written through, and left where it is.
+    fs::create_symlink(elsewhere / "victim.zip", Archive());
+    EXPECT_FALSE(Extraction.WriteArchive(Archive(), "x", 1));
+    Extraction.ReleaseArchive();
+    EXPECT_TRUE(fs::is_symlink(Archive()));
+    fs::remove(Archive());
+
+    // "Distro" a link: the run fails and writes nothing there.
+    WriteArchive(Payload());
+    EXPECT_FALSE(Extraction.Extract(Archive(), Base()));
+    Extraction.DeleteWritten();
+    theirsKept();
+
+    // "Distro" a folder, its "Help" a link.
+    fs::remove(Path("Distro"));
+    fs::create_directories(Path("Distro"));
+    fs::create_directory_symlink(elsewhere / "Help", Path("Distro/Help"));
+    EXPECT_FALSE(Extraction.Extract(Archive(), Base()));
+    Extraction.DeleteWritten();
+    theirsKept();
+
+    // A sound run whose "Help" becomes a link afterwards: deleting stops at the link.
+    fs::remove(Path("Distro/Help"));
+    ASSERT_TRUE(Extraction.Extract(Archive(), Base()));
+    UnpackRecord record = Extraction.TakeWritten();
+    fs::remove_all(Path("Distro/Help"));
+    fs::create_directory_symlink(elsewhere / "Help", Path("Distro/Help"));
+    DeleteUnpacked(record);
+    theirsKept();
+    EXPECT_FALSE(Exists(Path("Distro/LICENSE.TXT")));
+    Extraction.ReleaseArchive();
+    EXPECT_FALSE(Exists(Archive()));
 }
 
 } // namespace

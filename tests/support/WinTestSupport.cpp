@@ -28,6 +28,11 @@ void RemoveTree(const std::string& Path)
     std::string folder = Path;
     while (!folder.empty() && folder.back() == '\\')
         folder.pop_back();
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        RemoveHostLink(folder);
+        return;
+    }
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
     for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
@@ -44,6 +49,77 @@ void RemoveTree(const std::string& Path)
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
     RemoveDirectoryA(folder.c_str());
+}
+
+namespace {
+
+// The host's name of a Windows path, through Wine's own export.
+std::string HostPath(const std::string& Path)
+{
+    using UnixNameProc = char*(CDECL*)(LPCWSTR);
+    auto unixName = reinterpret_cast<UnixNameProc>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    wchar_t wide[MAX_PATH] = {};
+    if (!unixName || !MultiByteToWideChar(CP_ACP, 0, Path.c_str(), -1, wide, MAX_PATH))
+        return std::string();
+    char* name = unixName(wide);
+    if (!name)
+        return std::string();
+    std::string result = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+// Starts a program of the host (Wine starts ELF programs too). Wine does not follow such a
+// process to its end: callers wait for what it does.
+void StartHostProgram(const std::string& CommandLine)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::string line = CommandLine;
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return;
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+}
+
+bool HostEntryPresent(const std::string& Link)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(Link.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return true;
+}
+
+} // namespace
+
+bool MakeHostLink(const std::string& Target, const std::string& Link)
+{
+    std::string target = Target, link = Link;
+    while (target.size() > 3 && target.back() == '\\')
+        target.pop_back();
+    while (link.size() > 3 && link.back() == '\\')
+        link.pop_back();
+    const std::string hostTarget = HostPath(target), hostLink = HostPath(link);
+    if (hostTarget.empty() || hostLink.empty())
+        return false;
+    StartHostProgram("Z:\\bin\\ln -s -n \"" + hostTarget + "\" \"" + hostLink + "\"");
+    return WaitUntil([&] { return HostEntryPresent(link); }, std::chrono::seconds(10));
+}
+
+void RemoveHostLink(const std::string& Link)
+{
+    std::string link = Link;
+    while (link.size() > 3 && link.back() == '\\')
+        link.pop_back();
+    const std::string hostLink = HostPath(link);
+    if (hostLink.empty())
+        return;
+    StartHostProgram("Z:\\bin\\rm -f \"" + hostLink + "\"");
+    WaitUntil([&] { return !HostEntryPresent(link); }, std::chrono::seconds(10));
 }
 
 bool FolderPresent(const std::string& Path)

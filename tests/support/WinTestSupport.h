@@ -14,8 +14,16 @@ bool WaitUntil(const std::function<bool()>& Condition, std::chrono::milliseconds
 // Prefix followed by this process's id, the time and a counter.
 std::string UniqueTestName(const std::string& Prefix);
 
-// Removes a folder and everything below it, read-only files included.
+// Removes a folder and everything below it, read-only files included. A folder link below it
+// is removed itself, never entered.
 void RemoveTree(const std::string& Path);
+
+// A symbolic link of the host at Link that leads to Target (both Windows paths), made by the
+// host's own ln as another program would plant it: Wine shows a link to a folder as a
+// reparse point and follows links like the systems' own. False when it was not made.
+bool MakeHostLink(const std::string& Target, const std::string& Link);
+// Removes a link, whatever it leads to, and never what it leads to.
+void RemoveHostLink(const std::string& Link);
 bool FolderPresent(const std::string& Path);
 bool FilePresent(const std::string& Path);
 std::string ReadWholeFile(const std::string& Path); // empty when it cannot be read

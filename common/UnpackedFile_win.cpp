@@ -1,0 +1,109 @@
+#include "UnpackedFile.h"
+
+#include <vector>
+
+namespace {
+
+const DWORD CopyBufferSize = 256 * 1024;
+
+bool Rewind(HANDLE File)
+{
+    LARGE_INTEGER start = {};
+    return SetFilePointerEx(File, start, nullptr, FILE_BEGIN) != 0;
+}
+
+} // namespace
+
+FileHandle OpenUnchangeable(const std::string& Path)
+{
+    // FILE_SHARE_READ alone: other handles may read, but none may write, and none may delete
+    // or rename it (both need FILE_SHARE_DELETE). With FILE_FLAG_OPEN_REPARSE_POINT a link
+    // opens as itself, and is then refused below instead of being followed.
+    FileHandle file(CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file || !GetFileInformationByHandle(file.Get(), &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+        return FileHandle();
+    return file;
+}
+
+bool DigestOfOpenFile(HANDLE File, Sha256Digest& Digest)
+{
+    if (!Rewind(File))
+        return false;
+    Sha256 hash;
+    std::vector<char> buffer(CopyBufferSize);
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(File, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr))
+            return false;
+        if (read == 0)
+            break;
+        hash.Update(buffer.data(), read);
+    }
+    Digest = hash.Finish();
+    return true;
+}
+
+bool HasUnpackedContent(HANDLE File, const Sha256Digest* Expected)
+{
+    Sha256Digest digest;
+    return Expected && DigestOfOpenFile(File, digest) && digest == *Expected;
+}
+
+bool ReadUnpackedFile(const std::string& Path, const Sha256Digest* Expected, std::string& Content, size_t MaxSize)
+{
+    FileHandle file = OpenUnchangeable(Path);
+    LARGE_INTEGER size = {};
+    if (!file || !GetFileSizeEx(file.Get(), &size) || static_cast<unsigned long long>(size.QuadPart) > MaxSize)
+        return false;
+    std::string content(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!content.empty() && (!ReadFile(file.Get(), &content[0], static_cast<DWORD>(content.size()), &read, nullptr) ||
+                             read != content.size()))
+        return false;
+    if (!Expected || Sha256Of(content.data(), content.size()) != *Expected)
+        return false;
+    Content = std::move(content);
+    return true;
+}
+
+bool CopyUnpackedFile(const std::string& Source, const Sha256Digest* Expected, const std::string& Target)
+{
+    FileHandle source = OpenUnchangeable(Source);
+    if (!source || !HasUnpackedContent(source.Get(), Expected) || !Rewind(source.Get()))
+        return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(source.Get(), &info))
+        return false;
+    const DWORD keptAttributes =
+        FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+    const DWORD attributes = info.dwFileAttributes & keptAttributes;
+    // As CopyFileA with its fail-if-exists argument false: an existing target is replaced.
+    FileHandle target(CreateFileA(Target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!target)
+        return false;
+    bool copied = true;
+    std::vector<char> buffer(CopyBufferSize);
+    for (;;) {
+        DWORD read = 0, written = 0;
+        if (!ReadFile(source.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) {
+            copied = false;
+            break;
+        }
+        if (read == 0)
+            break;
+        if (!WriteFile(target.Get(), buffer.data(), read, &written, nullptr) || written != read) {
+            copied = false;
+            break;
+        }
+    }
+    if (copied)
+        SetFileTime(target.Get(), nullptr, nullptr, &info.ftLastWriteTime);
+    target.Reset();
+    if (!copied)
+        DeleteFileA(Target.c_str()); // a partial file is no copy
+    return copied;
+}
