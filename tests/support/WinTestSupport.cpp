@@ -34,7 +34,9 @@ void RemoveTree(const std::string& Path)
         const std::string name = found.cFileName, path = folder + "\\" + name;
         if (name == "." || name == "..")
             continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            RemoveSymbolicLink(path);
+        } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             RemoveTree(path);
         } else {
             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -75,6 +77,63 @@ std::string WindowText(HWND Window)
     // WM_GETTEXT is marshalled between processes; GetWindowText would not ask the other process.
     SendMessageA(Window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     return text;
+}
+
+namespace {
+
+// The host's path of a Windows path, through Wine's own export; empty when there is none.
+std::string HostPath(const std::string& Path)
+{
+    using UnixFileName = char*(CDECL*)(LPCWSTR);
+    const auto unixFileName = reinterpret_cast<UnixFileName>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!unixFileName)
+        return {};
+    const std::wstring wide(Path.begin(), Path.end());
+    char* name = unixFileName(wide.c_str());
+    if (!name)
+        return {};
+    std::string host = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return host;
+}
+
+// Starts a program of the host: Wine starts programs that are not Windows programs as they
+// are, but gives no process to wait for, so the caller waits for what the program does.
+bool StartHostProgram(const std::string& CommandLine)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::string commandLine = CommandLine;
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return true;
+}
+
+} // namespace
+
+bool PlantSymbolicLink(const std::string& Link, const std::string& Target)
+{
+    const std::string link = HostPath(Link), target = HostPath(Target);
+    return !link.empty() && !target.empty() && StartHostProgram("Z:\\bin\\ln -s \"" + target + "\" \"" + link + "\"") &&
+           WaitUntil([&] { return IsLink(Link); }, std::chrono::seconds(10));
+}
+
+bool RemoveSymbolicLink(const std::string& Link)
+{
+    const std::string link = HostPath(Link);
+    return !link.empty() && StartHostProgram("Z:\\bin\\rm -f \"" + link + "\"") &&
+           WaitUntil([&] { return GetFileAttributesA(Link.c_str()) == INVALID_FILE_ATTRIBUTES; },
+                     std::chrono::seconds(10));
+}
+
+bool IsLink(const std::string& Path)
+{
+    const DWORD attributes = GetFileAttributesA(Path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 char MissingDriveLetter()

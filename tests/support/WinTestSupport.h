@@ -14,7 +14,8 @@ bool WaitUntil(const std::function<bool()>& Condition, std::chrono::milliseconds
 // Prefix followed by this process's id, the time and a counter.
 std::string UniqueTestName(const std::string& Prefix);
 
-// Removes a folder and everything below it, read-only files included.
+// Removes a folder and everything below it, read-only files included; a link below it is
+// removed as a link, without entering it.
 void RemoveTree(const std::string& Path);
 bool FolderPresent(const std::string& Path);
 bool FilePresent(const std::string& Path);
@@ -22,6 +23,13 @@ std::string ReadWholeFile(const std::string& Path); // empty when it cannot be r
 void WriteWholeFile(const std::string& Path, const std::string& Data);
 
 std::string WindowText(HWND Window);
+
+// Symbolic links, which Wine makes none of itself (its CreateSymbolicLinkA does nothing): the
+// host's "ln -s" makes one, which Wine shows as a reparse point, and the host's "rm" removes
+// it, where every Win32 call of Wine would act on what it leads to.
+bool PlantSymbolicLink(const std::string& Link, const std::string& Target);
+bool RemoveSymbolicLink(const std::string& Link);
+bool IsLink(const std::string& Path);
 
 // A drive letter that names no drive: its root cannot be reached. Wine maps Z: to the root
 // of the host's file system, so the search starts below it.
