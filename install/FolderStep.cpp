@@ -64,7 +64,8 @@ std::string TidyFolderPath(const std::string& Path)
         std::string name = names[i];
         while (!name.empty() && (name.back() == ' ' || name.back() == '.'))
             name.pop_back();
-        // A server or share name that is gone stays gone, and the path names no share.
+        // A server or share name of blanks and full stops alone stays, empty: the path then
+        // names no share.
         const bool shareName = unc && i < 2;
         if (name.empty() && !shareName)
             continue;
