@@ -17,16 +17,12 @@ TEST(FolderStep, AFullPathNamesItsDriveOrItsServerAndShare)
 TEST(FolderStep, TheFolderTakesTheFormWindowsGivesItAndOrdinaryFoldersKeepTheirs)
 {
     for (const char* ordinary : {"C:\\Program Files\\Brisel Backup 7", "C:\\Program Files\\Brisel Backup 7\\", "C:\\",
-                                 "d:\\apps\\X", "\\\\server\\share\\Brisel Backup 7\\", "C:\\a...b\\c d"})
+                                 "\\\\server\\share\\Brisel Backup 7\\", "C:\\a...b\\c d"})
         EXPECT_EQ(ordinary, TidyFolderPath(ordinary));
     const char* const tidied[][2] = {
         {"C:\\Program Files\\Brisel Backup 7 ", "C:\\Program Files\\Brisel Backup 7"},
-        {"C:\\BB7 \\", "C:\\BB7\\"},
-        {"C:/BB7/x", "C:\\BB7\\x"},
-        {"C:/", "C:\\"},
-        {"C:\\a .\\b..\\c. .", "C:\\a\\b\\c"},
-        {"C:\\a\\\\b\\\\", "C:\\a\\b\\"},
-        {"C:\\a\\. .\\b", "C:\\a\\b"},
+        {"C:/BB7 /x", "C:\\BB7\\x"},
+        {"C:\\a .\\b..\\\\c. .\\", "C:\\a\\b\\c\\"},
         {"C:\\ . \\", "C:\\"},
         {"//server/share /x. ", "\\\\server\\share\\x"},
     };
