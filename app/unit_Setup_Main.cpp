@@ -432,10 +432,15 @@ void TMainForm::b_Previous1Click()
 
 void TMainForm::b_Next1Click()
 {
-    const FolderRequest request = {OldVersionFound, OldInstallDir, e_Dir.Text(), AutoMode};
-    if (!PrepareFolder(request, *this))
+    // The earlier installation is decided on again at each Next: its own uninstaller, run at an
+    // earlier Next, removed its records and itself, and there is nothing left to run.
+    std::string recorded;
+    const bool oldVersionThere = OldVersionFound && FindOldInstallDir(recorded);
+    const FolderRequest request = {oldVersionThere, OldInstallDir, e_Dir.Text(), AutoMode};
+    const std::optional<std::string> folder = PrepareFolder(request, *this);
+    if (!folder)
         return;
-    InstallDir = AddTrailingBackslash(e_Dir.Text());
+    InstallDir = AddTrailingBackslash(*folder);
     CreateIcons = cb_Icons.Checked();
     SelectPage(pgSettings);
     if (!AutoMode)
@@ -520,6 +525,7 @@ void TMainForm::Install()
     settings.AccountKind = AccountKind;
     settings.Windows95Family = PlatformId() == VER_PLATFORM_WIN32_WINDOWS;
     settings.UnpackedDigest = [this](const std::string& Path) { return Unpacked.DigestOf(Path); };
+    settings.Hives = Hives;
     ExitCode = ecStoppedEarly; // until the sequence has run to its end
     StartRunLog();
     TInstallation installation(settings, *this);

@@ -10,6 +10,7 @@
 #include "AutoSettings.h"
 #include "Form.h"
 #include "InstallSink.h"
+#include "Installation.h"
 #include "MainFormLayout.h"
 #include "PayloadExtraction.h"
 #include "Product.h"
@@ -52,6 +53,8 @@ public:
     // What the first showing asks of the system; tests in the same process may answer instead.
     std::function<bool()> IsNtFamily;
     std::function<bool()> IsAdministratorUser;
+    // Where the installation writes its records; tests in the same process may give other keys.
+    RecordHives Hives;
 
     // The installation sequence runs inside a click handler while the window stays usable;
     // a request to close meanwhile is kept and carried out once the sequence has stopped.

@@ -1,4 +1,5 @@
 // SetAutostart: the Run and RunServices entries of BriCommon.
+#include "Autostart.h"
 #include "BriCommon.h"
 
 #include <algorithm>
@@ -13,6 +14,19 @@ const REGSAM RunKeyAccess = KEY_READ | KEY_WRITE;
 
 } // namespace
 
+bool WriteAutostartValue(HKEY Root, const std::string& KeyPath, const std::string& ValueName,
+                         const std::string& ProgramPath, const std::string& Parameters)
+{
+    RegKey key = CreateRegKey(Root, KeyPath, RunKeyAccess);
+    if (!key)
+        return false;
+    std::string data = ProgramPath.find(' ') != std::string::npos ? '"' + ProgramPath + '"' : ProgramPath;
+    if (!Parameters.empty())
+        data += ' ' + Parameters;
+    SetRegString(key.Get(), ValueName, data);
+    return true;
+}
+
 void SetAutostart(const std::string& ValueName, const std::string& ProgramPath, bool Remove, bool AllUsers,
                   const std::string& Parameters, bool RunServices)
 {
@@ -20,13 +34,7 @@ void SetAutostart(const std::string& ValueName, const std::string& ProgramPath, 
     const std::string path = RunServices ? RunServicesKeyPath : RunKeyPath;
 
     if (!Remove) {
-        RegKey key = CreateRegKey(root, path, RunKeyAccess);
-        if (!key)
-            return; // no autostart key to write to: nothing is reported
-        std::string data = ProgramPath.find(' ') != std::string::npos ? '"' + ProgramPath + '"' : ProgramPath;
-        if (!Parameters.empty())
-            data += ' ' + Parameters;
-        SetRegString(key.Get(), ValueName, data);
+        WriteAutostartValue(root, path, ValueName, ProgramPath, Parameters); // a missing key: nothing is reported
         return;
     }
 

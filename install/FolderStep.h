@@ -1,7 +1,9 @@
-// Leaving the Folders page: an earlier installation is removed by its own uninstaller, which
-// the program waits for, and the installation folder is made to exist.
+// Leaving the Folders page: the folder is taken in the form Windows names it, an earlier
+// installation is removed by its own uninstaller, which the program waits for, and the
+// installation folder is made to exist.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,7 +12,7 @@
 struct FolderRequest {
     bool OldVersionFound;
     std::string OldInstallDir; // the earlier installation's "Path", as read
-    std::string Folder;        // the folder box's text, as typed
+    std::string Folder;        // the folder box's text, as typed; messages show it so
     bool AutoMode;             // unattended: the uninstaller closes by itself
 };
 
@@ -31,9 +33,26 @@ extern const char* const ProtectedFolderSddl;
 // it lies outside every folder of ProgramFilesFolders, whose protection it would inherit.
 bool NeedsOwnProtection(const std::string& Folder, const std::vector<std::string>& ProgramFilesFolders);
 
-// True when the wizard may go on to the Settings page. A folder that cannot be created is
-// said so; an empty folder box and an uninstaller that cannot be started raise their error.
-bool PrepareFolder(const FolderRequest& Request, InstallSink& Sink);
+// A path that names its drive or its server and share: "X:\..." or "\\server\share...", where
+// "/" counts as "\". Relative paths, a drive without its root ("C:folder") and the system's
+// device paths ("\\.\", "\\?\") are none.
+bool IsFullFolderPath(const std::string& Path);
+
+// A full path (without "." and ".." names, as GetFullPathNameA gives it) as Windows names the
+// folder: "/" as "\", no doubled separators, no blanks or full stops at the end of a name
+// (Windows drops them when it creates the folder) and no name that is made of them alone. A
+// final backslash stays when the path had one.
+std::string TidyFolderPath(const std::string& Path);
+
+// The folder box's text as Windows names the folder: its full path, tidied as above. False
+// when the text names no full path, or names a device instead of a folder.
+bool WindowsFolderName(const std::string& Text, std::string& Folder);
+
+// The installation folder as Windows names it, when the wizard may go on to the Settings page.
+// A text that names no full path is refused before an earlier version is removed; it and a
+// folder that cannot be created are said so, with the text as typed. An empty folder box and
+// an uninstaller that cannot be started raise their error.
+std::optional<std::string> PrepareFolder(const FolderRequest& Request, InstallSink& Sink);
 
 // Runs the old version's uninstaller and returns when its process has ended.
 void UninstallOldVersion(const FolderRequest& Request, InstallSink& Sink);

@@ -47,30 +47,61 @@ bool CreateInstallationFolder(const std::string& Folder, InstallSink& Sink)
     return made;
 }
 
+std::nullopt_t RefuseFolder(const FolderRequest& Request, InstallSink& Sink)
+{
+    Sink.Inform("Couldn't create the directory " + Request.Folder);
+    Sink.EnableFolderNext(true);
+    return std::nullopt;
+}
+
 } // namespace
 
-bool PrepareFolder(const FolderRequest& Request, InstallSink& Sink)
+bool WindowsFolderName(const std::string& Text, std::string& Folder)
 {
+    // A relative text would name a folder below whatever the current folder happens to be.
+    if (!IsFullFolderPath(Text))
+        return false;
+    std::string full(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = GetFullPathNameA(Text.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+        if (length == 0)
+            return false;
+        if (length < full.size()) {
+            full.resize(length);
+            break;
+        }
+        full.resize(length); // the size asked for, with its closing NUL
+    }
+    // GetFullPathNameA gives reserved names such as "CON" as devices ("\\.\CON").
+    Folder = TidyFolderPath(full);
+    return IsFullFolderPath(Folder);
+}
+
+std::optional<std::string> PrepareFolder(const FolderRequest& Request, InstallSink& Sink)
+{
+    // Windows drops blanks and full stops at the end of a name and reads "/" as "\": what is
+    // created, copied and recorded is the folder as Windows names it, decided once, here. An
+    // empty box goes on to the folder helper, whose error says so.
+    std::string folder;
+    if (!Request.Folder.empty() && !WindowsFolderName(Request.Folder, folder))
+        return RefuseFolder(Request, Sink);
     if (Request.OldVersionFound) {
         Sink.Status(UninstallingOldVersion);
         Sink.ProcessMessages();
         UninstallOldVersion(Request, Sink);
     }
-    if (FolderExists(Request.Folder))
-        return true;
+    if (FolderExists(folder))
+        return folder;
     bool created = false;
     try {
-        created = CreateInstallationFolder(Request.Folder, Sink);
+        created = CreateInstallationFolder(folder, Sink);
     } catch (...) {
         Sink.EnableFolderNext(true);
         throw;
     }
-    if (!created) {
-        Sink.Inform("Couldn't create the directory " + Request.Folder);
-        Sink.EnableFolderNext(true);
-        return false;
-    }
-    return true;
+    if (!created)
+        return RefuseFolder(Request, Sink);
+    return folder;
 }
 
 void UninstallOldVersion(const FolderRequest& Request, InstallSink& Sink)

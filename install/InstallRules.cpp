@@ -4,6 +4,8 @@
 #include "Product.h"
 
 const char* const RunKeyName = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const LocalMachineName = "HKEY_LOCAL_MACHINE";
+const char* const CurrentUserName = "HKEY_CURRENT_USER";
 const char* const MissingManifestMessage = "Cannot find the data file. Exiting";
 const char* const GroupNotCreatedMessage = "Couldn't create the program group";
 
@@ -111,6 +113,12 @@ std::string CouldNotLoad(const std::string& Library)
 {
     return "Couldn't load " + Library;
 }
+
+std::string CouldNotWrite(const std::string& Hive, const std::string& KeyPath)
+{
+    return "Couldn't write " + Hive + KeyPath;
+}
+
 std::string Creating(const std::string& Folder)
 {
     return "Creating " + Folder;

@@ -10,6 +10,9 @@
 
 // The Run key as the log names it.
 extern const char* const RunKeyName; // "\SOFTWARE\Microsoft\Windows\CurrentVersion\Run"
+// The hives as the log names them.
+extern const char* const LocalMachineName; // "HKEY_LOCAL_MACHINE"
+extern const char* const CurrentUserName;  // "HKEY_CURRENT_USER"
 
 // One line of the manifest: a file's path relative to the unpacked folder, which is its path
 // relative to the installation folder as well.
@@ -64,6 +67,9 @@ std::string ProgramGroupFolder(const std::string& ProgramsFolder);
 // The log's lines with their values filled in.
 namespace LogLine {
 std::string CouldNotLoad(const std::string& Library);
+// A record whose key the system refused: the hive's name, then the key's path below it, which
+// begins with a backslash ("HKEY_LOCAL_MACHINE" + "\SOFTWARE\Brisel\Brisel Backup 7").
+std::string CouldNotWrite(const std::string& Hive, const std::string& KeyPath);
 std::string Creating(const std::string& Folder);
 std::string CouldNotCreate(const std::string& Folder);
 std::string FileCopied(const std::string& Folder, const std::string& File);

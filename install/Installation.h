@@ -17,6 +17,15 @@
 #include "Sha256.h"
 #include "WinHandles.h"
 
+struct AutostartEntry;
+
+// The hives that the records are written to. Tests in the window's own process give keys of
+// their own in their place, for instance one that the system refuses to write below.
+struct RecordHives {
+    HKEY LocalMachine = HKEY_LOCAL_MACHINE;
+    HKEY CurrentUser = HKEY_CURRENT_USER;
+};
+
 // What the wizard's pages hand on.
 struct InstallSettings {
     std::string SourceDir;  // the unpacked product, ending with a backslash
@@ -30,6 +39,7 @@ struct InstallSettings {
     // The digest the unpacker took of a file it wrote, or nullptr: the service library is
     // loaded only while it still has the content that was unpacked.
     std::function<const Sha256Digest*(const std::string& Path)> UnpackedDigest;
+    RecordHives Hives;
 };
 
 // The product's service library and its three entry points, each of which may be missing.
@@ -69,6 +79,7 @@ public:
 private:
     void Log(const std::string& Text, bool Error = false) { sink_.Log(Text, Error); }
     void CopyManifestLine(const std::string& Line);
+    void WriteAutostartEntry(const AutostartEntry& Entry);
 
     InstallSettings settings_;
     InstallSink& sink_;

@@ -1,26 +1,31 @@
 // The product's own registry records: where and how it is installed, and its uninstall entry.
 #include "BriCommon.h"
+#include "InstallRules.h"
 #include "Installation.h"
 #include "Product.h"
 #include "Registry.h"
 
 void TInstallation::WriteSettings()
 {
-    // A key that cannot be opened or made (no rights) is passed over in silence.
-    if (RegKey key = CreateRegKey(HKEY_LOCAL_MACHINE, ProductKeyPath, KEY_WRITE)) {
+    // A key that the system refuses (no rights, a policy) is said so: the record is missing.
+    if (RegKey key = CreateRegKey(settings_.Hives.LocalMachine, ProductKeyPath, KEY_WRITE)) {
         SetRegString(key.Get(), "Path", settings_.InstallDir);
         SetRegDword(key.Get(), "Installation type", settings_.InstallKind);
+    } else {
+        Log(LogLine::CouldNotWrite(LocalMachineName, ProductKeyPath), true);
     }
     sink_.ProcessMessages();
 }
 
 void TInstallation::WriteUninstallEntry()
 {
-    if (RegKey key = CreateRegKey(HKEY_LOCAL_MACHINE, UninstallKeyPath, KEY_ALL_ACCESS)) {
+    if (RegKey key = CreateRegKey(settings_.Hives.LocalMachine, UninstallKeyPath, KEY_ALL_ACCESS)) {
         SetRegString(key.Get(), "DisplayName", ProductName);
         // In quotes: the folder usually holds blanks, and Windows would otherwise try
         // "C:\Program.exe" first when the user uninstalls.
         SetRegString(key.Get(), "UninstallString", QuoteText(settings_.InstallDir + "bb7uninstall.exe"));
+    } else {
+        Log(LogLine::CouldNotWrite(LocalMachineName, UninstallKeyPath), true);
     }
     sink_.ProcessMessages();
 }

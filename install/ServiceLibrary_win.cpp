@@ -1,24 +1,23 @@
 // The service library, the service's registration and the autostart entries.
+#include "Autostart.h"
 #include "BriCommon.h"
 #include "InstallRules.h"
 #include "Installation.h"
 #include "Product.h"
 #include "UnpackedFile.h"
 
-namespace {
-
-void WriteAutostartEntry(const AutostartEntry& Entry)
+void TInstallation::WriteAutostartEntry(const AutostartEntry& Entry)
 {
-    SetAutostart(Entry.ValueName, Entry.Program, false, Entry.AllUsers, Entry.Switch, false);
+    // SetAutostart's write, below the hive the records go to; a Run key that the system
+    // refuses is said so.
+    const HKEY hive = Entry.AllUsers ? settings_.Hives.LocalMachine : settings_.Hives.CurrentUser;
+    if (!WriteAutostartValue(hive, RunKeyPath, Entry.ValueName, Entry.Program, Entry.Switch))
+        Log(LogLine::CouldNotWrite(Entry.AllUsers ? LocalMachineName : CurrentUserName, RunKeyPath), true);
 }
-
-} // namespace
 
 void TInstallation::LoadServiceLibrary()
 {
     const std::string path = settings_.SourceDir + ServiceLibraryFile;
-    if (!IsExistingFile(path))
-        return;
     // The installer may run elevated, and other programs of the user may write to the
     // unpacked folder: from the check of its content until it is loaded, the file is held
     // open with writes and deletion denied, so that the library loaded is the one unpacked.
@@ -27,6 +26,7 @@ void TInstallation::LoadServiceLibrary()
     if (hold && HasUnpackedContent(hold.Get(), unpacked))
         ServiceLib.Module.Reset(LoadLibraryA(path.c_str()));
     hold.Reset();
+    // A missing library is said so as one that does not load: without it no service is installed.
     if (!ServiceLib.Module) {
         Log(LogLine::CouldNotLoad(ServiceLibraryFile), true);
         return;

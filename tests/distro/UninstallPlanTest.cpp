@@ -40,3 +40,11 @@ TEST(UninstallPlan, SwitchesAndWhoseRecordsTheyAre)
     EXPECT_FALSE(RecordsBelongTo(std::string("D:\\Brisel\\"), "C:\\Brisel\\"));
     EXPECT_FALSE(RecordsBelongTo(std::string("C:\\Brisel\\Old\\"), "C:\\Brisel\\"));
 }
+
+TEST(UninstallPlan, APathLiesWithinAFolderOnlyBelowAWholeName)
+{
+    EXPECT_TRUE(LiesWithin("Help", "Help") && LiesWithin("help\\Images\\logo.png", "Help"));
+    EXPECT_TRUE(LiesWithin("Help\\Images", "Help\\images"));
+    EXPECT_FALSE(LiesWithin("Helpers\\x.htm", "Help") || LiesWithin("Hel", "Help") ||
+                 LiesWithin("Help", "Help\\Images"));
+}

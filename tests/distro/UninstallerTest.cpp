@@ -245,6 +245,42 @@ TEST(Uninstaller, ForTheCurrentUser_AFileInUseIsReported_TheSecondRunFinishes)
     EXPECT_EQ(1u, installed.NewRenames().size());
 }
 
+TEST(Uninstaller, AFolderThatIsALinkIsNotEnteredAndWhatItLeadsToStaysWhole)
+{
+    Installation installed(true);
+    ASSERT_FALSE(::testing::Test::HasFailure());
+    // Somebody who could write to the installation folder put a link in place of its "Help"
+    // folder, to a folder of files of the same names.
+    ScratchFolder elsewhere;
+    ASSERT_TRUE(CreateDirectoryA((elsewhere / "Images").c_str(), nullptr));
+    WriteWholeFile(elsewhere / "index.htm", "theirs");
+    WriteWholeFile(elsewhere / "Images\\logo.png", "their picture");
+    const std::string help = installed.folder_ + "Help";
+    RemoveTree(help);
+    ASSERT_TRUE(MakeHostLink(elsewhere.Path(), help));
+    ASSERT_TRUE(IsLink(help));
+    ASSERT_EQ("theirs", ReadWholeFile(help + "\\index.htm"));
+
+    StartedProgram uninstaller(installed.Uninstall("-nowarning"));
+    const std::string report = Answer(uninstaller, IDOK);
+    EXPECT_EQ(0u, uninstaller.ExitCode()) << report;
+    EXPECT_NE(std::string::npos, report.find("has been removed from this computer")) << report;
+    // Listed as kept: on Windows the link itself goes; Wine removes nothing of a symbolic link
+    // without acting on what it leads to, and the link stays there.
+    EXPECT_NE(std::string::npos,
+              report.find("Kept:\n  " + std::string(IsLink(help) ? "the link " : "what the link ") + help))
+        << report;
+    EXPECT_EQ("theirs", ReadWholeFile(elsewhere / "index.htm"));
+    EXPECT_EQ("their picture", ReadWholeFile(elsewhere / "Images\\logo.png"));
+    EXPECT_TRUE(FolderPresent(elsewhere / "Images"));
+    installed.ExpectRecordsGone();
+    std::vector<std::string> left = installed.FilesLeft();
+    left.erase(
+        std::remove_if(left.begin(), left.end(), [](const std::string& File) { return LiesWithin(File, "Help"); }),
+        left.end());
+    EXPECT_EQ(std::vector<std::string>(), left) << "every other file of the installation went";
+}
+
 TEST(ServiceLibrary, WhatTheSystemRefusesStaysAFailure)
 {
     ModuleHandle library(LoadLibraryA((StagedProduct() + ServiceLibraryFile).c_str()));

@@ -215,7 +215,7 @@ TEST_F(InstallationTest, CurrentUserApplicationFromAManifestWithOddLines)
     EXPECT_EQ("\"" + t + "BriBU.exe\"\ndone\n", Started("BriBU.exe")) << "started without parameters";
 }
 
-TEST_F(InstallationTest, ServiceWithoutItsLibraryWritesTheOtherLinesAndStartsTheInterface)
+TEST_F(InstallationTest, ServiceWithoutItsLibraryIsAFailureAndTheOtherStepsStillRun)
 {
     UnpackedProgram("briui.exe");
     Unpacked("bb7setup.dat", "briui.exe\r\n");
@@ -223,6 +223,7 @@ TEST_F(InstallationTest, ServiceWithoutItsLibraryWritesTheOtherLinesAndStartsThe
 
     const std::string t = target_;
     const std::vector<LogEntry> expected = {
+        {"Couldn't load BriNT.dll", true},
         {"File " + t + "briui.exe copied", false},
         {"Performing post-install configuration", false},
         {"Granting tester the privilege to logon as a service", false},
@@ -235,7 +236,35 @@ TEST_F(InstallationTest, ServiceWithoutItsLibraryWritesTheOtherLinesAndStartsThe
     EXPECT_EQ("\"" + t + "briui.exe\" -service", RegString(HKEY_LOCAL_MACHINE, RunKey, "Brisel Backup 7 Interface"));
     EXPECT_EQ("<none>", RegString(HKEY_CURRENT_USER, RunKey, "Brisel Backup 7"));
     EXPECT_EQ("\"" + t + "briui.exe\" -service\ndone\n", Started("briui.exe"));
-    EXPECT_EQ(ecInstalled, form_->ExitCode);
+    EXPECT_EQ(ecInstalledWithErrors, form_->ExitCode) << "no service was installed";
+}
+
+TEST_F(InstallationTest, EachRecordThatTheSystemRefusesIsARedLineNamingItsKey)
+{
+    UnpackedProgram("BriBU.exe");
+    Unpacked("bb7setup.dat", "BriBU.exe\r\n");
+    // A key deleted while it is open stands for the hives: the system refuses every key below it.
+    const std::string name = "Software\\" + UniqueTestName("Bb7 Refused Records");
+    RegKey refused = CreateRegKey(HKEY_CURRENT_USER, name, KEY_ALL_ACCESS);
+    ASSERT_TRUE(refused && DeleteRegKey(HKEY_CURRENT_USER, name));
+    Install(0, false, 1, ".\\tester", [&] { form_->Hives = {refused.Get(), refused.Get()}; });
+
+    const std::vector<LogEntry> expected = {
+        {"File " + target_ + "BriBU.exe copied", false},
+        {"Performing post-install configuration", false},
+        {"Couldn't write HKEY_LOCAL_MACHINE\\SOFTWARE\\Brisel\\Brisel Backup 7", true},
+        {"Writting to the registry key \\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run to allow autostart", false},
+        {"Couldn't write HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", true},
+        {"Couldn't write HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BriBackup7",
+         true},
+        {"Starting the application", false},
+        {"Application started", false},
+    };
+    EXPECT_EQ(expected, Log());
+    EXPECT_EQ(ecInstalledWithErrors, form_->ExitCode);
+    EXPECT_EQ("<no key>", RegString(HKEY_LOCAL_MACHINE, ProductKey, "Path"));
+    EXPECT_EQ("<none>", RegString(HKEY_LOCAL_MACHINE, RunKey, "Brisel Backup 7"));
+    Started("BriBU.exe");
 }
 
 TEST_F(InstallationTest, ALibraryChangedSinceItWasUnpackedIsNotLoadedAndAnExistingGroupGetsNoShortcuts)

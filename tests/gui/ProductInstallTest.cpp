@@ -3,6 +3,8 @@
 // it away again. Checked against the real registry, shell and service manager.
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "BriCommon.h"
 #include "InstallationTraces.h"
 #include "ProductTestSupport.h"
@@ -111,6 +113,9 @@ protected:
         EXPECT_EQ("<no key>", RegString(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
         EXPECT_FALSE(FolderPresent(ShellFolder(CSIDL_COMMON_PROGRAMS) + "Brisel Backup 7"));
         EXPECT_FALSE(FolderPresent(ShellFolder(CSIDL_PROGRAMS) + "Brisel Backup 7"));
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+            for (const char* value : {"Brisel Backup 7", "Brisel Backup 7 Interface"})
+                EXPECT_EQ('<', RegString(root, RunKey, value)[0]) << value << " stays in the Run key";
         for (const std::string& line : Manifest())
             EXPECT_FALSE(FilePresent(installDir_ + line)) << line;
         EXPECT_EQ("user", ReadWholeFile(installDir_ + "mine.txt"));
@@ -192,6 +197,17 @@ TEST_F(ProductInstallTest, InstallingAgainOverAnInstallationRunsItsUninstallerFi
     ASSERT_TRUE(WaitUntil([&] { return Page(wizard_) == 3; }, 60s));
     EXPECT_EQ("<none>", RegString(HKEY_LOCAL_MACHINE, RunKey, "Brisel Backup 7")) << "the old version is gone";
 
+    // Back to the Folders page and on again: the old version went with its records and its
+    // uninstaller, and there is nothing left to run or to fail.
+    Click("b_Previous2");
+    ExpectPage(wizard_, 2);
+    Click("b_Next1");
+    if (HWND box = process_->FindMessageBox()) {
+        ADD_FAILURE() << "a box at the second Next: " << InstallerProcess::MessageBoxText(box);
+        InstallerProcess::PressMessageBoxButton(box, IDOK);
+    }
+    ExpectPage(wizard_, 3);
+
     Click("rb_NoAuto");
     Click("b_Next2");
     ASSERT_TRUE(WaitUntil([&] { return IsEnabled(Ctl("b_Done")); }, 60s));
@@ -202,6 +218,39 @@ TEST_F(ProductInstallTest, InstallingAgainOverAnInstallationRunsItsUninstallerFi
     EXPECT_EQ(0u, process_->ExitCode());
     EXPECT_FALSE(FolderPresent(TempFolder() + "Distro")) << "the unpacked files go with the window";
     Uninstall();
+}
+
+TEST_F(ProductInstallTest, TheFolderIsInstalledAsWindowsNamesItOrRefused)
+{
+    // A blank at the end of the name: the folder without it, and every record names that.
+    const std::string folder = installDir_.substr(0, installDir_.size() - 1);
+    Settings("STDDIR=" + folder + " \r\nINSTKIND=0\r\nCREATEICONS=TRUE\r\n");
+    EXPECT_EQ(0u, RunUnattended());
+    ExpectInstalled(0, true);
+    EXPECT_NE(std::string::npos, RunLog().find("Installation folder: " + installDir_ + "\r\n")) << RunLog();
+    Uninstall();
+
+    // Forward slashes, as a service: the service's program and the Run entry name the folder
+    // with backslashes, and the uninstaller knows them for its own.
+    std::string slashes = folder + "\\";
+    std::replace(slashes.begin(), slashes.end(), '\\', '/');
+    Settings("STDDIR=" + slashes + "\r\nINSTKIND=3\r\nAUTHKIND=0\r\nCREATEICONS=TRUE\r\n");
+    EXPECT_EQ(0u, RunUnattended());
+    ExpectInstalled(3, true);
+    Uninstall();
+
+    // A folder relative to the current one (the installer's own here) is no folder to install to.
+    Settings("STDDIR=.\r\nINSTKIND=2\r\n");
+    Start();
+    ASSERT_NE(nullptr, WaitForWizard());
+    AnswerMessageBox("Couldn't create the directory .", "Brisel Backup 7 Setup");
+    ExpectPage(wizard_, 2);
+    EXPECT_TRUE(IsEnabled(Ctl("b_Next1")));
+    Click("b_Cancel1");
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_EQ(2u, process_->ExitCode());
+    EXPECT_FALSE(FilePresent(programDir_ + "bb7setup.dat"));
+    EXPECT_EQ("<no key>", RegString(HKEY_LOCAL_MACHINE, ProductKey, "Path"));
 }
 
 TEST_F(ProductInstallTest, AnUnattendedRunThatFailsWaitsOnItsPageAndReportsHowItEnded)

@@ -146,7 +146,7 @@ TEST_F(UntrustedFolderTest, LinksInTheTemporaryFolderAreNeverFollowed)
         ~Unlink()
         {
             for (const char* name : {"Distro", "DISTRO.ZIP", "Bb7Setup.log"})
-                if (GetFileAttributesA((Temp + name).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT)
+                if (IsLink(Temp + name))
                     RemoveHostLink(Temp + name);
             RemoveHostLink(Temp + "DISTRO.ZIP");
         }
@@ -165,7 +165,7 @@ TEST_F(UntrustedFolderTest, LinksInTheTemporaryFolderAreNeverFollowed)
     EXPECT_TRUE(CloseProgramWindow("TBriBUForm"));
     EXPECT_EQ(ReadWholeFile(StagedProduct() + "BriBU.exe"), ReadWholeFile(installDir_ + "BriBU.exe"));
     expectTheirsWhole();
-    EXPECT_TRUE(GetFileAttributesA((temp + "Distro").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) << "left as it was";
+    EXPECT_TRUE(IsLink(temp + "Distro")) << "left as it was";
     EXPECT_FALSE(FolderPresent(programDir_ + "Distro")) << "the files unpacked beside the program went";
     // The log's name is taken over by the log itself; the link's target is left.
     EXPECT_TRUE(Has(RunLog(), "* Exit code 0")) << RunLog();
@@ -181,7 +181,7 @@ TEST_F(UntrustedFolderTest, LinksInTheTemporaryFolderAreNeverFollowed)
     EXPECT_EQ(0u, process_->ExitCode());
     EXPECT_TRUE(CloseProgramWindow("TBriBUForm"));
     expectTheirsWhole();
-    EXPECT_TRUE(GetFileAttributesA((temp + "Distro\\Help").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+    EXPECT_TRUE(IsLink(temp + "Distro\\Help"));
 }
 
 } // namespace

@@ -28,8 +28,7 @@ void RemoveTree(const std::string& Path)
     std::string folder = Path;
     while (!folder.empty() && folder.back() == '\\')
         folder.pop_back();
-    const DWORD attributes = GetFileAttributesA(folder.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    if (IsLink(folder)) {
         RemoveHostLink(folder);
         return;
     }
@@ -120,6 +119,12 @@ void RemoveHostLink(const std::string& Link)
         return;
     StartHostProgram("Z:\\bin\\rm -f \"" + hostLink + "\"");
     WaitUntil([&] { return !HostEntryPresent(link); }, std::chrono::seconds(10));
+}
+
+bool IsLink(const std::string& Path)
+{
+    const DWORD attributes = GetFileAttributesA(Path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 bool FolderPresent(const std::string& Path)

@@ -24,6 +24,8 @@ void RemoveTree(const std::string& Path);
 bool MakeHostLink(const std::string& Target, const std::string& Link);
 // Removes a link, whatever it leads to, and never what it leads to.
 void RemoveHostLink(const std::string& Link);
+// A link, junction or other reparse point, as Wine shows a link to a folder.
+bool IsLink(const std::string& Path);
 bool FolderPresent(const std::string& Path);
 bool FilePresent(const std::string& Path);
 std::string ReadWholeFile(const std::string& Path); // empty when it cannot be read

@@ -115,6 +115,12 @@ bool SameFolder(const std::string& A, const std::string& B)
     return SameFileName(trimmed(A), trimmed(B));
 }
 
+bool LiesWithin(const std::string& Path, const std::string& Folder)
+{
+    return SameFileName(Path.substr(0, Folder.size()), Folder) &&
+           (Path.size() == Folder.size() || Path[Folder.size()] == '\\');
+}
+
 bool RecordsBelongTo(const std::optional<std::string>& RecordedPath, const std::string& OwnFolder)
 {
     return !RecordedPath || RecordedPath->empty() || SameFolder(*RecordedPath, OwnFolder);

@@ -44,6 +44,9 @@ TUninstallOptions ParseUninstallArguments(const std::vector<std::string>& Argume
 bool SameFileName(const std::string& A, const std::string& B);
 bool SameFolder(const std::string& A, const std::string& B);
 
+// True when the relative path Path is Folder itself or lies below it (letter case aside).
+bool LiesWithin(const std::string& Path, const std::string& Folder);
+
 // The registry records (product and uninstall keys, Run entries, program group, service) are
 // this installation's when the recorded "Path" is missing or names the uninstaller's folder. A
 // "Path" that names another folder belongs to another installation, whose records stay.

@@ -1,5 +1,7 @@
 #include "UninstallSteps_win.h"
 
+#include <winternl.h>
+
 #include <algorithm>
 
 #include "Product.h"
@@ -49,12 +51,51 @@ void RemoveValuesAndEmptyKey(HKEY Root, const std::string& Path, const std::vect
     DeleteRegKey(Root, Path);
 }
 
-// Removes the file, also when it is read-only; true when it is gone.
-bool DeleteInstalledFile(const std::string& Path)
+bool IsLink(DWORD Attributes)
+{
+    return Attributes != INVALID_FILE_ATTRIBUTES && (Attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Deletes a junction or symbolic link itself. The handle is opened on the link, not on what it
+// leads to (FILE_FLAG_OPEN_REPARSE_POINT), and the deletion goes through that handle only once
+// the handle shows the link: a system that opens the link's target instead (Wine follows its
+// symbolic links) gets nothing deleted. NtSetInformationFile does what SetFileInformationByHandle
+// does from Windows Vista on, and on every NT system.
+bool DeleteLinkItself(const std::string& Path)
+{
+    FileHandle link(CreateFileA(Path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!link || !GetFileInformationByHandle(link.Get(), &info) || !IsLink(info.dwFileAttributes))
+        return false;
+    FILE_DISPOSITION_INFORMATION dispose = {TRUE};
+    IO_STATUS_BLOCK status = {};
+    return NT_SUCCESS(NtSetInformationFile(link.Get(), &status, &dispose, sizeof dispose, FileDispositionInformation));
+}
+
+// A link where the installation had a file or a folder (possible where others may write to the
+// installation folder) leads to something that is not the installation's: the link goes if it
+// can, what it leads to stays whole, and the report lists it as kept.
+void RemoveLink(const std::string& Path, TUninstallResult& Result)
+{
+    if (DeleteLinkItself(Path))
+        Result.Kept.push_back("what the link " + Path + " led to (only the link was removed)");
+    else
+        Result.Kept.push_back("the link " + Path + " and what it leads to (it was not followed)");
+}
+
+// Removes the file, also when it is read-only, or the link that stands in its place; true when
+// it is gone or was a link.
+bool DeleteInstalledFile(const std::string& Path, TUninstallResult& Result)
 {
     const DWORD attributes = GetFileAttributesA(Path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return true;
+    if (IsLink(attributes)) {
+        RemoveLink(Path, Result);
+        return true;
+    }
     if (attributes & FILE_ATTRIBUTE_READONLY)
         SetFileAttributesA(Path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     return DeleteFileA(Path.c_str()) || !Exists(Path);
@@ -189,7 +230,7 @@ void RemoveProgramGroups(TUninstallResult& Result)
             continue;
         done.push_back(group);
         for (const char* shortcut : GroupShortcuts)
-            if (!DeleteInstalledFile(group + '\\' + shortcut))
+            if (!DeleteInstalledFile(group + '\\' + shortcut, Result))
                 Result.Left.push_back("the shortcut " + group + '\\' + shortcut);
         RemoveFolderIfEmpty(group, Result);
     }
@@ -216,14 +257,27 @@ void RemoveRegistryRecords(TUninstallResult& Result)
 
 void RemoveFiles(const std::string& Folder, const TRemovalPlan& Plan, TUninstallResult& Result)
 {
+    // The folders of the plan that are links, found from the top down: nothing below them is
+    // entered. (Plan.Folders lists the deepest first.)
+    std::vector<std::string> links;
+    auto throughLink = [&](const std::string& Path) {
+        return std::any_of(links.begin(), links.end(), [&](const std::string& Link) { return LiesWithin(Path, Link); });
+    };
+    for (auto folder = Plan.Folders.rbegin(); folder != Plan.Folders.rend(); ++folder)
+        if (!throughLink(*folder) && IsLink(GetFileAttributesA((Folder + *folder).c_str())))
+            links.push_back(*folder);
+
     const size_t leftBefore = Result.Left.size();
     for (const std::string& file : Plan.Files)
-        if (!DeleteInstalledFile(Folder + file))
+        if (!throughLink(file) && !DeleteInstalledFile(Folder + file, Result))
             Result.Left.push_back("the file " + Folder + file);
-    if (Plan.ListsManifest && Result.Left.size() == leftBefore && !DeleteInstalledFile(Folder + ManifestFile))
+    if (Plan.ListsManifest && Result.Left.size() == leftBefore && !DeleteInstalledFile(Folder + ManifestFile, Result))
         Result.Left.push_back("the file " + Folder + ManifestFile);
+    for (const std::string& link : links)
+        RemoveLink(Folder + link, Result);
     for (const std::string& folder : Plan.Folders)
-        RemoveFolderIfEmpty(Folder + folder, Result);
+        if (!throughLink(folder))
+            RemoveFolderIfEmpty(Folder + folder, Result);
 }
 
 void RemoveOwnFile(const std::string& Folder, TUninstallResult& Result)

@@ -37,6 +37,9 @@ std::optional<std::string> RecordedInstallFolder();
 
 // The planned files and the folders that they leave empty, below Folder (with its trailing
 // backslash); then the manifest, when no file was left. Folders that still hold other files stay.
+// A planned folder or file that is a junction or symbolic link is never entered or followed: the
+// link itself is removed where the system lets it go without touching what it leads to, which
+// stays whole and is listed as kept.
 void RemoveFiles(const std::string& Folder, const TRemovalPlan& Plan, TUninstallResult& Result);
 
 // The running uninstaller's own file and the installation folder, when nothing else is left in
