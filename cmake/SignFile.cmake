@@ -1,0 +1,5 @@
+# cmake -DOSSLSIGNCODE=tool -DPKCS12=cert.p12 -DPASSWORD_FILE=file [-DTIMESTAMP_URL=url]
+#       -DFILE=program.exe -P SignFile.cmake
+# Signs FILE in place (cmake/Authenticode.cmake).
+include(${CMAKE_CURRENT_LIST_DIR}/Authenticode.cmake)
+bb7_authenticode_sign(${FILE})
