@@ -3,6 +3,9 @@
 // it away again. Checked against the real registry, shell and service manager.
 #include <shlobj.h>
 
+#include <cstdio>
+#include <cstring>
+
 #include "BriCommon.h"
 #include "InstallationTraces.h"
 #include "ProductTestSupport.h"
@@ -23,6 +26,40 @@ std::string UserName()
     return name;
 }
 
+std::string Today() // yyyymmdd
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d%02d%02d", now.wYear, now.wMonth, now.wDay);
+    return text;
+}
+
+uint64_t FileSize(const std::string& Path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(Path.c_str(), GetFileExInfoStandard, &data);
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// A value as the registry holds it: its type and its bytes (a string's closing zero removed).
+struct RawValue {
+    DWORD Type = REG_NONE;
+    std::string Data;
+};
+RawValue ReadRawValue(HKEY Key, const char* Name)
+{
+    RawValue value;
+    char data[1024] = {};
+    DWORD size = sizeof data;
+    if (RegQueryValueExA(Key, Name, nullptr, &value.Type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
+        return {};
+    value.Data.assign(data, size);
+    if (value.Type == REG_SZ && !value.Data.empty() && value.Data.back() == '\0')
+        value.Data.pop_back();
+    return value;
+}
+
 // The window of a started product program, closed when found.
 bool CloseProgramWindow(const char* ClassName)
 {
@@ -39,6 +76,7 @@ protected:
     {
         WizardFixture::SetUp();
         installDir_ = scratch_ / "Program Files\\Brisel Backup 7\\";
+        firstDay_ = Today();
         CleanUp();
     }
     void TearDown() override
@@ -86,8 +124,7 @@ protected:
         EXPECT_EQ(installDir_, RegString(HKEY_LOCAL_MACHINE, ProductKey, "Path"));
         RegKey product = OpenRegKey(HKEY_LOCAL_MACHINE, ProductKey, KEY_READ);
         EXPECT_EQ(Kind, ReadRegDword(product.Get(), "Installation type").value_or(99));
-        EXPECT_EQ("\"" + installDir_ + "bb7uninstall.exe\"",
-                  RegString(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
+        ExpectUninstallEntry();
 
         const std::string application = "\"" + installDir_ + "BriBU.exe\"";
         EXPECT_EQ(Kind == 0 ? application : "<none>", RegString(HKEY_LOCAL_MACHINE, RunKey, "Brisel Backup 7"));
@@ -109,16 +146,58 @@ protected:
         EXPECT_TRUE(CloseProgramWindow(programWindow));
     }
 
-    // The product's own uninstaller, as Windows would run it, silently.
+    // Every value of the uninstall entry with its type: what Windows' list of programs shows and
+    // what deployment tools read to detect the installation and to remove it.
+    void ExpectUninstallEntry()
+    {
+        RegKey entry = OpenRegKey(HKEY_LOCAL_MACHINE, UninstallKey, KEY_READ);
+        ASSERT_TRUE(entry);
+        const std::string uninstaller = "\"" + installDir_ + "bb7uninstall.exe\"";
+        const std::pair<const char*, std::string> texts[] = {
+            {"DisplayName", "Brisel Backup 7"},
+            {"UninstallString", uninstaller},
+            {"DisplayVersion", BB7_PROJECT_VERSION},
+            {"Publisher", "Brisel"},
+            {"DisplayIcon", installDir_ + "BriBU.exe"},
+            {"InstallLocation", installDir_},
+            {"QuietUninstallString", uninstaller + " -nowarningclose"},
+        };
+        for (const auto& [name, text] : texts) {
+            const RawValue value = ReadRawValue(entry.Get(), name);
+            EXPECT_EQ(DWORD(REG_SZ), value.Type) << name;
+            EXPECT_EQ(text, value.Data) << name;
+        }
+        const RawValue date = ReadRawValue(entry.Get(), "InstallDate");
+        EXPECT_EQ(DWORD(REG_SZ), date.Type);
+        EXPECT_TRUE(date.Data == firstDay_ || date.Data == Today()) << date.Data;
+
+        // The size of what the manifest installed, in kilobytes rounded up.
+        uint64_t bytes = 0;
+        for (const std::string& line : Manifest())
+            bytes += FileSize(installDir_ + line);
+        const std::pair<const char*, DWORD> numbers[] = {
+            {"EstimatedSize", DWORD((bytes + 1023) / 1024)}, {"NoModify", 1}, {"NoRepair", 1}};
+        for (const auto& [name, number] : numbers) {
+            const RawValue value = ReadRawValue(entry.Get(), name);
+            EXPECT_EQ(DWORD(REG_DWORD), value.Type) << name;
+            DWORD data = 0;
+            ASSERT_EQ(sizeof data, value.Data.size()) << name;
+            std::memcpy(&data, value.Data.data(), sizeof data);
+            EXPECT_EQ(number, data) << name;
+        }
+        EXPECT_EQ(11u, RegValueNames(entry.Get()).size()) << "no other value";
+    }
+
+    // The product's own uninstaller, as deployment tools run it: its quiet uninstall string.
     void Uninstall()
     {
         WriteWholeFile(installDir_ + "mine.txt", "user");
-        StartedProgram uninstaller("\"" + installDir_ + "bb7uninstall.exe\" -nowarningclose");
+        StartedProgram uninstaller(RegString(HKEY_LOCAL_MACHINE, UninstallKey, "QuietUninstallString"));
         ASSERT_TRUE(uninstaller.WaitForExit(60000));
         EXPECT_EQ(0u, uninstaller.ExitCode());
         EXPECT_FALSE(QueryService("BriBackup7").Exists);
         EXPECT_EQ("<no key>", RegString(HKEY_LOCAL_MACHINE, ProductKey, "Path"));
-        EXPECT_EQ("<no key>", RegString(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
+        EXPECT_FALSE(OpenRegKey(HKEY_LOCAL_MACHINE, UninstallKey, KEY_READ)) << "the whole uninstall entry goes";
         EXPECT_FALSE(FolderPresent(ShellFolder(CSIDL_COMMON_PROGRAMS) + "Brisel Backup 7"));
         EXPECT_FALSE(FolderPresent(ShellFolder(CSIDL_PROGRAMS) + "Brisel Backup 7"));
         for (const std::string& line : Manifest())
@@ -128,6 +207,7 @@ protected:
 
     ScratchFolder scratch_;
     std::string installDir_;
+    std::string firstDay_; // the installation date is this day's or a later one's
 };
 
 TEST_F(ProductInstallTest, EveryTypeInstallsUnattendedAndTheProductsUninstallerRemovesIt)
