@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include <cstdio>
-#include <cstring>
 
 #include "BriCommon.h"
 #include "InstallationTraces.h"
@@ -42,22 +41,11 @@ uint64_t FileSize(const std::string& Path)
     return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-// A value as the registry holds it: its type and its bytes (a string's closing zero removed).
-struct RawValue {
-    DWORD Type = REG_NONE;
-    std::string Data;
-};
-RawValue ReadRawValue(HKEY Key, const char* Name)
+DWORD ValueType(HKEY Key, const char* Name)
 {
-    RawValue value;
-    char data[1024] = {};
-    DWORD size = sizeof data;
-    if (RegQueryValueExA(Key, Name, nullptr, &value.Type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
-        return {};
-    value.Data.assign(data, size);
-    if (value.Type == REG_SZ && !value.Data.empty() && value.Data.back() == '\0')
-        value.Data.pop_back();
-    return value;
+    DWORD type = REG_NONE;
+    RegQueryValueExA(Key, Name, nullptr, &type, nullptr, nullptr);
+    return type;
 }
 
 // The window of a started product program, closed when found.
@@ -163,13 +151,12 @@ protected:
             {"QuietUninstallString", uninstaller + " -nowarningclose"},
         };
         for (const auto& [name, text] : texts) {
-            const RawValue value = ReadRawValue(entry.Get(), name);
-            EXPECT_EQ(DWORD(REG_SZ), value.Type) << name;
-            EXPECT_EQ(text, value.Data) << name;
+            EXPECT_EQ(DWORD(REG_SZ), ValueType(entry.Get(), name)) << name;
+            EXPECT_EQ(text, ReadRegString(entry.Get(), name).value_or("<none>")) << name;
         }
-        const RawValue date = ReadRawValue(entry.Get(), "InstallDate");
-        EXPECT_EQ(DWORD(REG_SZ), date.Type);
-        EXPECT_TRUE(date.Data == firstDay_ || date.Data == Today()) << date.Data;
+        const std::string date = ReadRegString(entry.Get(), "InstallDate").value_or("<none>");
+        EXPECT_EQ(DWORD(REG_SZ), ValueType(entry.Get(), "InstallDate"));
+        EXPECT_TRUE(date == firstDay_ || date == Today()) << date;
 
         // The size of what the manifest installed, in kilobytes rounded up.
         uint64_t bytes = 0;
@@ -177,14 +164,8 @@ protected:
             bytes += FileSize(installDir_ + line);
         const std::pair<const char*, DWORD> numbers[] = {
             {"EstimatedSize", DWORD((bytes + 1023) / 1024)}, {"NoModify", 1}, {"NoRepair", 1}};
-        for (const auto& [name, number] : numbers) {
-            const RawValue value = ReadRawValue(entry.Get(), name);
-            EXPECT_EQ(DWORD(REG_DWORD), value.Type) << name;
-            DWORD data = 0;
-            ASSERT_EQ(sizeof data, value.Data.size()) << name;
-            std::memcpy(&data, value.Data.data(), sizeof data);
-            EXPECT_EQ(number, data) << name;
-        }
+        for (const auto& [name, number] : numbers)
+            EXPECT_EQ(number, ReadRegDword(entry.Get(), name).value_or(0xBAD)) << name << ": a DWORD";
         EXPECT_EQ(11u, RegValueNames(entry.Get()).size()) << "no other value";
     }
 
