@@ -32,6 +32,24 @@ inline constexpr const char* PathValue = "Path";
 inline constexpr const char* InstallationTypeValue = "Installation type";
 inline constexpr const char* DisplayNameValue = "DisplayName";
 inline constexpr const char* UninstallStringValue = "UninstallString";
+// The uninstall entry's other values, which Windows' list of programs and deployment tools read.
+inline constexpr const char* Publisher = "Brisel";
+inline constexpr const char* DisplayVersionValue = "DisplayVersion";
+inline constexpr const char* PublisherValue = "Publisher";
+inline constexpr const char* DisplayIconValue = "DisplayIcon";
+inline constexpr const char* InstallLocationValue = "InstallLocation";
+inline constexpr const char* EstimatedSizeValue = "EstimatedSize"; // REG_DWORD, kilobytes
+inline constexpr const char* NoModifyValue = "NoModify";           // REG_DWORD 1
+inline constexpr const char* NoRepairValue = "NoRepair";           // REG_DWORD 1
+inline constexpr const char* QuietUninstallStringValue = "QuietUninstallString";
+inline constexpr const char* InstallDateValue = "InstallDate"; // yyyymmdd
+inline constexpr const char* QuietUninstallSwitch = "-nowarningclose";
+// Every value of the uninstall entry, as the uninstaller removes them.
+inline constexpr const char* UninstallEntryValues[] = {
+    DisplayNameValue, UninstallStringValue,      DisplayVersionValue, PublisherValue,
+    DisplayIconValue, InstallLocationValue,      EstimatedSizeValue,  NoModifyValue,
+    NoRepairValue,    QuietUninstallStringValue, InstallDateValue,
+};
 inline constexpr const char* RunKeyPath = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr const char* ApplicationRunValue = "Brisel Backup 7";
 inline constexpr const char* InterfaceRunValue = "Brisel Backup 7 Interface";

@@ -4,6 +4,7 @@
 #include "Installation.h"
 #include "Product.h"
 #include "Registry.h"
+#include "UninstallDetails_win.h"
 
 void TInstallation::WriteSettings()
 {
@@ -24,6 +25,7 @@ void TInstallation::WriteUninstallEntry()
         // In quotes: the folder usually holds blanks, and Windows would otherwise try
         // "C:\Program.exe" first when the user uninstalls.
         SetRegString(key.Get(), "UninstallString", QuoteText(settings_.InstallDir + "bb7uninstall.exe"));
+        WriteUninstallDetails(key.Get(), settings_.InstallDir);
     } else {
         Log(LogLine::CouldNotWrite(LocalMachineName, UninstallKeyPath), true);
     }

@@ -11,6 +11,7 @@ packages=(
     zip unzip p7zip-full libarchive-tools time
     clang libclang-rt-14-dev
     nsis
+    osslsigncode openssl
 )
 
 missing=()

@@ -3,6 +3,7 @@
 //
 //   bb7cipher [-k KEY]       encipher
 //   bb7cipher -d [-k KEY]    decipher
+//   bb7cipher --version
 //
 // Exit status: 0 done, 1 the text cannot be deciphered with the key, 2 wrong arguments or
 // no ciphered form without NUL, CR and LF bytes exists for this password and key.
@@ -17,12 +18,14 @@
 #include <io.h>
 #endif
 
+#include "Bb7Version.h"
 #include "StringCipher.h"
 #include "UnattendedKey.h"
 
 static int Usage()
 {
     std::cerr << "usage: bb7cipher [-d] [-k KEY] < input > output\n"
+                 "       bb7cipher --version\n"
                  "  enciphers standard input (or deciphers it with -d) for the INSTPASSWORD line\n"
                  "  of Bb7Auto.txt; the default key is the installer's own.\n";
     return 2;
@@ -33,6 +36,10 @@ int main(int argc, char** argv)
     bool decipher = false;
     std::string key = UnattendedPasswordKey;
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::cout << "bb7cipher " BB7_VERSION_TEXT "\n";
+            return 0;
+        }
         if (std::strcmp(argv[i], "-d") == 0)
             decipher = true;
         else if (std::strcmp(argv[i], "-k") == 0 && i + 1 < argc)

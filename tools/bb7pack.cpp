@@ -1,6 +1,7 @@
 // bb7pack: packs a folder into the installer's payload archive.
 //
 //   bb7pack [-p PASSWORD] [--top NAME] SOURCE_DIR OUT.zip
+//   bb7pack --version
 //
 // Every file below SOURCE_DIR becomes the entry "NAME/relative/path" (NAME defaults to
 // "Distro"), deflated at the best level and encrypted with the traditional zip encryption
@@ -17,6 +18,7 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "Bb7Version.h"
 #include "PayloadPassword.h"
 #include "ZipPackWriter.h"
 
@@ -27,6 +29,7 @@ namespace {
 int Usage()
 {
     std::cerr << "usage: bb7pack [-p PASSWORD] [--top NAME] SOURCE_DIR OUT.zip\n"
+                 "       bb7pack --version\n"
                  "  packs every file below SOURCE_DIR as NAME/relative/path (default NAME: Distro),\n"
                  "  deflated and encrypted; the default password is the installer's.\n";
     return 2;
@@ -67,6 +70,10 @@ int main(int argc, char** argv)
     std::string top = "Distro";
     std::vector<std::string> operands;
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::cout << "bb7pack " BB7_VERSION_TEXT "\n";
+            return 0;
+        }
         if (std::strcmp(argv[i], "-p") == 0 && i + 1 < argc)
             password = argv[++i];
         else if (std::strcmp(argv[i], "--top") == 0 && i + 1 < argc)

@@ -1,6 +1,7 @@
 // bb7unzip: extracts, lists or checks a zip archive with the installer's own reader.
 //
 //   bb7unzip [-p PASSWORD] [-l | -t] ARCHIVE [DESTDIR]
+//   bb7unzip --version
 //
 // Extracts every entry below DESTDIR (default: the current folder), replacing existing
 // files; -l lists the entries, -t checks every entry (decryption, inflate, size, CRC-32)
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "Bb7Version.h"
 #include "PayloadPassword.h"
 #include "ZipArchive.h"
 
@@ -22,6 +24,7 @@ namespace {
 int Usage()
 {
     std::fprintf(stderr, "usage: bb7unzip [-p PASSWORD] [-l | -t] ARCHIVE [DESTDIR]\n"
+                         "       bb7unzip --version\n"
                          "  extracts every entry below DESTDIR (default: the current folder);\n"
                          "  -l lists the entries, -t checks them without writing anything.\n");
     return 2;
@@ -54,6 +57,10 @@ int main(int argc, char** argv)
     TMode mode = TMode::Extract;
     std::vector<std::string> operands;
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("bb7unzip " BB7_VERSION_TEXT "\n");
+            return 0;
+        }
         if (std::strcmp(argv[i], "-p") == 0 && i + 1 < argc)
             password = argv[++i];
         else if (std::strcmp(argv[i], "-l") == 0 && mode == TMode::Extract)

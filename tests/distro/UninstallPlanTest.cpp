@@ -26,6 +26,13 @@ TEST(UninstallPlan, EveryFileOnceManifestApartFoldersDeepestFirstAndNothingOutsi
     EXPECT_FALSE(PlanRemoval({"Tools\\bb7setup.dat"}, "bb7uninstall.exe", "bb7setup.dat").ListsManifest);
 }
 
+TEST(UninstallPlan, AnInstallationHoldsEveryFileInsideTheFolderOnceManifestAndUninstallerIncluded)
+{
+    const Names lines = {"BriBU.exe", "bb7setup.dat", "Help\\index.htm", "help\\INDEX.HTM", "bb7uninstall.exe",
+                         "",          "..\\x",        "C:\\win.ini",     "Help\\"};
+    EXPECT_EQ((Names{"BriBU.exe", "bb7setup.dat", "Help\\index.htm", "bb7uninstall.exe"}), InstalledFiles(lines));
+}
+
 TEST(UninstallPlan, SwitchesAndWhoseRecordsTheyAre)
 {
     const TUninstallOptions plain = ParseUninstallArguments({}), quiet = ParseUninstallArguments({"-nowarning"}),

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "BriCommon.h"
 #include "InstallationTraces.h"
@@ -25,12 +26,36 @@ std::string UserName()
     return name;
 }
 
+std::string Today() // yyyymmdd
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d%02d%02d", now.wYear, now.wMonth, now.wDay);
+    return text;
+}
+
+uint64_t FileSize(const std::string& Path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(Path.c_str(), GetFileExInfoStandard, &data);
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+DWORD ValueType(HKEY Key, const char* Name)
+{
+    DWORD type = REG_NONE;
+    RegQueryValueExA(Key, Name, nullptr, &type, nullptr, nullptr);
+    return type;
+}
+
 class ProductInstallTest : public WizardFixture {
 protected:
     void SetUp() override
     {
         WizardFixture::SetUp();
         installDir_ = scratch_ / "Program Files\\Brisel Backup 7\\";
+        firstDay_ = Today();
         CleanUp();
     }
     void TearDown() override
@@ -78,8 +103,7 @@ protected:
         EXPECT_EQ(installDir_, RegString(HKEY_LOCAL_MACHINE, ProductKey, "Path"));
         RegKey product = OpenRegKey(HKEY_LOCAL_MACHINE, ProductKey, KEY_READ);
         EXPECT_EQ(Kind, ReadRegDword(product.Get(), "Installation type").value_or(99));
-        EXPECT_EQ("\"" + installDir_ + "bb7uninstall.exe\"",
-                  RegString(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
+        ExpectUninstallEntry();
 
         const std::string application = "\"" + installDir_ + "BriBU.exe\"";
         EXPECT_EQ(Kind == 0 ? application : "<none>", RegString(HKEY_LOCAL_MACHINE, RunKey, "Brisel Backup 7"));
@@ -101,16 +125,51 @@ protected:
         EXPECT_TRUE(CloseProgramWindow(programWindow));
     }
 
-    // The product's own uninstaller, as Windows would run it, silently.
+    // Every value of the uninstall entry with its type: what Windows' list of programs shows and
+    // what deployment tools read to detect the installation and to remove it.
+    void ExpectUninstallEntry()
+    {
+        RegKey entry = OpenRegKey(HKEY_LOCAL_MACHINE, UninstallKey, KEY_READ);
+        ASSERT_TRUE(entry);
+        const std::string uninstaller = "\"" + installDir_ + "bb7uninstall.exe\"";
+        const std::pair<const char*, std::string> texts[] = {
+            {"DisplayName", "Brisel Backup 7"},
+            {"UninstallString", uninstaller},
+            {"DisplayVersion", BB7_PROJECT_VERSION},
+            {"Publisher", "Brisel"},
+            {"DisplayIcon", installDir_ + "BriBU.exe"},
+            {"InstallLocation", installDir_},
+            {"QuietUninstallString", uninstaller + " -nowarningclose"},
+        };
+        for (const auto& [name, text] : texts) {
+            EXPECT_EQ(DWORD(REG_SZ), ValueType(entry.Get(), name)) << name;
+            EXPECT_EQ(text, ReadRegString(entry.Get(), name).value_or("<none>")) << name;
+        }
+        const std::string date = ReadRegString(entry.Get(), "InstallDate").value_or("<none>");
+        EXPECT_EQ(DWORD(REG_SZ), ValueType(entry.Get(), "InstallDate"));
+        EXPECT_TRUE(date == firstDay_ || date == Today()) << date;
+
+        // The size of what the manifest installed, in kilobytes rounded up.
+        uint64_t bytes = 0;
+        for (const std::string& line : Manifest())
+            bytes += FileSize(installDir_ + line);
+        const std::pair<const char*, DWORD> numbers[] = {
+            {"EstimatedSize", DWORD((bytes + 1023) / 1024)}, {"NoModify", 1}, {"NoRepair", 1}};
+        for (const auto& [name, number] : numbers)
+            EXPECT_EQ(number, ReadRegDword(entry.Get(), name).value_or(0xBAD)) << name << ": a DWORD";
+        EXPECT_EQ(11u, RegValueNames(entry.Get()).size()) << "no other value";
+    }
+
+    // The product's own uninstaller, as deployment tools run it: its quiet uninstall string.
     void Uninstall()
     {
         WriteWholeFile(installDir_ + "mine.txt", "user");
-        StartedProgram uninstaller("\"" + installDir_ + "bb7uninstall.exe\" -nowarningclose");
+        StartedProgram uninstaller(RegString(HKEY_LOCAL_MACHINE, UninstallKey, "QuietUninstallString"));
         ASSERT_TRUE(uninstaller.WaitForExit(60000));
         EXPECT_EQ(0u, uninstaller.ExitCode());
         EXPECT_FALSE(QueryService("BriBackup7").Exists);
         EXPECT_EQ("<no key>", RegString(HKEY_LOCAL_MACHINE, ProductKey, "Path"));
-        EXPECT_EQ("<no key>", RegString(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
+        EXPECT_FALSE(OpenRegKey(HKEY_LOCAL_MACHINE, UninstallKey, KEY_READ)) << "the whole uninstall entry goes";
         EXPECT_FALSE(FolderPresent(ShellFolder(CSIDL_COMMON_PROGRAMS) + "Brisel Backup 7"));
         EXPECT_FALSE(FolderPresent(ShellFolder(CSIDL_PROGRAMS) + "Brisel Backup 7"));
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
@@ -123,6 +182,7 @@ protected:
 
     ScratchFolder scratch_;
     std::string installDir_;
+    std::string firstDay_; // the installation date is this day's or a later one's
 };
 
 TEST_F(ProductInstallTest, EveryTypeInstallsUnattendedAndTheProductsUninstallerRemovesIt)

@@ -85,6 +85,15 @@ TRemovalPlan PlanRemoval(const std::vector<std::string>& Lines, const std::strin
     return plan;
 }
 
+std::vector<std::string> InstalledFiles(const std::vector<std::string>& Lines)
+{
+    std::vector<std::string> files;
+    for (const std::string& line : Lines)
+        if (!PathParts(line).empty() && !Contains(files, line))
+            files.push_back(line);
+    return files;
+}
+
 TUninstallOptions ParseUninstallArguments(const std::vector<std::string>& Arguments)
 {
     TUninstallOptions options;

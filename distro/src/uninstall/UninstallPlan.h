@@ -25,6 +25,10 @@ struct TRemovalPlan {
     std::vector<std::string> Refused;
 };
 
+// The files that the lines name inside the installation folder, each once, in manifest order:
+// what an installation from this manifest holds, the manifest and the uninstaller included.
+std::vector<std::string> InstalledFiles(const std::vector<std::string>& Lines);
+
 // Uninstaller and Manifest are the bare file names of the uninstaller and of the manifest.
 TRemovalPlan PlanRemoval(const std::vector<std::string>& Lines, const std::string& Uninstaller,
                          const std::string& Manifest);

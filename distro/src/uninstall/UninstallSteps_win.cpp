@@ -3,6 +3,7 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <iterator>
 
 #include "Product.h"
 #include "Registry.h"
@@ -252,7 +253,9 @@ void RemoveRegistryRecords(TUninstallResult& Result)
         if (empty)
             DeleteRegKey(HKEY_LOCAL_MACHINE, VendorKeyPath);
     }
-    RemoveValuesAndEmptyKey(HKEY_LOCAL_MACHINE, UninstallKeyPath, {DisplayNameValue, UninstallStringValue}, Result);
+    RemoveValuesAndEmptyKey(HKEY_LOCAL_MACHINE, UninstallKeyPath,
+                            std::vector<std::string>(std::begin(UninstallEntryValues), std::end(UninstallEntryValues)),
+                            Result);
 }
 
 void RemoveFiles(const std::string& Folder, const TRemovalPlan& Plan, TUninstallResult& Result)

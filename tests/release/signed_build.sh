@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# A release signed as a release engineer signs it, with a throw-away certificate authority:
+# builds the installer with the signing option in a build folder of its own, checks the
+# signatures of the installer and of every program packed into its payload against that
+# authority (and that another authority refuses them), then runs the signed installer
+# unattended under Wine in a prefix of its own to a complete installation, which its quiet
+# uninstall string removes again.
+# Usage: signed_build.sh RUNNER SOURCE_DIR BUILD_DIR TOOLCHAIN_FILE LIBJPEG_ROOT HOST_BIN_DIR VERSION
+# (RUNNER is not used: the signed build runs its programs in its own Wine prefix.)
+# Exit status 77 (skipped) when osslsigncode is missing.
+set -euo pipefail
+if ! command -v osslsigncode >/dev/null; then
+    echo "SKIPPED: osslsigncode is not installed (scripts/setup-debian.sh installs it): the signed build is not tested"
+    exit 77
+fi
+source_dir=$2 build=$3 toolchain=$4 jpeg=$5 host_bin=$6 version=$7
+keys=$build/keys payload=$build/payload log=$build/signed_build.log
+fail() {
+    echo "FAIL: $*" >&2
+    [ -f "$log" ] && tail -n 40 "$log" >&2
+    exit 1
+}
+mkdir -p "$build"
+: >"$log"
+
+# The authority, a code-signing certificate that it issued, and the PKCS#12 file of that
+# certificate and its key under a password that only a file holds.
+rm -rf "$keys" && mkdir -m 700 "$keys"
+(
+    cd "$keys"
+    openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2 -subj "/CN=Bb7 throw-away CA" \
+        -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign,cRLSign"
+    openssl req -newkey rsa:2048 -nodes -keyout signing.key -out signing.csr -subj "/CN=Brisel test signing/O=Brisel"
+    printf '%s\n' basicConstraints=CA:FALSE keyUsage=critical,digitalSignature extendedKeyUsage=codeSigning >signing.ext
+    openssl x509 -req -in signing.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -extfile signing.ext \
+        -out signing.pem
+    head -c 24 /dev/urandom | base64 >password
+    openssl pkcs12 -export -inkey signing.key -in signing.pem -certfile ca.pem -passout file:password -out signing.p12
+    openssl req -x509 -newkey rsa:2048 -nodes -keyout other.key -out other.pem -days 2 -subj "/CN=Another CA"
+) >>"$log" 2>&1 || fail "the certificates could not be made"
+
+# Only the installer and what it needs are built.
+started=$(date +%s)
+cmake -S "$source_dir" -B "$build/win32" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DBB7_LIBJPEG_ROOT="$jpeg" -DBB7_HOST_BIN_DIR="$host_bin" \
+    -DBB7_SIGN_PKCS12="$keys/signing.p12" -DBB7_SIGN_PASSWORD_FILE="$keys/password" >>"$log" 2>&1 ||
+    fail "the signed build could not be configured"
+cmake --build "$build/win32" --target Bb7Setup -j"$(nproc)" >>"$log" 2>&1 || fail "the signed build failed"
+echo "signed build: $(($(date +%s) - started)) s"
+
+verify() { # verify FILE: an Authenticode SHA-256 signature of our certificate, by our authority only
+    osslsigncode verify -CAfile "$keys/ca.pem" -TSA-CAfile "$keys/ca.pem" -in "$1" >"$build/verify.log" 2>&1 ||
+        { cat "$build/verify.log" >>"$log"; fail "$(basename "$1"): the signature does not verify"; }
+    grep -Eq 'digest algorithm *: *SHA256' "$build/verify.log" || fail "$(basename "$1"): no SHA-256 digest"
+    grep -q 'Brisel test signing' "$build/verify.log" || fail "$(basename "$1"): another signer"
+    if osslsigncode verify -CAfile "$keys/other.pem" -TSA-CAfile "$keys/other.pem" -in "$1" >/dev/null 2>&1; then
+        fail "$(basename "$1"): another authority accepts the signature"
+    fi
+}
+installer=$build/win32/bin/Bb7Setup.exe
+verify "$installer"
+rm -rf "$payload"
+"$host_bin/bb7unzip" "$build/win32/resources/distro.zip" "$payload" >>"$log" 2>&1 || fail "the payload cannot be read"
+programs=$(cd "$payload/Distro" && find . -type f \( -iname '*.exe' -o -iname '*.dll' \) | sort)
+[ "$(echo "$programs" | wc -l)" -eq 6 ] || fail "the payload holds other programs than expected: $programs"
+for program in $programs; do
+    verify "$payload/Distro/$program"
+done
+echo "signatures: the installer and $(echo "$programs" | wc -l) packed programs verify"
+
+# The signed installer, unattended, in a Wine prefix that nothing else has used.
+export BB7_BUILD_DIR=$build
+source "$source_dir/scripts/wine-env.sh"
+cleanup() {
+    wineserver -k 2>/dev/null || true
+    bb7_stop_display
+}
+trap cleanup EXIT
+wineserver -k 2>/dev/null || true
+rm -rf "$WINEPREFIX" "$build/run"
+bb7_ensure_display
+bb7_ensure_prefix
+mkdir -p "$build/run"
+cp "$installer" "$build/run/"
+printf 'STDDIR=C:\\Bb7 Signed\\\r\nINSTKIND=2\r\nCREATEICONS=FALSE\r\n' >"$build/run/Bb7Auto.txt"
+status=0
+timeout 180 wine "$build/run/Bb7Setup.exe" </dev/null >>"$log" 2>&1 || status=$?
+[ "$status" -eq 0 ] || fail "the signed installer ended with exit code $status"
+installed="$WINEPREFIX/drive_c/Bb7 Signed"
+while IFS= read -r line; do
+    file=${line//\\//}
+    cmp -s "$payload/Distro/$file" "$installed/$file" || fail "$line is not installed as the payload holds it"
+done < <(tr -d '\r' <"$payload/Distro/bb7setup.dat")
+
+entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\BriBackup7'
+value() {
+    wine reg query "$entry" /v "$1" /reg:32 2>/dev/null | tr -d '\r' |
+        sed -n "s/^[[:space:]]*$1[[:space:]]*REG_[A-Z]*[[:space:]]*//p"
+}
+[ "$(value DisplayVersion)" = "$version" ] || fail "DisplayVersion is \"$(value DisplayVersion)\", not $version"
+quiet=$(value QuietUninstallString)
+[ "$quiet" = '"C:\Bb7 Signed\bb7uninstall.exe" -nowarningclose' ] || fail "QuietUninstallString is \"$quiet\""
+echo "installed: every file of the manifest, the uninstall entry of version $(value DisplayVersion)"
+
+# Removal as a deployment tool does it: the quiet uninstall string's program and switch.
+program=${quiet#\"} && program=${program%%\"*}
+timeout 120 wine "$program" ${quiet##*\" } </dev/null >>"$log" 2>&1 || fail "the quiet uninstall failed"
+wine reg query "$entry" /reg:32 >/dev/null 2>&1 && fail "the uninstall entry is still there"
+[ ! -e "$installed/BriBU.exe" ] || fail "the installed programs are still there"
+echo "removed by QuietUninstallString"
