@@ -4,6 +4,8 @@
 #include <objbase.h>
 
 #include "Application.h"
+#include "CommandLine.h"
+#include "SilentRun.h"
 #include "WinHandles.h"
 #include "ZipDialogs.h"
 #include "unit_Setup_Main.h"
@@ -27,7 +29,7 @@ void LoadLibrariesFromTheSystemFolderOnly()
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE Instance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE Instance, HINSTANCE, LPSTR CommandLine, int)
 {
     LoadLibrariesFromTheSystemFolderOnly();
     // The shell's folder dialog and shell links need a single-threaded apartment.
@@ -35,15 +37,21 @@ int WINAPI WinMain(HINSTANCE Instance, HINSTANCE, LPSTR, int)
     Application::Initialize(Instance);
     Application::SetTitle("Brisel Backup 7 Setup");
 
-    ZipDialogs zipDialogs;
-    SetZipUserPrompts(&zipDialogs);
+    const CommandLineOptions options = ParseCommandLine(CommandLine ? CommandLine : "");
     int exitCode = 0;
-    {
-        TMainForm mainForm;
-        Application::Run(mainForm);
-        exitCode = mainForm.ExitCode;
+    if (!RunsWizard(options)) {
+        exitCode = RunWithoutWizard(options);
+    } else {
+        ZipDialogs zipDialogs;
+        SetZipUserPrompts(&zipDialogs);
+        {
+            TMainForm mainForm;
+            mainForm.LogFilePath = RunLogPath(options);
+            Application::Run(mainForm);
+            exitCode = mainForm.ExitCode;
+        }
+        SetZipUserPrompts(nullptr);
     }
-    SetZipUserPrompts(nullptr);
     if (SUCCEEDED(com))
         CoUninitialize();
     return exitCode;
