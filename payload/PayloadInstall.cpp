@@ -64,8 +64,12 @@ bool PayloadInstall::ReadManifest()
     const int index = EntryOf(ManifestFile);
     std::string text;
     try {
-        if (index < 0 || !unzip_.ReadItemAt(index, text, ManifestMaxSize))
+        if (index < 0)
             return false;
+        if (!unzip_.ReadItemAt(index, text, ManifestMaxSize)) {
+            failure_ = std::string("The password does not open ") + ManifestFile;
+            return false;
+        }
     } catch (const std::exception& e) {
         failure_ = e.what();
         return false;

@@ -24,7 +24,7 @@ public:
     bool Open(const void* Data, size_t Size);
 
     // Reads the manifest's lines from the archive. False when the payload holds no manifest
-    // or its data fail their checks.
+    // (Failure() empty) or its data fail their checks (Failure() tells).
     bool ReadManifest();
     const std::vector<std::string>& Manifest() const { return manifest_; }
 
