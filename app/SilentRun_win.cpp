@@ -121,6 +121,7 @@ int SilentInstallation::Run()
         sink_.Inform(AdministratorNotice);
     const std::string oldInstallDir = ReadMachineString(ProductKeyPath, PathValue);
     const SilentChoices choices = ChooseSilently(settings_.get(), DefaultFolder(oldInstallDir), platform);
+    NoteSettings(choices, TakeSettings(choices.Settings));
     const std::string refusal = RefusalOf(choices);
     if (!refusal.empty()) {
         sink_.Inform(refusal);
@@ -156,7 +157,6 @@ int SilentInstallation::Run()
 int SilentInstallation::Install(const SilentChoices& Choices, const std::string& OldInstallDir)
 {
     const SettingsAnswers answers = TakeSettings(Choices.Settings);
-    NoteSettings(Choices, answers);
 
     // Leaving the Folders page: the earlier installation's uninstaller, closing by itself,
     // then the folder. What keeps the wizard on that page refuses the settings.
