@@ -20,7 +20,9 @@
 #include "Product.h"
 #include "Registry.h"
 #include "RunLog.h"
+#include "ServiceLibrary.h"
 #include "SilentSettings.h"
+#include "ZipPaths.h"
 #include "unit_Setup_Main.h"
 #include "unit_Setup_Unpacker.h"
 
@@ -179,6 +181,8 @@ int SilentInstallation::Install(const SilentChoices& Choices, const std::string&
     settings.AccountKind = answers.AccountKind;
     settings.Windows95Family = PlatformId() == VER_PLATFORM_WIN32_WINDOWS;
     settings.UnpackedDigest = [this](const std::string& Path) { return payload_.Written().DigestOf(Path); };
+    // Only the service library is checked against its digest later.
+    payload_.TakesDigest = [](const std::string& Line) { return zippath::SameName(Line, ServiceLibraryFile); };
     bool damaged = false;
     const std::string installDir = settings.InstallDir;
     settings.PlaceFiles = [this, &damaged, installDir](InstallSink& Sink) {

@@ -25,7 +25,8 @@ PayloadInstall::PayloadInstall() : unzip_("Unzip")
     unzip_.Options.OEMFileNames = true;
     unzip_.Options.OverwriteMode = omAlways;
     unzip_.Options.ReplaceReadOnly = true;
-    unzip_.Options.SetAttributes = true;
+    // A file made anew has the archive attribute already: only other attributes are set.
+    unzip_.Options.SetAttributes = false;
     // Nobody is asked anything: a wrong password skips the entry, which fails it.
     unzip_.OnPassword = [](TZABaseArchiver*, const std::string&, std::string&, bool& SkipFile) { SkipFile = true; };
     unzip_.AfterCreatePath = [this](TZABaseArchiver*, const std::string& Path, bool IsFolder) {
@@ -35,9 +36,13 @@ PayloadInstall::PayloadInstall() : unzip_("Unzip")
         }
         written_.Files.push_back(Path);
         FinishDigest();
-        hashedPath_ = Path;
+        if (hashing_)
+            hashedPath_ = Path;
     };
-    unzip_.OnFileData = [this](TZABaseArchiver*, const uint8_t* Data, size_t Length) { hash_.Update(Data, Length); };
+    unzip_.OnFileData = [this](TZABaseArchiver*, const uint8_t* Data, size_t Length) {
+        if (!hashedPath_.empty())
+            hash_.Update(Data, Length);
+    };
 }
 
 bool PayloadInstall::Open(const void* Data, size_t Size)
@@ -105,17 +110,23 @@ PayloadInstall::PlaceResult PayloadInstall::PlaceFiles(const std::string& Instal
         ~End() { Sink.CopyEnded(); }
     } end{Sink};
 
+    // Every file goes to the same drive: asked once, not for each file.
+    unzip_.Options.FlushBuffers = zipfs::IsRemovableDrive(InstallDir);
     const int32_t count = static_cast<int32_t>(manifest_.size());
     int32_t done = 0;
     for (const std::string& line : manifest_) {
         const ManifestEntry entry = SplitManifestLine(line);
         const std::string target = InstallDir + entry.Folder;
         const int index = EntryOf(line);
-        if (index >= 0 && !zipfs::DirectoryExists(target)) {
-            if (zippath::ForceDirectories(target, &written_.Folders))
+        if (index >= 0 && !folders_.count(target)) {
+            if (zipfs::DirectoryExists(target)) {
+                folders_.insert(target);
+            } else if (zippath::ForceDirectories(target, &written_.Folders)) {
+                folders_.insert(target);
                 Sink.Log(LogLine::Creating(target), false);
-            else
+            } else {
                 Sink.Log(LogLine::CouldNotCreate(target), true);
+            }
         }
         Sink.SetProgress(CopyProgress(++done, count));
         Sink.ProcessMessages();
@@ -123,11 +134,16 @@ PayloadInstall::PlaceResult PayloadInstall::PlaceFiles(const std::string& Instal
         bool written = false;
         try {
             if (index >= 0) {
-                written = unzip_.ExtractItemTo(index, target + entry.File);
+                hashing_ = !TakesDigest || TakesDigest(line);
+                const std::string path = target + entry.File;
+                written = unzip_.ExtractItemTo(index, path);
                 if (!written) {
                     failure_ = "The password does not open " + line;
                     return PlaceResult::Damaged;
                 }
+                const uint32_t attributes = unzip_.Directory().Items[static_cast<size_t>(index)].ExternalAttributes();
+                if (attributes != zipfs::AttrArchive)
+                    zipfs::SetAttributes(path, attributes);
             }
         } catch (const EZAException& e) {
             if (e.NativeError == zecCorruptedData) {

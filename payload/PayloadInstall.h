@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,7 +45,11 @@ public:
     // would leave the folder, or cannot be written.
     PlaceResult PlaceFiles(const std::string& InstallDir, InstallSink& Sink);
 
-    // What PlaceFiles wrote, with the digest of every file as it was written.
+    // Which manifest lines get the digest of their file taken as it is written (the files that
+    // are loaded as code later); every line when not set.
+    std::function<bool(const std::string& Line)> TakesDigest;
+
+    // What PlaceFiles wrote, with the digests taken as the files were written.
     const UnpackRecord& Written() const { return written_; }
     void DeleteWritten() { DeleteUnpacked(written_); }
 
@@ -59,7 +65,9 @@ private:
     TZipArchive unzip_;
     std::vector<std::string> manifest_;
     UnpackRecord written_;
-    std::string hashedPath_; // the file whose data are being hashed
+    std::set<std::string> folders_; // folders known to exist
+    bool hashing_ = false;          // the data of the file being written are hashed
+    std::string hashedPath_;        // the file whose data are being hashed
     Sha256 hash_;
     std::string failure_;
 };
