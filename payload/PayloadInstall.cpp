@@ -47,6 +47,7 @@ PayloadInstall::PayloadInstall() : unzip_("Unzip")
 
 bool PayloadInstall::Open(const void* Data, size_t Size)
 {
+    failure_.clear();
     try {
         unzip_.OpenMemory(Data, Size);
         return true;
@@ -66,6 +67,8 @@ int PayloadInstall::EntryOf(const std::string& Line) const
 
 bool PayloadInstall::ReadManifest()
 {
+    failure_.clear();
+    manifest_.clear();
     const int index = EntryOf(ManifestFile);
     std::string text;
     try {
