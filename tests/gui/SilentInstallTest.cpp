@@ -134,9 +134,20 @@ protected:
         installDir_ = scratch_ / "Brisel Backup 7\\";
         RemoveTestService("BriBackup7");
         RemoveInstallationTraces();
+        // A temporary folder of the installer's own, which the tests running beside do not use.
+        const std::string temp = scratch_ / "Temp\\";
+        CreateDirectoryA(temp.c_str(), nullptr);
+        for (const char* name : {"TMP", "TEMP"}) {
+            char value[MAX_PATH] = {};
+            GetEnvironmentVariableA(name, value, MAX_PATH);
+            savedTemp_.push_back(value);
+            SetEnvironmentVariableA(name, temp.c_str());
+        }
     }
     void TearDown() override
     {
+        SetEnvironmentVariableA("TMP", savedTemp_[0].c_str());
+        SetEnvironmentVariableA("TEMP", savedTemp_[1].c_str());
         WizardFixture::TearDown();
         for (const char* program : {"TBriBUForm", "TBriUIForm"})
             CloseProgram(program);
@@ -191,6 +202,7 @@ protected:
 
     ScratchFolder scratch_{"C:\\"};
     std::string installDir_;
+    std::vector<std::string> savedTemp_;
 };
 
 TEST_F(SilentInstallTest, EveryTypeLeavesWhatItsUnattendedRunLeavesAndShowsNothing)
