@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <objbase.h>
+
 #include <memory>
 
 #include "Application.h"
@@ -190,6 +192,17 @@ int SilentInstallation::Install(const SilentChoices& Choices, const std::string&
         damaged = result == PayloadInstall::PlaceResult::Damaged;
         return result == PayloadInstall::PlaceResult::Done;
     };
+
+    // Shell links need a single-threaded apartment; starting one costs a run without
+    // shortcuts a good part of its time, under Wine more than the whole copy.
+    struct Apartment {
+        bool Started;
+        ~Apartment()
+        {
+            if (Started)
+                CoUninitialize();
+        }
+    } com{Choices.CreateIcons && SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))};
 
     TInstallation installation(settings, sink_);
     try {

@@ -32,16 +32,17 @@ void LoadLibrariesFromTheSystemFolderOnly()
 int WINAPI WinMain(HINSTANCE Instance, HINSTANCE, LPSTR CommandLine, int)
 {
     LoadLibrariesFromTheSystemFolderOnly();
-    // The shell's folder dialog and shell links need a single-threaded apartment.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     Application::Initialize(Instance);
     Application::SetTitle("Brisel Backup 7 Setup");
 
     const CommandLineOptions options = ParseCommandLine(CommandLine ? CommandLine : "");
     int exitCode = 0;
-    if (!RunsWizard(options)) {
-        exitCode = RunWithoutWizard(options);
-    } else {
+    if (!RunsWizard(options))
+        return RunWithoutWizard(options); // which starts COM only where it makes shell links
+
+    // The shell's folder dialog and shell links need a single-threaded apartment.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    {
         ZipDialogs zipDialogs;
         SetZipUserPrompts(&zipDialogs);
         {
