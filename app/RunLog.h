@@ -16,6 +16,8 @@ enum RunExitCode : int {
     ecNotInstalled = 2,        // the window closed before the sequence began
     ecNotUnpacked = 3,         // the payload could not be unpacked
     ecStoppedEarly = 4,        // the sequence stopped: missing manifest, an error, a cancel
+    ecSettingsRefused = 5,     // a silent run's settings failed a page's check; nothing was installed
+    ecBadCommandLine = 6,      // a switch that is not understood
 };
 
 // Creates the file Path anew for writing and returns it, or nullptr. What stands at Path is

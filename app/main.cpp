@@ -4,8 +4,11 @@
 #include <objbase.h>
 
 #include "Application.h"
+#include "CommandLine.h"
 #include "MessageBoxes.h"
 #include "RunLog.h"
+#include "SingleInstance.h"
+#include "SilentRun.h"
 #include "WinHandles.h"
 #include "ZipDialogs.h"
 #include "unit_Setup_Main.h"
@@ -27,42 +30,36 @@ void LoadLibrariesFromTheSystemFolderOnly()
     SetDllDirectoryA(""); // and never the current folder
 }
 
-// One installer at a time in a session: two would unpack into the same folder and delete
-// each other's files when they close. The mutex lives as long as the process.
-bool IsFirstInstance()
-{
-    const HANDLE mutex = CreateMutexA(nullptr, FALSE, "Local\\BriselBackup7Setup");
-    return !(mutex && GetLastError() == ERROR_ALREADY_EXISTS);
-}
-
-const char* const AlreadyRunningMessage = "Brisel Backup 7 Setup is already running.";
-
 } // namespace
 
-int WINAPI WinMain(HINSTANCE Instance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE Instance, HINSTANCE, LPSTR CommandLine, int)
 {
     LoadLibrariesFromTheSystemFolderOnly();
-    // The shell's folder dialog and shell links need a single-threaded apartment.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     Application::Initialize(Instance);
     Application::SetTitle("Brisel Backup 7 Setup");
 
-    if (!IsFirstInstance()) {
+    const CommandLineOptions options = ParseCommandLine(CommandLine ? CommandLine : "");
+    int exitCode = 0;
+    if (!RunsWizard(options))
+        return RunWithoutWizard(options); // which starts COM only where it makes shell links
+    if (!ClaimSingleInstance()) {
         InformationBox(AlreadyRunningMessage);
-        if (SUCCEEDED(com))
-            CoUninitialize();
         return ecNotInstalled;
     }
 
-    ZipDialogs zipDialogs;
-    SetZipUserPrompts(&zipDialogs);
-    int exitCode = 0;
+    // The shell's folder dialog and shell links need a single-threaded apartment.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     {
-        TMainForm mainForm;
-        Application::Run(mainForm);
-        exitCode = mainForm.ExitCode;
+        ZipDialogs zipDialogs;
+        SetZipUserPrompts(&zipDialogs);
+        {
+            TMainForm mainForm;
+            mainForm.LogFilePath = RunLogPath(options);
+            Application::Run(mainForm);
+            exitCode = mainForm.ExitCode;
+        }
+        SetZipUserPrompts(nullptr);
     }
-    SetZipUserPrompts(nullptr);
     if (SUCCEEDED(com))
         CoUninitialize();
     return exitCode;

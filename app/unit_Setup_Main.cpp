@@ -537,8 +537,7 @@ void TMainForm::Install()
 
 void TMainForm::StartRunLog()
 {
-    const std::string temp = GetSpecialFolder(sfTemp);
-    if (temp.empty() || !runLog_.Open(temp + RunLogFileName))
+    if (LogFilePath.empty() || !runLog_.Open(LogFilePath))
         return; // the installation goes on without its file
     SetMessageBoxWatcher([this](const std::string& Caption, const std::string& Text, int Answer) {
         if (Answer == 0)

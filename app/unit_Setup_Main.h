@@ -49,6 +49,8 @@ public:
     UnpackRecord Unpacked;
     // How the run ended, for the program's exit code.
     int ExitCode = ecNotInstalled;
+    // Where the installation's log file goes; empty: nowhere.
+    std::string LogFilePath;
 
     // What the first showing asks of the system; tests in the same process may answer instead.
     std::function<bool()> IsNtFamily;

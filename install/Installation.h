@@ -28,7 +28,9 @@ struct RecordHives {
 
 // What the wizard's pages hand on.
 struct InstallSettings {
-    std::string SourceDir;  // the unpacked product, ending with a backslash
+    // The folder the product's files are read from, ending with a backslash: the unpacked
+    // product, or the installation folder itself when PlaceFiles puts them there.
+    std::string SourceDir;
     std::string InstallDir; // ending with a backslash
     bool CreateIcons = false;
     std::string AccountName;
@@ -40,6 +42,10 @@ struct InstallSettings {
     // loaded only while it still has the content that was unpacked.
     std::function<const Sha256Digest*(const std::string& Path)> UnpackedDigest;
     RecordHives Hives;
+    // Set when the files come straight from the payload instead of a copy from SourceDir: puts
+    // the manifest's files into InstallDir; false when the sequence must end. The service
+    // library is then loaded after it, from the files it put in place.
+    std::function<bool(InstallSink& Sink)> PlaceFiles;
 };
 
 // The product's service library and its three entry points, each of which may be missing.

@@ -22,10 +22,13 @@ bool TInstallation::Install()
         }
     } freeAtEnd{*this, service};
 
-    if (service)
+    const bool placed = static_cast<bool>(settings_.PlaceFiles);
+    if (service && !placed)
         LoadServiceLibrary();
-    if (!CopyFiles())
+    if (!(placed ? settings_.PlaceFiles(sink_) : CopyFiles()))
         return false;
+    if (service && placed)
+        LoadServiceLibrary();
     PostInstall();
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include "Application.h"
 #include "ControlFactory.h"
+#include "WinHandles.h"
 #include "WindowClasses.h"
 
 namespace {
@@ -20,6 +21,20 @@ BOOL CALLBACK CollectEnabledWindow(HWND Window, LPARAM Param)
     if (IsWindowVisible(Window) && IsWindowEnabled(Window))
         reinterpret_cast<std::vector<HWND>*>(Param)->push_back(Window);
     return TRUE;
+}
+
+// comctl32 is loaded when the first form is made, not at the program's start: a run without
+// windows (the silent installation) does without it, and under Wine its start brings up the
+// display driver and the theme engine. The library loaded is the one the manifest names.
+void InitCommonControlClasses()
+{
+    using InitProc = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    static const InitProc init = ModuleExport<InitProc>(LoadLibraryA("comctl32.dll"), "InitCommonControlsEx");
+    INITCOMMONCONTROLSEX icc = {};
+    icc.dwSize = sizeof icc;
+    icc.dwICC = ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
+    if (init)
+        init(&icc);
 }
 
 FontHandle CreateFormFont(const char* Name, int Height, bool Bold)
@@ -55,10 +70,7 @@ void Timer::SetEnabled(bool Enabled)
 
 Form::Form(const FormDesc& Desc) : desc_(Desc)
 {
-    INITCOMMONCONTROLSEX icc = {};
-    icc.dwSize = sizeof icc;
-    icc.dwICC = ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
-    InitCommonControlsEx(&icc);
+    InitCommonControlClasses();
     RegisterWindowClass(Desc.ClassName, FormProc, 0);
     RegisterWindowClass(ContainerClassName, ContainerProc, CS_DBLCLKS);
     RegisterControlClasses();

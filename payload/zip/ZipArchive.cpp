@@ -51,6 +51,20 @@ void TZABaseArchiver::Open(int Mode)
         Raise(44);
     if (!Input.Open(FileName, Mode))
         Raise(zecCannotOpenFile, FileName);
+    ReadOpenedArchive();
+}
+
+void TZABaseArchiver::OpenMemory(const void* Data, size_t Size)
+{
+    Close();
+    if (FSpanningMode != smNone)
+        Raise(44);
+    Input.OpenMemory(Data, Size, FileName);
+    ReadOpenedArchive();
+}
+
+void TZABaseArchiver::ReadOpenedArchive()
+{
     try {
         ReadDirectory(Input, Options.OEMFileNames, Name, Dir);
     } catch (...) {
@@ -129,6 +143,15 @@ bool TZABaseArchiver::FindNextEntry(TZASearchRec& Rec)
     }
     Rec.Index = static_cast<int>(Dir.Items.size());
     return false;
+}
+
+int TZABaseArchiver::IndexOf(const std::string& ItemName) const
+{
+    RequireActive();
+    for (size_t i = 0; i < Dir.Items.size(); ++i)
+        if (zippath::SameName(Dir.Items[i].Name, ItemName))
+            return static_cast<int>(i);
+    return -1;
 }
 
 int TZABaseArchiver::FileEntryCount()

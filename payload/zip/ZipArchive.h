@@ -95,6 +95,10 @@ public:
     // Opens FileName with a 16-bit file open mode (0x40: read, others may read and write)
     // and reads its directory; fires AfterOpen. Raises EZAException.
     void Open(int Mode);
+    // Opens an archive held in memory (Size bytes at Data, which must stay in place until
+    // Close; FileName only names it in messages), reads its directory and fires AfterOpen, as
+    // Open does. Raises EZAException.
+    void OpenMemory(const void* Data, size_t Size);
     // Closes the archive; harmless when none is open.
     void Close();
     bool Active() const { return FActive; }
@@ -108,6 +112,23 @@ public:
     void ExtractByMask(const std::string& FileMask, int32_t AttrMask, const std::string& ExclusionMask);
     // The same selection, checked (decrypted, inflated, size and CRC-32) but not written.
     void TestByMask(const std::string& FileMask, int32_t AttrMask, const std::string& ExclusionMask);
+
+    // The index of the item named ItemName (letter case aside, "/" and "\" alike), or -1.
+    int IndexOf(const std::string& ItemName) const;
+
+    // Single items by their index, outside a run by mask and without its start and end
+    // events, with the checks of a run: the password (asked as in a run), size and CRC-32.
+    // Each returns false when the item was skipped at the password question or a progress
+    // event cancelled it, and raises EZAException 8 when its data fail their checks, 16 for
+    // an index outside the directory.
+    bool TestItemAt(int Index);
+    // Writes the item to TargetPath, a full path of the caller's choosing, making its folders
+    // (reported through AfterCreatePath, the data through OnFileData). The item's stored name
+    // must still be one that cannot leave a folder. A target that fails is removed. Also
+    // raises 19 and 20 for a file or folder that cannot be created.
+    bool ExtractItemTo(int Index, const std::string& TargetPath);
+    // The item's data into Data; an item of more than MaxSize bytes raises 8.
+    bool ReadItemAt(int Index, std::string& Data, size_t MaxSize);
 
     // Iterate over the matching items in directory order; false when there is no (further) one.
     bool FindEntry(const std::string& Mask, TZASearchRec& Rec, const std::string& ExclusionMask, int32_t AttrMask);
@@ -133,6 +154,8 @@ private:
     void SelectByMask(const std::string& FileMask, int32_t AttrMask, const std::string& ExclusionMask);
     bool ItemMatches(const TZADirItem& Item, const TZASearchRec& Rec) const;
     void FillSearchRec(int Index, TZASearchRec& Rec) const;
+    void ReadOpenedArchive();
+    TZADirItem& ItemAt(int Index);
 
     struct TRunState;
     void ProcessItem(TRunState& Run, TZADirItem& Item, const std::string& ItemName, const std::string& BaseFolder);

@@ -42,6 +42,19 @@ public:
     bool Write(const uint8_t*, size_t) override { return true; }
 };
 
+class TStringOutput : public IZAOutput {
+public:
+    explicit TStringOutput(std::string& Data) : Data(Data) {}
+    bool Write(const uint8_t* Bytes, size_t Length) override
+    {
+        Data.append(reinterpret_cast<const char*>(Bytes), Length);
+        return true;
+    }
+
+private:
+    std::string& Data;
+};
+
 } // namespace
 
 struct TZABaseArchiver::TRunState {
@@ -297,4 +310,62 @@ void TZABaseArchiver::TestItem(TRunState& Run, TZADirItem& Item, const std::stri
         Reader->Prefetch(Input, *Run.Next, Dir.CentralDirStart, Password);
     if (result != TZAEntryResult::Ok && !Run.Skip && !Run.Cancel)
         Raise(zecCorruptedData);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Single items, outside a run by mask
+
+TZADirItem& TZABaseArchiver::ItemAt(int Index)
+{
+    RequireActive();
+    if (Index < 0 || static_cast<size_t>(Index) >= Dir.Items.size())
+        Raise(zecIndexOutOfBounds);
+    return Dir.Items[static_cast<size_t>(Index)];
+}
+
+bool TZABaseArchiver::TestItemAt(int Index)
+{
+    TZADirItem& item = ItemAt(Index);
+    std::lock_guard<std::recursive_mutex> lock(RunLock());
+    TRunState run;
+    run.Operation = poTest;
+    run.Selected = 1;
+    Reader->SetDecryptAhead(DecryptAhead);
+    TestItem(run, item, zippath::SlashesToBackslashes(item.Name));
+    return !(run.Skip || run.Cancel);
+}
+
+bool TZABaseArchiver::ExtractItemTo(int Index, const std::string& TargetPath)
+{
+    TZADirItem& item = ItemAt(Index);
+    std::lock_guard<std::recursive_mutex> lock(RunLock());
+    TRunState run;
+    run.Selected = 1;
+    Reader->SetDecryptAhead(DecryptAhead);
+    // The target is the item's name with nothing in front: a full path goes where it says.
+    ProcessItem(run, item, TargetPath, std::string());
+    return !(run.Skip || run.Cancel);
+}
+
+bool TZABaseArchiver::ReadItemAt(int Index, std::string& Data, size_t MaxSize)
+{
+    TZADirItem& item = ItemAt(Index);
+    Data.clear();
+    if (item.UncompressedSize64 > MaxSize)
+        Raise(zecCorruptedData);
+    std::lock_guard<std::recursive_mutex> lock(RunLock());
+    TRunState run;
+    run.Operation = poTest;
+    run.Selected = 1;
+    Reader->SetDecryptAhead(DecryptAhead);
+    const std::string name = zippath::SlashesToBackslashes(item.Name);
+    TStringOutput output(Data);
+    const TZAEntryResult result =
+        Reader->Read(Input, item, Dir.CentralDirStart, Password, output, EntryEvents(run, item, name));
+    if (result == TZAEntryResult::Ok)
+        return true;
+    Data.clear();
+    if (run.Skip || run.Cancel)
+        return false;
+    Raise(zecCorruptedData);
 }

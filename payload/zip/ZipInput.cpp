@@ -11,9 +11,17 @@ bool TZAInput::Open(const std::string& Path, int Mode)
     return true;
 }
 
+void TZAInput::OpenMemory(const void* Data, size_t Size, const std::string& Name)
+{
+    Close();
+    Memory.Open(Data, Size);
+    FileName = Name;
+}
+
 void TZAInput::Close()
 {
     File.Close();
+    Memory.Close();
     WindowLength = 0;
     WindowStart = 0;
 }
@@ -28,7 +36,7 @@ void TZAInput::ReadDirect(uint64_t Offset, uint8_t* Data, size_t Length)
 {
     while (Length > 0) {
         const size_t want = (ReadLimit && Length > ReadLimit) ? ReadLimit : Length;
-        const int64_t got = File.ReadAt(Offset, Data, want);
+        const int64_t got = Memory.IsOpen() ? Memory.ReadAt(Offset, Data, want) : File.ReadAt(Offset, Data, want);
         // The size was checked, so an early end means the file shrank under us.
         if (got <= 0)
             throw EZAReadError(FileName);
@@ -46,7 +54,8 @@ bool TZAInput::Read(uint64_t Offset, void* Data, size_t Length)
         return true;
     uint8_t* out = static_cast<uint8_t*>(Data);
     const size_t windowSize = ScanBlockSize();
-    if (Length * 2 > windowSize) {
+    // Memory needs no window in front of it.
+    if (Length * 2 > windowSize || (Memory.IsOpen() && ReadLimit == 0)) {
         ReadDirect(Offset, out, Length);
         return true;
     }

@@ -1,5 +1,6 @@
-// Bytes of the open archive file. Every read is checked against the file size first, so a
-// length or offset from the archive can never make the reader read past the end.
+// Bytes of the open archive, a file or a block of memory. Every read is checked against the
+// archive's size first, so a length or offset from the archive can never make the reader
+// read past the end.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "ZipFileSystem.h"
+#include "ZipMemoryFile.h"
 
 // The system failed a read of the archive file. Not an EZAException: it ends an extraction
 // run instead of failing one entry.
@@ -23,9 +25,11 @@ public:
 class TZAInput {
 public:
     bool Open(const std::string& Path, int Mode);
+    // An archive held in memory (see TZAMemoryFile); Name stands for it in messages.
+    void OpenMemory(const void* Data, size_t Size, const std::string& Name);
     void Close();
-    bool IsOpen() const { return File.IsOpen(); }
-    uint64_t Size() const { return File.Size(); }
+    bool IsOpen() const { return File.IsOpen() || Memory.IsOpen(); }
+    uint64_t Size() const { return Memory.IsOpen() ? Memory.Size() : File.Size(); }
     const std::string& Path() const { return FileName; }
 
     // Largest single read asked of the system; 0 for no limit. Tests set a tiny one so that
@@ -48,6 +52,7 @@ private:
     void ReadDirect(uint64_t Offset, uint8_t* Data, size_t Length);
 
     zipfs::TZAReadFile File;
+    zipfs::TZAMemoryFile Memory;
     std::string FileName;
     size_t ReadLimit = 0;
     std::vector<uint8_t> Window;

@@ -39,6 +39,21 @@ std::string SlashesToBackslashes(const std::string& Name)
     return s;
 }
 
+bool SameName(const std::string& A, const std::string& B)
+{
+    if (A.size() != B.size())
+        return false;
+    auto fold = [](char c) {
+        if (c == '/')
+            return '\\';
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    for (std::string::size_type i = 0; i < A.size(); ++i)
+        if (fold(A[i]) != fold(B[i]))
+            return false;
+    return true;
+}
+
 bool IsAbsoluteName(const std::string& Name)
 {
     if (Name.find(':') != std::string::npos || Name.find("\\\\") != std::string::npos)

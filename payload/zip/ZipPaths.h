@@ -10,6 +10,8 @@ std::string AddBackslash(const std::string& Path);    // a trailing backslash, u
 std::string ExtractFilePath(const std::string& Path); // up to and including the last "\" or ":"
 std::string ExtractFileName(const std::string& Path); // after the last "\" or ":"
 std::string SlashesToBackslashes(const std::string& Name);
+// Two names of one file: equal without regard to letter case, "/" and "\" alike.
+bool SameName(const std::string& A, const std::string& B);
 
 // A target name that does not lie below the base folder: it holds a drive (":") or a UNC
 // part (two backslashes in a row). On POSIX a leading slash makes a name absolute too.

@@ -5,11 +5,11 @@
 #include <stdexcept>
 #include <thread>
 
-InstallerProcess::InstallerProcess(const std::string& Exe, const std::string& WorkingDir)
+InstallerProcess::InstallerProcess(const std::string& Exe, const std::string& WorkingDir, const std::string& Arguments)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    std::string commandLine = "\"" + Exe + "\"";
+    std::string commandLine = "\"" + Exe + "\"" + (Arguments.empty() ? "" : " " + Arguments);
     if (!CreateProcessA(Exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         WorkingDir.empty() ? nullptr : WorkingDir.c_str(), &startup, &info_))
         throw std::runtime_error("Cannot start " + Exe);

@@ -16,8 +16,9 @@
 // A running copy of the installer.
 class InstallerProcess {
 public:
-    // Starts Exe with the given working folder; the process is ended when this object goes.
-    InstallerProcess(const std::string& Exe, const std::string& WorkingDir);
+    // Starts Exe with the given working folder and arguments; the process is ended when this
+    // object goes.
+    InstallerProcess(const std::string& Exe, const std::string& WorkingDir, const std::string& Arguments = "");
     ~InstallerProcess();
     InstallerProcess(const InstallerProcess&) = delete;
     InstallerProcess& operator=(const InstallerProcess&) = delete;

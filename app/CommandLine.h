@@ -1,0 +1,35 @@
+// The program's switches. Without any, the wizard runs as it always has (unattended when
+// Bb7Auto.txt stands beside the program). Switches are matched without regard to letter
+// case, and "-" serves as well as "/".
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct CommandLineOptions {
+    bool Silent = false;      // /silent: no window, no question, no wait
+    bool Usage = false;       // /?: the usage, in a box
+    std::string SettingsFile; // /settings=PATH, for a silent run; empty: Bb7Auto.txt beside the program
+    std::string LogFile;      // /log=PATH; empty: Bb7Setup.log in the temporary folder
+    std::string Error;        // the first thing that was not understood; empty when all was
+};
+
+// The arguments of a command line as the C runtime splits them: blanks and tabs separate,
+// double quotes group (a doubled one inside quotes is one quote), and backslashes are
+// literal except in front of a double quote, where each pair gives one backslash and an odd
+// one makes the quote literal.
+std::vector<std::string> SplitCommandLine(const std::string& Text);
+
+CommandLineOptions ParseArguments(const std::vector<std::string>& Arguments);
+inline CommandLineOptions ParseCommandLine(const std::string& Text)
+{
+    return ParseArguments(SplitCommandLine(Text));
+}
+
+// Whether the wizard runs: not for a silent run, the usage, or a command line not understood.
+inline bool RunsWizard(const CommandLineOptions& Options)
+{
+    return !Options.Silent && !Options.Usage && Options.Error.empty();
+}
+
+extern const char* const UsageText;

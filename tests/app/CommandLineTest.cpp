@@ -1,0 +1,37 @@
+#include <gtest/gtest.h>
+
+#include "CommandLine.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(CommandLine, SplitsAsTheCRuntimeDoesAndMatchesSwitchesInAnyCase)
+{
+    // Backslashes count only in front of a quote: pairs become one, an odd one makes it literal.
+    EXPECT_EQ((Args{"/log=C:\\My Logs\\", "a\\\"b", "c\\\\d", "say \"hi\"", ""}),
+              SplitCommandLine(" \"/log=C:\\My Logs\\\\\"\ta\\\\\\\"b c\\\\d \"say \"\"hi\"\"\" \"\""));
+    const CommandLineOptions logged = ParseCommandLine("-LOG=D:\\bb7.log");
+    EXPECT_TRUE(RunsWizard(logged) && RunsWizard(ParseCommandLine(""))) << "a log file of its own keeps the wizard";
+    EXPECT_EQ("D:\\bb7.log", logged.LogFile);
+    const CommandLineOptions options = ParseCommandLine("-Silent /SETTINGS=C:\\Kit\\Bb7.txt");
+    EXPECT_TRUE(options.Error.empty() && options.Silent && !RunsWizard(options));
+    EXPECT_EQ("C:\\Kit\\Bb7.txt", options.SettingsFile) << "values keep their letter case";
+    EXPECT_TRUE(ParseCommandLine("-?").Usage && ParseCommandLine("/?").Usage);
+}
+
+TEST(CommandLine, WhatIsNotUnderstoodIsSaidFirstOfAll)
+{
+    const char* const cases[][2] = {
+        {"setup /silent", "Unknown switch \"setup\""},
+        {"/silent=yes /x", "Unknown switch \"/silent=yes\""},
+        {"/silent /settings", "The switch \"/settings\" needs a path: /settings=PATH"},
+        {"/settings=C:\\a.txt", "The switch /settings=PATH belongs to a silent run: add /silent"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c[1], ParseCommandLine(c[0]).Error) << c[0];
+        EXPECT_FALSE(RunsWizard(ParseCommandLine(c[0]))) << c[0];
+    }
+}
+
+} // namespace
