@@ -50,6 +50,16 @@ Section
     WriteRegDWORD HKLM "SOFTWARE\\Brisel\\Brisel Backup 7" "Installation type" 2
     WriteRegStr HKLM "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BriBackup7" "DisplayName" "Brisel Backup 7"
     WriteRegStr HKLM "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BriBackup7" "UninstallString" '"\$INSTDIR\\bb7uninstall.exe"'
+    ; the rest of the uninstall entry, as ours writes it (its size and date fixed here)
+    WriteRegStr HKLM "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BriBackup7" "DisplayVersion" "7.0.0"
+    WriteRegStr HKLM "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BriBackup7" "Publisher" "Brisel"
+    WriteRegStr HKLM "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BriBackup7" "DisplayIcon" "\$INSTDIR\\BriBU.exe"
+    WriteRegStr HKLM "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BriBackup7" "InstallLocation" "\$INSTDIR\\"
+    WriteRegDWORD HKLM "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BriBackup7" "EstimatedSize" 10700
+    WriteRegDWORD HKLM "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BriBackup7" "NoModify" 1
+    WriteRegDWORD HKLM "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BriBackup7" "NoRepair" 1
+    WriteRegStr HKLM "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BriBackup7" "QuietUninstallString" '"\$INSTDIR\\bb7uninstall.exe" -nowarningclose'
+    WriteRegStr HKLM "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BriBackup7" "InstallDate" "20261207"
     Exec '"\$INSTDIR\\BriBU.exe"'
 SectionEnd
 EOF
