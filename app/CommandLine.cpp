@@ -1,17 +1,18 @@
 #include "CommandLine.h"
 
+// A message box shows a proportional font, where tabs align nothing: one switch a line.
 const char* const UsageText =
     "Bb7Setup.exe [/silent [/settings=PATH]] [/log=PATH] [/?]\n"
     "\n"
-    "/silent\tinstalls without a window, a question or a wait, from the settings file\n"
-    "/settings=PATH\tthe settings file of a silent run (default: Bb7Auto.txt beside Bb7Setup.exe; "
-    "without one the pages' defaults apply)\n"
-    "/log=PATH\tthe log file (default: Bb7Setup.log in the temporary folder)\n"
-    "/?\tshows this text\n"
+    "/silent: installs without a window, a question or a wait, from the settings file.\n"
+    "/settings=PATH: the settings file of a silent run (default: Bb7Auto.txt beside Bb7Setup.exe; "
+    "without one the pages' defaults apply).\n"
+    "/log=PATH: the log file (default: Bb7Setup.log in the temporary folder).\n"
+    "/?: shows this text.\n"
     "\n"
-    "Exit codes: 0 installed, 1 installed with error lines, 2 closed before the installation, "
-    "3 the payload could not be unpacked, 4 stopped early, 5 the settings were refused, "
-    "6 the command line was not understood.";
+    "Exit codes: 0 installed, 1 installed with error lines, 2 closed before the installation or "
+    "another installer running, 3 the payload could not be unpacked, 4 stopped early, 5 the "
+    "settings were refused, 6 the command line was not understood.";
 
 namespace {
 
