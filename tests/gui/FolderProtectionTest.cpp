@@ -9,25 +9,10 @@
 #include <shlobj.h>
 
 #include "FolderStep.h"
+#include "LogOnlySink.h"
 #include "WinTestSupport.h"
 
 namespace {
-
-class RecordingSink : public InstallSink {
-public:
-    std::vector<std::string> Notes, Informed;
-    void Log(const std::string&, bool) override {}
-    void SetProgress(int) override {}
-    void Status(const std::string&) override {}
-    void Inform(const std::string& Text) override { Informed.push_back(Text); }
-    void Note(const std::string& Text) override { Notes.push_back(Text); }
-    void Busy(bool) override {}
-    void ProcessMessages() override {}
-    bool StopRequested() override { return false; }
-    void EnableFolderNext(bool) override {}
-    void CopyEnded() override {}
-    void CloseWizard() override {}
-};
 
 bool IsWellKnown(PSID Sid, WELL_KNOWN_SID_TYPE Type)
 {
@@ -71,17 +56,19 @@ TEST(FolderProtection, AdministratorsAndSystemMayChangeWhatIsBelowUsersOnlyReadI
 TEST(FolderProtection, OnlyAFolderTheStepMakesOutsideProgramFilesGetsItAndTheLogFileSaysSo)
 {
     ScratchFolder scratch; // in the temporary folder, outside Program Files
-    RecordingSink sink;
+    std::vector<std::string> lines, notes;
+    LogOnlySink sink([&](const std::string& Text, bool) { lines.push_back(Text); },
+                     [&](const std::string& Text) { notes.push_back(Text); });
     const FolderRequest outside = {false, "", scratch / "New\\Brisel Backup 7", false};
     EXPECT_TRUE(PrepareFolder(outside, sink));
     EXPECT_TRUE(FolderPresent(outside.Folder));
     EXPECT_EQ(std::vector<std::string>{"Folder protected against changes by ordinary users: " + scratch / "New"},
-              sink.Notes);
+              notes);
 
     // A folder that exists keeps the permissions it has.
-    sink.Notes.clear();
+    notes.clear();
     EXPECT_TRUE(PrepareFolder(outside, sink));
-    EXPECT_TRUE(sink.Notes.empty());
+    EXPECT_TRUE(notes.empty());
 
     // Below Program Files the folder inherits its protection.
     char programFiles[MAX_PATH] = {};
@@ -89,9 +76,9 @@ TEST(FolderProtection, OnlyAFolderTheStepMakesOutsideProgramFilesGetsItAndTheLog
     const std::string inside = std::string(programFiles) + "\\" + UniqueTestName("bb7-protection");
     EXPECT_TRUE(PrepareFolder({false, "", inside + "\\Brisel Backup 7", false}, sink));
     EXPECT_TRUE(FolderPresent(inside + "\\Brisel Backup 7"));
-    EXPECT_TRUE(sink.Notes.empty());
+    EXPECT_TRUE(notes.empty());
     RemoveTree(inside);
-    EXPECT_TRUE(sink.Informed.empty());
+    EXPECT_TRUE(lines.empty()) << "no message, no line";
 }
 
 } // namespace

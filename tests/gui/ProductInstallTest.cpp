@@ -88,8 +88,6 @@ protected:
 
     std::vector<std::string> Manifest() { return SplitTextLines(ReadWholeFile(StagedProduct() + "bb7setup.dat")); }
 
-    std::string RunLog() { return ReadWholeFile(TempFolder() + "Bb7Setup.log"); }
-
     // Everything an installation of this type leaves. The program it starts last shows that
     // the installation has ended; its window is closed at the end.
     void ExpectInstalled(uint8_t Kind, bool Icons, const std::string& Account = "LocalSystem")

@@ -128,6 +128,12 @@ protected:
         return data;
     }
 
+    // The installation's log file where a run without /log writes it.
+    std::string RunLog()
+    {
+        return ReadWholeFile(TempFolder() + "Bb7Setup.log");
+    }
+
     std::string ReadFile(const std::string& Path)
     {
         return ReadWholeFile(Path);
