@@ -1,7 +1,6 @@
-// The pages' rules without a window, and the old uninstaller's command line.
+// The pages' rules without a window.
 #include <gtest/gtest.h>
 
-#include "FolderStep.h"
 #include "WizardRules.h"
 
 TEST(WizardRules, SettingsAreCheckedOnlyForTheService)
@@ -52,12 +51,4 @@ TEST(WizardRules, TheSettingsHandOnTheAccountWithItsLocalPrefix)
     EXPECT_EQ(akNamedAccount, answers.AccountKind) << "no account button selected counts as the named account";
     choice.LocalSystem = true;
     EXPECT_EQ(akLocalSystem, TakeSettings(choice).AccountKind);
-}
-
-TEST(FolderStep, TheOldUninstallerIsQuotedAndJoinedWithOneBackslash)
-{
-    EXPECT_EQ("\"D:\\Apps\\X\\bb7uninstall.exe\" -nowarning", OldUninstallerCommandLine("D:\\Apps\\X", false));
-    EXPECT_EQ("\"D:\\Apps\\X\\bb7uninstall.exe\" -nowarning", OldUninstallerCommandLine("D:\\Apps\\X\\", false));
-    EXPECT_EQ("\"C:\\Program Files\\Brisel Backup 7\\bb7uninstall.exe\" -nowarningclose",
-              OldUninstallerCommandLine("C:\\Program Files\\Brisel Backup 7\\", true));
 }

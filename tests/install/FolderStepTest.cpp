@@ -30,3 +30,11 @@ TEST(FolderStep, TheFolderTakesTheFormWindowsGivesItAndOrdinaryFoldersKeepTheirs
         EXPECT_EQ(windows, TidyFolderPath(typed)) << typed;
     EXPECT_FALSE(IsFullFolderPath(TidyFolderPath("\\\\server\\ . \\x"))) << "a share whose name is blanks is none";
 }
+
+TEST(FolderStep, TheOldUninstallerIsQuotedAndJoinedWithOneBackslash)
+{
+    EXPECT_EQ("\"D:\\Apps\\X\\bb7uninstall.exe\" -nowarning", OldUninstallerCommandLine("D:\\Apps\\X", false));
+    EXPECT_EQ("\"D:\\Apps\\X\\bb7uninstall.exe\" -nowarning", OldUninstallerCommandLine("D:\\Apps\\X\\", false));
+    EXPECT_EQ("\"C:\\Program Files\\Brisel Backup 7\\bb7uninstall.exe\" -nowarningclose",
+              OldUninstallerCommandLine("C:\\Program Files\\Brisel Backup 7\\", true));
+}
