@@ -13,76 +13,44 @@
 
 #include "Application.h"
 #include "BriCommon.h"
-#include "Common_Custom.h"
-#include "FolderStep.h"
 #include "InstallRules.h"
-#include "Installation.h"
+#include "InstallRun.h"
 #include "LogOnlySink.h"
 #include "MessageBoxes.h"
-#include "PayloadInstall.h"
+#include "PayloadResource.h"
+#include "PayloadSource.h"
 #include "Product.h"
-#include "Registry.h"
 #include "RunLog.h"
 #include "ServiceLibrary.h"
-#include "SilentSettings.h"
+#include "SettingsChoices.h"
 #include "SingleInstance.h"
-#include "ZipPaths.h"
 #include "unit_Setup_Main.h"
-#include "unit_Setup_Unpacker.h"
 
 namespace {
-
-const char* const CurrentVersionKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-const char* const NotUnzippedMessage = "The files couldn't be unzipped";
-
-std::string ReadMachineString(const char* Key, const char* Value)
-{
-    RegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, Key, KEY_READ);
-    return key ? ReadRegString(key.Get(), Value).value_or("") : std::string();
-}
-
-// The Folders page's first proposal: an earlier installation's folder as it was recorded,
-// else the product's folder in the program-files folder.
-std::string DefaultFolder(const std::string& OldInstallDir)
-{
-    if (!OldInstallDir.empty())
-        return OldInstallDir;
-    std::string programFiles = ReadMachineString(CurrentVersionKey, "ProgramFilesDir");
-    if (programFiles.empty())
-        programFiles = "C:\\";
-    return AddTrailingBackslash(programFiles) + ProductName;
-}
-
-// The payload in the program's own resources, which stay mapped for the program's life.
-bool FindPayload(const void*& Data, size_t& Size)
-{
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC resource = FindResourceA(module, PayloadResourceName, RT_RCDATA);
-    HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
-    Data = loaded ? LockResource(loaded) : nullptr;
-    Size = resource ? SizeofResource(module, resource) : 0;
-    return Data != nullptr;
-}
 
 class SilentInstallation {
 public:
     SilentInstallation(const CommandLineOptions& Options, RunLog& Log)
         : options_(Options), log_(Log), sink_([&Log](const std::string& Text, bool Error) { Log.LogLine(Text, Error); },
-                [&Log](const std::string& Text) { Log.Note(Text); })
+                                              [&Log](const std::string& Text) { Log.Note(Text); }),
+          run_(sink_)
     {
     }
     int Run();
 
 private:
     bool ReadSettingsFile();
-    int Install(const SilentChoices& Choices, const std::string& OldInstallDir);
-    void NoteSettings(const SilentChoices& Choices, const SettingsAnswers& Answers);
+    // Opens the payload and checks every entry that its manifest names; the exit code of a
+    // payload that cannot be installed, nothing when it can.
+    std::optional<int> CheckPayload();
+    int Install(const SilentChoices& Choices, const std::string& Folder);
 
     const CommandLineOptions& options_;
     RunLog& log_;
     LogOnlySink sink_;
+    InstallRun run_;
     std::unique_ptr<TAuto> settings_;
-    PayloadInstall payload_;
+    PayloadSource payload_;
 };
 
 bool SilentInstallation::ReadSettingsFile()
@@ -107,14 +75,21 @@ bool SilentInstallation::ReadSettingsFile()
     return true;
 }
 
-void SilentInstallation::NoteSettings(const SilentChoices& Choices, const SettingsAnswers& Answers)
+std::optional<int> SilentInstallation::CheckPayload()
 {
-    log_.Note("Installation folder: " + AddTrailingBackslash(Choices.Folder));
-    log_.Note(std::string("Start-menu icons: ") + (Choices.CreateIcons ? "yes" : "no"));
-    log_.Note("Installation type: " + std::to_string(Answers.InstallKind));
-    if (Answers.InstallKind == ikService)
-        log_.Note(Answers.AccountKind == akLocalSystem ? "Service account: LocalSystem"
-                                                       : "Service account: " + Answers.AccountName);
+    const void* data = nullptr;
+    size_t size = 0;
+    const bool opened = FindPayload(data, size) && payload_.Open(data, size);
+    if (opened && !payload_.LoadManifest() && payload_.Failure().empty()) {
+        sink_.Inform(MissingManifestMessage);
+        return ecStoppedEarly;
+    }
+    if (!opened || !payload_.Failure().empty() || !payload_.CheckEntries()) {
+        sink_.Log(payload_.Failure(), true);
+        sink_.Inform(NotUnzippedMessage);
+        return ecNotUnpacked;
+    }
+    return std::nullopt;
 }
 
 int SilentInstallation::Run()
@@ -126,77 +101,37 @@ int SilentInstallation::Run()
     const PlatformDefaults platform = DecidePlatformDefaults(IsNtPlatform(), IsAdministrator());
     if (platform.ShowAdministratorNotice)
         sink_.Inform(AdministratorNotice);
-    const std::string oldInstallDir = ReadMachineString(ProductKeyPath, PathValue);
-    const SilentChoices choices = ChooseSilently(settings_.get(), DefaultFolder(oldInstallDir), platform);
-    NoteSettings(choices, TakeSettings(choices.Settings));
+    const std::string recorded = RecordedInstallFolder();
+    const SilentChoices choices = ChooseSilently(settings_.get(), ProposedInstallFolder(recorded), platform);
     const std::string refusal = RefusalOf(choices);
     if (!refusal.empty()) {
+        run_.NoteSettings(choices.Folder, choices.CreateIcons, TakeSettings(choices.Settings));
         sink_.Inform(refusal);
         return ecSettingsRefused;
     }
 
     // The payload is read and every entry that the manifest needs is checked before
     // anything on the system changes.
-    const void* data = nullptr;
-    size_t size = 0;
-    if (!FindPayload(data, size) || !payload_.Open(data, size)) {
-        sink_.Log(payload_.Failure(), true);
-        sink_.Inform(NotUnzippedMessage);
-        return ecNotUnpacked;
-    }
-    if (!payload_.ReadManifest()) {
-        if (!payload_.Failure().empty()) {
-            sink_.Log(payload_.Failure(), true);
-            sink_.Inform(NotUnzippedMessage);
-            return ecNotUnpacked;
-        }
-        sink_.Inform(MissingManifestMessage);
-        return ecStoppedEarly;
-    }
-    if (!payload_.CheckEntries()) {
-        sink_.Log(payload_.Failure(), true);
-        sink_.Inform(NotUnzippedMessage);
-        return ecNotUnpacked;
-    }
-    return Install(choices, oldInstallDir);
-}
-
-int SilentInstallation::Install(const SilentChoices& Choices, const std::string& OldInstallDir)
-{
-    const SettingsAnswers answers = TakeSettings(Choices.Settings);
+    if (const std::optional<int> refused = CheckPayload())
+        return *refused;
 
     // Leaving the Folders page: the earlier installation's uninstaller, closing by itself,
     // then the folder. What keeps the wizard on that page refuses the settings.
-    const bool folderExisted = FolderExists(Choices.Folder);
-    std::optional<std::string> folder; // as Windows names it
+    std::optional<std::string> folder;
     try {
-        folder = PrepareFolder({!OldInstallDir.empty(), OldInstallDir, Choices.Folder, true}, sink_);
-        if (!folder)
-            return ecSettingsRefused;
+        folder = run_.LeaveFolders({!recorded.empty(), recorded, choices.Folder, true});
     } catch (const std::exception& e) {
         sink_.Inform(Application::ErrorBoxText(e.what()));
-        return ecSettingsRefused;
     }
+    if (!folder)
+        return ecSettingsRefused;
+    return Install(choices, *folder);
+}
 
-    InstallSettings settings;
-    settings.InstallDir = AddTrailingBackslash(*folder);
-    settings.SourceDir = settings.InstallDir; // the files are read where they were placed
-    settings.CreateIcons = Choices.CreateIcons;
-    settings.AccountName = answers.AccountName;
-    settings.AccountPassword = answers.AccountPassword;
-    settings.InstallKind = answers.InstallKind;
-    settings.AccountKind = answers.AccountKind;
-    settings.Windows95Family = PlatformId() == VER_PLATFORM_WIN32_WINDOWS;
-    settings.UnpackedDigest = [this](const std::string& Path) { return payload_.Written().DigestOf(Path); };
-    // Only the service library is checked against its digest later.
-    payload_.TakesDigest = [](const std::string& Line) { return zippath::SameName(Line, ServiceLibraryFile); };
-    bool damaged = false;
-    const std::string installDir = settings.InstallDir;
-    settings.PlaceFiles = [this, &damaged, installDir](InstallSink& Sink) {
-        const PayloadInstall::PlaceResult result = payload_.PlaceFiles(installDir, Sink);
-        damaged = result == PayloadInstall::PlaceResult::Damaged;
-        return result == PayloadInstall::PlaceResult::Done;
-    };
+int SilentInstallation::Install(const SilentChoices& Choices, const std::string& Folder)
+{
+    // Only the service library is checked against its digest, when it is loaded.
+    payload_.TakesDigest = [](const std::string& Line) { return SameFileName(Line, ServiceLibraryFile); };
 
     // Shell links need a single-threaded apartment; starting one costs a run without
     // shortcuts a good part of its time, under Wine more than the whole copy.
@@ -209,23 +144,12 @@ int SilentInstallation::Install(const SilentChoices& Choices, const std::string&
         }
     } com{Choices.CreateIcons && SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))};
 
-    TInstallation installation(settings, sink_);
     try {
-        if (installation.Install())
-            return sink_.ErrorLines() > 0 ? ecInstalledWithErrors : ecInstalled;
+        return run_.Install(payload_, Folder, Choices.CreateIcons, TakeSettings(Choices.Settings));
     } catch (const std::exception& e) {
         sink_.Log(Application::ErrorBoxText(e.what()), true);
         return ecStoppedEarly;
     }
-    if (!damaged)
-        return ecStoppedEarly;
-    // Checked a moment ago, damaged now: no half installation stays.
-    sink_.Log(payload_.Failure(), true);
-    payload_.DeleteWritten();
-    if (!folderExisted)
-        RemoveDirectoryA(folder->c_str());
-    sink_.Inform(NotUnzippedMessage);
-    return ecNotUnpacked;
 }
 
 int RunSilently(const CommandLineOptions& Options)

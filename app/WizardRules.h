@@ -7,20 +7,7 @@
 #include <cstdint>
 #include <string>
 
-// Installation types, as the Settings page's radio buttons, the unattended file's INSTKIND
-// and the registry value "Installation type" number them.
-enum : uint8_t {
-    ikAutoAll = 0,     // application, autostart for all users
-    ikAutoCurrent = 1, // application, autostart for the current user
-    ikNoAuto = 2,      // application without autostart
-    ikService = 3,     // Windows service
-};
-
-// Service accounts.
-enum : uint8_t {
-    akLocalSystem = 0,
-    akNamedAccount = 1,
-};
+#include "Product.h"
 
 // What the first showing does for the platform and the user's rights.
 struct PlatformDefaults {

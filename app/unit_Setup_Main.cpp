@@ -1,17 +1,12 @@
 #include "unit_Setup_Main.h"
 
-#include <richedit.h>
-
 #include "Application.h"
 #include "BriBar.h"
 #include "BriCommon.h"
 #include "Common_Custom.h"
-#include "FolderStep.h"
-#include "Installation.h"
 #include "MessageBoxes.h"
-#include "Registry.h"
-#include "UnattendedKey.h"
 #include "UnpackedFile.h"
+#include "UnpackedSource.h"
 #include "unit_Setup_Unpacker.h"
 
 const char* const TitlePattern = "%s Setup";
@@ -31,8 +26,6 @@ std::string FormatTitle()
 
 const UINT UnattendedStartDelay = 1000; // ms between the first showing and the unattended run
 const char* const BrowseTitle = "Select the directory for the program";
-const char* const CurrentVersionKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-const int LogLinesKeptBelow = 5; // the log scrolls so that its newest lines stay in view
 
 } // namespace
 
@@ -51,7 +44,7 @@ TMainForm::TMainForm()
       e_ID(Get<Edit>("e_ID")), e_Password(Get<Edit>("e_Password")), b_Previous2(Get<Button>("b_Previous2")),
       b_Cancel2(Get<Button>("b_Cancel2")), b_Next2(Get<Button>("b_Next2")),
       Progress(Get<ProgressBar>("Progress").Bar()), MemoLog(Get<RichEdit>("MemoLog")),
-      b_Cancel(Get<Button>("b_Cancel")), b_Done(Get<Button>("b_Done"))
+      b_Cancel(Get<Button>("b_Cancel")), b_Done(Get<Button>("b_Done")), Sink(*this), Run(Sink)
 {
     IsNtFamily = IsNtPlatform;
     IsAdministratorUser = IsAdministrator;
@@ -62,10 +55,7 @@ TMainForm::TMainForm()
 
 TMainForm::~TMainForm()
 {
-    if (runLog_.IsOpen()) {
-        runLog_.Note("Exit code " + std::to_string(ExitCode));
-        SetMessageBoxWatcher(nullptr);
-    }
+    Sink.EndLog(ExitCode);
     FormDestroy();
 }
 
@@ -266,9 +256,9 @@ bool TMainForm::FormCloseQuery()
     // The sequence reads from SourceDir, which closing deletes: it stops first. During the
     // copy the user is asked, and the copy stops after its current file; the post-install
     // steps (Done is available then) run to their end before the window closes.
-    if (copying_ && !CloseRequested)
+    if (Sink.Copying() && !CloseRequested)
         CloseRequested = ConfirmationBox("Do you want to cancel the setup?", MB_OKCANCEL) == IDOK;
-    else if (!copying_)
+    else if (!Sink.Copying())
         CloseRequested = true;
     return false;
 }
@@ -346,23 +336,14 @@ void TMainForm::cb_FileChange()
 
 std::string TMainForm::GetDefaultDir()
 {
-    std::string dir = "C:\\";
+    std::string dir;
     OldVersionFound = FindOldInstallDir(dir);
-    if (OldVersionFound)
-        return dir; // exactly as read
-    std::string programFiles;
-    if (RegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, CurrentVersionKey, KEY_READ))
-        programFiles = ReadRegString(key.Get(), "ProgramFilesDir").value_or("");
-    if (programFiles.empty())
-        programFiles = "C:\\";
-    return AddTrailingBackslash(programFiles) + ProductName;
+    return ProposedInstallFolder(dir);
 }
 
 bool TMainForm::FindOldInstallDir(std::string& Dir)
 {
-    Dir.clear();
-    if (RegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, ProductKeyPath, KEY_READ))
-        Dir = ReadRegString(key.Get(), "Path").value_or("");
+    Dir = RecordedInstallFolder();
     if (Dir.empty())
         return false;
     OldInstallDir = Dir;
@@ -419,8 +400,8 @@ void TMainForm::b_NextWarningClick()
     SelectPage(pgFolders);
     if (!AutoMode)
         return;
-    e_Dir.SetText(AutoValue("STDDIR"));
-    cb_Icons.SetChecked(IsTrueText(AutoValue("CREATEICONS")));
+    e_Dir.SetText(AutoChoices().Folder);
+    cb_Icons.SetChecked(AutoChoices().CreateIcons);
     b_Next1.SetEnabled(false);
     b_Next1Click();
 }
@@ -432,30 +413,24 @@ void TMainForm::b_Previous1Click()
 
 void TMainForm::b_Next1Click()
 {
-    // The earlier installation is decided on again at each Next: its own uninstaller, run at an
-    // earlier Next, removed its records and itself, and there is nothing left to run.
-    std::string recorded;
-    const bool oldVersionThere = OldVersionFound && FindOldInstallDir(recorded);
-    const FolderRequest request = {oldVersionThere, OldInstallDir, e_Dir.Text(), AutoMode};
-    const std::optional<std::string> folder = PrepareFolder(request, *this);
+    const std::optional<std::string> folder = Run.LeaveFolders({OldVersionFound, OldInstallDir, e_Dir.Text(), AutoMode});
     if (!folder)
         return;
-    InstallDir = AddTrailingBackslash(*folder);
+    InstallDir = *folder;
     CreateIcons = cb_Icons.Checked();
     SelectPage(pgSettings);
     if (!AutoMode)
         return;
     // The file's choices count even where the first defaults disabled them.
+    const FileChoices& file = AutoChoices();
     RadioButton* const types[] = {&rb_AutoAll, &rb_AutoCurent, &rb_NoAuto, &rb_Service};
-    const int32_t kind = TextToIntDef(AutoValue("INSTKIND"), -1);
-    if (kind >= ikAutoAll && kind <= ikService)
-        types[kind]->SetChecked(true);
+    if (file.Type)
+        types[*file.Type]->SetChecked(true);
     RadioButton* const accounts[] = {&rb_LocalSystem, &rb_Account};
-    const int32_t account = TextToIntDef(AutoValue("AUTHKIND"), -1);
-    if (account == akLocalSystem || account == akNamedAccount)
-        accounts[account]->SetChecked(true);
-    e_ID.SetText(AutoValue("INSTID"));
-    e_Password.SetText(DecipherText(AutoValue("INSTPASSWORD"), UnattendedPasswordKey));
+    if (file.Account)
+        accounts[*file.Account]->SetChecked(true);
+    e_ID.SetText(file.Id);
+    e_Password.SetText(file.Password);
     if (!IsBlankText(e_ID.Text()))
         b_Next2.SetEnabled(false);
     b_Next2Click();
@@ -504,126 +479,22 @@ void TMainForm::TimerTimer()
     b_Next0Click();
 }
 
-std::string TMainForm::AutoValue(const std::string& Name) const
+const FileChoices& TMainForm::AutoChoices()
 {
     // A file that could not be read leaves no reader: the run goes on as with an empty file.
-    return AutoSettings ? AutoSettings->ReadValue(Name) : std::string();
+    if (!autoChoices_)
+        autoChoices_ = AutoSettings ? ReadFileChoices(*AutoSettings) : FileChoices();
+    return *autoChoices_;
 }
 
 // ---------------------------------------------------------------------------------------------
-// The installation's log and the sink through which its steps reach the pages
+// The installation
 
 void TMainForm::Install()
 {
-    InstallSettings settings;
-    settings.SourceDir = SourceDir;
-    settings.InstallDir = InstallDir;
-    settings.CreateIcons = CreateIcons;
-    settings.AccountName = AccountName;
-    settings.AccountPassword = AccountPassword;
-    settings.InstallKind = InstallKind;
-    settings.AccountKind = AccountKind;
-    settings.Windows95Family = PlatformId() == VER_PLATFORM_WIN32_WINDOWS;
-    settings.UnpackedDigest = [this](const std::string& Path) { return Unpacked.DigestOf(Path); };
-    settings.Hives = Hives;
     ExitCode = ecStoppedEarly; // until the sequence has run to its end
-    StartRunLog();
-    TInstallation installation(settings, *this);
-    copying_ = true;
-    errorLines_ = 0;
-    if (installation.Install())
-        ExitCode = errorLines_ > 0 ? ecInstalledWithErrors : ecInstalled;
-}
-
-void TMainForm::StartRunLog()
-{
-    if (LogFilePath.empty() || !runLog_.Open(LogFilePath))
-        return; // the installation goes on without its file
-    SetMessageBoxWatcher([this](const std::string& Caption, const std::string& Text, int Answer) {
-        if (Answer == 0)
-            runLog_.Note("Message box \"" + Caption + "\": " + Text);
-        else
-            runLog_.Note("Message box answered " + std::string(Answer == IDOK       ? "OK"
-                                                               : Answer == IDCANCEL ? "Cancel"
-                                                                                    : std::to_string(Answer)));
-    });
-    runLog_.Note(std::string("Unattended: ") + (AutoMode ? "yes" : "no"));
-    runLog_.Note("Unpacked product: " + SourceDir);
-    runLog_.Note("Installation folder: " + InstallDir);
-    runLog_.Note(std::string("Start-menu icons: ") + (CreateIcons ? "yes" : "no"));
-    runLog_.Note("Installation type: " + std::to_string(InstallKind));
-    if (InstallKind == ikService)
-        runLog_.Note(AccountKind == akLocalSystem ? "Service account: LocalSystem" : "Service account: " + AccountName);
-    for (const std::string& note : pendingNotes_)
-        runLog_.Note(note);
-    pendingNotes_.clear();
-}
-
-void TMainForm::Log(const std::string& Text, bool Error)
-{
-    runLog_.LogLine(Text, Error);
-    errorLines_ += Error ? 1 : 0;
-    {
-        // Appending and scrolling repaint the whole box in turn; it is painted once, below.
-        RedrawSuspended once(MemoLog);
-        MemoLog.AppendLine(Text, Error ? clRed : GetSysColor(COLOR_WINDOWTEXT));
-        SendMessageA(MemoLog.Handle(), EM_LINESCROLL, 0, MemoLog.LineCount() - LogLinesKeptBelow);
-    }
-    Application::ProcessMessages(); // the line shows at once
-}
-
-void TMainForm::SetProgress(int Percent)
-{
-    Progress.SetPosition(Percent);
-}
-
-void TMainForm::Status(const std::string& Text)
-{
-    l_Status.SetText(Text);
-}
-
-void TMainForm::Inform(const std::string& Text)
-{
-    InformationBox(Text);
-}
-
-void TMainForm::Note(const std::string& Text)
-{
-    if (runLog_.IsOpen())
-        runLog_.Note(Text);
-    else
-        pendingNotes_.push_back(Text);
-}
-
-void TMainForm::Busy(bool On)
-{
-    Application::SetBusy(On);
-}
-
-void TMainForm::ProcessMessages()
-{
-    Application::ProcessMessages();
-}
-
-bool TMainForm::StopRequested()
-{
-    return CloseRequested;
-}
-
-void TMainForm::EnableFolderNext(bool Enabled)
-{
-    b_Next1.SetEnabled(Enabled);
-}
-
-void TMainForm::CopyEnded()
-{
-    copying_ = false;
-    b_Done.SetEnabled(true);
-    b_Cancel.SetEnabled(false);
-    Application::SetBusy(false);
-}
-
-void TMainForm::CloseWizard()
-{
-    CloseRequested = true; // the window closes as soon as the sequence has returned
+    Sink.StartLog(LogFilePath, AutoMode);
+    UnpackedSource source(SourceDir, [this](const std::string& Path) { return Unpacked.DigestOf(Path); });
+    const SettingsAnswers answers = {AccountName, AccountPassword, InstallKind, AccountKind};
+    ExitCode = Run.Install(source, InstallDir, CreateIcons, answers);
 }

@@ -4,18 +4,20 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "AutoSettings.h"
 #include "Form.h"
-#include "InstallSink.h"
-#include "Installation.h"
+#include "InstallRun.h"
 #include "MainFormLayout.h"
 #include "PayloadExtraction.h"
 #include "Product.h"
 #include "RunLog.h"
+#include "SettingsChoices.h"
 #include "WizardRules.h"
+#include "WizardSink.h"
 
 class TBriBar;
 class TForm_Unzip;
@@ -27,7 +29,7 @@ extern const char* const UnattendedFileName; // "Bb7Auto.txt"
 extern bool AutoMode;
 extern std::unique_ptr<TAuto> AutoSettings;
 
-class TMainForm : public Form, private InstallSink {
+class TMainForm : public Form {
 public:
     TMainForm();
     ~TMainForm() override;
@@ -55,8 +57,6 @@ public:
     // What the first showing asks of the system; tests in the same process may answer instead.
     std::function<bool()> IsNtFamily;
     std::function<bool()> IsAdministratorUser;
-    // Where the installation writes its records; tests in the same process may give other keys.
-    RecordHives Hives;
 
     // The installation sequence runs inside a click handler while the window stays usable;
     // a request to close meanwhile is kept and carried out once the sequence has stopped.
@@ -100,7 +100,7 @@ public:
 
     // The installation sequence and its log (one line, red when Error).
     void Install();
-    void Log(const std::string& Text, bool Error) override;
+    void Log(const std::string& Text, bool Error) { Sink.Log(Text, Error); }
 
     Timer& Timer_;
 
@@ -126,6 +126,11 @@ public:
     RichEdit& MemoLog;
     Button &b_Cancel, &b_Done;
 
+    // How the installation reaches the pages, and the installation that the pages choose for
+    // (tests in the same process may give it other keys for its records: Run.Hives).
+    WizardSink Sink;
+    InstallRun Run;
+
 protected:
     void FormShow() override;
     bool FormCloseQuery() override;
@@ -137,30 +142,11 @@ private:
     void BindEvents();
     void ApplyStoredSettings();
     SettingsChoice ReadSettingsPage() const;
-    // A value of the unattended-install file; empty without a reader.
-    std::string AutoValue(const std::string& Name) const;
-
-    // How the installation steps reach the pages.
-    void SetProgress(int Percent) override;
-    void Status(const std::string& Text) override;
-    void Inform(const std::string& Text) override;
-    void Note(const std::string& Text) override;
-    void Busy(bool On) override;
-    void ProcessMessages() override;
-    bool StopRequested() override;
-    void EnableFolderNext(bool Enabled) override;
-    void CopyEnded() override;
-    void CloseWizard() override;
+    // The unattended-install file's values, read once; empty without a reader.
+    const FileChoices& AutoChoices();
 
     // The unpacker while it works; closing the hidden wizard meanwhile abandons its work.
     TForm_Unzip* unpacker_ = nullptr;
     bool closeWhileUnpacking_ = false;
-    // The installation's copy runs: closing asks first and then stops it after a file.
-    bool copying_ = false;
-    // The installation's log file, and the error lines written so far.
-    void StartRunLog();
-    RunLog runLog_;
-    int errorLines_ = 0;
-    // Lines for the log file from before it was opened (the folder step's).
-    std::vector<std::string> pendingNotes_;
+    std::optional<FileChoices> autoChoices_;
 };

@@ -21,6 +21,13 @@ std::vector<std::string> SplitTextLines(const std::string& Text)
     return lines;
 }
 
+bool SameFileName(const std::string& A, const std::string& B)
+{
+    auto fold = [](char C) { return C >= 'A' && C <= 'Z' ? static_cast<char>(C - 'A' + 'a') : C; };
+    return A.size() == B.size() &&
+           std::equal(A.begin(), A.end(), B.begin(), [&](char X, char Y) { return fold(X) == fold(Y); });
+}
+
 bool IsBlankText(const std::string& Text)
 {
     for (char c : Text)

@@ -16,6 +16,9 @@ bool IsBlankText(const std::string& Text);
 // break after the last line makes no empty line of its own. Nothing is trimmed.
 std::vector<std::string> SplitTextLines(const std::string& Text);
 
+// Windows file names ignore letter case: compared here for ASCII letters.
+bool SameFileName(const std::string& A, const std::string& B);
+
 // True when Text is "TRUE" in any letter case; nothing is trimmed.
 bool IsTrueText(const std::string& Text);
 

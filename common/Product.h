@@ -2,7 +2,30 @@
 // installer and the system know its parts.
 #pragma once
 
+#include <cstdint>
+
 inline constexpr const char* ProductName = "Brisel Backup 7";
+
+// Installation types, as the Settings page's radio buttons, the unattended file's INSTKIND and
+// the registry value "Installation type" number them.
+enum InstallKindValue : uint8_t {
+    ikAutoAll = 0,     // application, autostart for all users
+    ikAutoCurrent = 1, // application, autostart for the current user
+    ikNoAuto = 2,      // application without autostart
+    ikService = 3,     // Windows service
+};
+
+// The service's account, as the Settings page and the unattended file's AUTHKIND number them.
+enum AccountKindValue : uint8_t {
+    akLocalSystem = 0,
+    akNamedAccount = 1,
+};
+
+// The system's key of program folders below HKEY_LOCAL_MACHINE, and its values that name them:
+// a 32-bit program's own Program Files folder, and on 64-bit Windows the other one.
+inline constexpr const char* CurrentVersionKeyPath = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+inline constexpr const char* ProgramFilesDirValue = "ProgramFilesDir";
+inline constexpr const char* ProgramW6432DirValue = "ProgramW6432Dir";
 
 // Registry keys below HKEY_LOCAL_MACHINE (and HKEY_CURRENT_USER for the Run key); the leading
 // backslash makes them absolute below the hive.

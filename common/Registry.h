@@ -23,6 +23,10 @@ bool DeleteRegKey(HKEY Root, const std::string& Path);
 // nothing when the value is missing or of another type.
 std::optional<std::string> ReadRegString(HKEY Key, const std::string& Name);
 
+// The one way to read a single value: the string value Name of the key Path below Root, read as
+// ReadRegString reads it; nothing when the key or the value is missing.
+std::optional<std::string> ReadKeyString(HKEY Root, const std::string& Path, const std::string& Name);
+
 // 32-bit number of a REG_DWORD value; nothing when it is missing or of another type.
 std::optional<uint32_t> ReadRegDword(HKEY Key, const std::string& Name);
 

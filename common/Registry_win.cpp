@@ -59,6 +59,12 @@ std::optional<std::string> ReadRegString(HKEY Key, const std::string& Name)
     }
 }
 
+std::optional<std::string> ReadKeyString(HKEY Root, const std::string& Path, const std::string& Name)
+{
+    RegKey key = OpenRegKey(Root, Path, KEY_READ);
+    return key ? ReadRegString(key.Get(), Name) : std::nullopt;
+}
+
 std::optional<uint32_t> ReadRegDword(HKEY Key, const std::string& Name)
 {
     DWORD type = 0;

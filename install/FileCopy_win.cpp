@@ -1,70 +1,89 @@
-// Copying the files that the manifest names from the unpacked folder into the installation
-// folder. The unpacked folder may be written by other programs of the user while this program
-// runs elevated: the manifest and every file are used only while they still have the content
-// that the unpacker wrote, and no line may name a place outside the installation folder.
+// The copy: every line of the manifest placed from the product's source into the installation
+// folder, with a log line for each folder made and each file, and the bar moving by lines. No
+// line may name a place outside the installation folder (Manifest.h).
 #include "BriCommon.h"
 #include "Common_Custom.h"
 #include "InstallRules.h"
 #include "Installation.h"
-#include "Product.h"
-#include "UnpackedFile.h"
+#include "Manifest.h"
 
-namespace {
-
-const Sha256Digest* DigestOf(const InstallSettings& Settings, const std::string& Path)
-{
-    return Settings.UnpackedDigest ? Settings.UnpackedDigest(Path) : nullptr;
-}
-
-} // namespace
-
-bool TInstallation::CopyFiles()
+InstallOutcome TInstallation::CopyFiles()
 {
     sink_.Busy(true);
+    sink_.CopyStarted();
     // In every case the copy ends with Done available and Cancel not.
     struct End {
         InstallSink& Sink;
         ~End() { Sink.CopyEnded(); }
     } end{sink_};
 
-    const std::string manifest = settings_.SourceDir + ManifestFile;
-    std::string text;
-    const bool found = IsExistingFile(manifest);
-    if (!found || !ReadUnpackedFile(manifest, DigestOf(settings_, manifest), text)) {
-        if (found)
-            Log(MissingManifestMessage, true); // there, but not as it was unpacked
+    std::vector<std::string> lines;
+    switch (source_.ReadManifest(lines)) {
+    case ProductSource::ManifestState::Changed:
+        Log(MissingManifestMessage, true); // there, but not as it came with the product
+        [[fallthrough]];
+    case ProductSource::ManifestState::Missing:
         sink_.Inform(MissingManifestMessage);
-        sink_.CloseWizard();
-        return false;
+        sink_.InstallationAbandoned();
+        return InstallOutcome::Stopped;
+    case ProductSource::ManifestState::Read:
+        break;
     }
-    const std::vector<std::string> lines = SplitTextLines(text);
     EntryCount = static_cast<int32_t>(lines.size());
     for (const std::string& line : lines) {
-        CopyManifestLine(line);
+        if (!CopyManifestLine(line))
+            return InstallOutcome::Damaged;
         if (sink_.StopRequested())
-            return false; // after the current file, as the user asked
+            return InstallOutcome::Stopped; // after the current file, as the user asked
     }
-    return true;
+    return InstallOutcome::Completed;
 }
 
-void TInstallation::CopyManifestLine(const std::string& Line)
+bool TInstallation::CopyManifestLine(const std::string& Line)
 {
-    const ManifestEntry entry = SplitManifestLine(Line);
-    const std::string source = settings_.SourceDir + entry.Folder;
+    const ManifestLine entry = ReadManifestLine(Line);
     const std::string target = settings_.InstallDir + entry.Folder;
-    const bool inside = ManifestLineStaysInside(Line);
-    if (inside && !FolderExists(target)) {
-        if (CreateFolderPath(target))
+    if (entry.StaysInside && !FolderExists(target)) {
+        std::string outermost;
+        if (CreateFolderPath(target, nullptr, &outermost)) {
+            Placed.Folders.push_back({target, outermost});
             Log(LogLine::Creating(target));
-        else
+        } else {
             Log(LogLine::CouldNotCreate(target), true); // the copy is tried all the same
+        }
     }
     ++CopyCount;
     sink_.SetProgress(CopyProgress(CopyCount, EntryCount));
     sink_.ProcessMessages();
-    const std::string from = source + entry.File;
-    if (inside && CopyUnpackedFile(from, DigestOf(settings_, from), target + entry.File))
+    const std::string path = target + entry.File;
+    const ProductSource::Placed placed =
+        entry.NamesFile() ? source_.Place(Line, path) : ProductSource::Placed::NotWritten;
+    if (placed == ProductSource::Placed::Damaged)
+        return false;
+    if (placed == ProductSource::Placed::Written) {
+        Placed.Files.push_back(path);
         Log(LogLine::FileCopied(target, entry.File));
-    else
+    } else {
         Log(LogLine::CouldNotCopy(target, entry.File), true);
+    }
+    return true;
+}
+
+void TInstallation::RemovePlaced()
+{
+    for (const std::string& file : Placed.Files)
+        DeleteFileA(file.c_str());
+    // Deepest first, each only while it is empty: a file of somebody else's keeps its folder.
+    for (auto made = Placed.Folders.rbegin(); made != Placed.Folders.rend(); ++made) {
+        std::string folder = made->Folder;
+        while (folder.size() >= made->Outermost.size()) {
+            if (!RemoveDirectoryA(folder.c_str()))
+                break;
+            const size_t end = folder.find_last_of('\\', folder.size() - 2);
+            if (end == std::string::npos)
+                break;
+            folder.resize(end + 1);
+        }
+    }
+    Placed = PlacedFiles();
 }

@@ -7,21 +7,19 @@
 #include "BriCommon.h"
 #include "BriErrors.h"
 #include "Common_Custom.h"
+#include "Product.h"
 #include "Registry.h"
 #include "WinHandles.h"
 
 namespace {
 
-const char* const CurrentVersionKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-
 // The system's Program Files folders: a 32-bit program's own, and on 64-bit Windows the other.
 std::vector<std::string> ProgramFilesFolders()
 {
     std::vector<std::string> folders;
-    if (RegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, CurrentVersionKey, KEY_READ))
-        for (const char* value : {"ProgramFilesDir", "ProgramW6432Dir"})
-            if (auto folder = ReadRegString(key.Get(), value))
-                folders.push_back(*folder);
+    for (const char* value : {ProgramFilesDirValue, ProgramW6432DirValue})
+        if (auto folder = ReadKeyString(HKEY_LOCAL_MACHINE, CurrentVersionKeyPath, value))
+            folders.push_back(*folder);
     return folders;
 }
 
@@ -50,7 +48,7 @@ bool CreateInstallationFolder(const std::string& Folder, InstallSink& Sink)
 std::nullopt_t RefuseFolder(const FolderRequest& Request, InstallSink& Sink)
 {
     Sink.Inform("Couldn't create the directory " + Request.Folder);
-    Sink.EnableFolderNext(true);
+    Sink.FolderRefused();
     return std::nullopt;
 }
 
@@ -96,7 +94,7 @@ std::optional<std::string> PrepareFolder(const FolderRequest& Request, InstallSi
     try {
         created = CreateInstallationFolder(folder, Sink);
     } catch (...) {
-        Sink.EnableFolderNext(true);
+        Sink.FolderRefused();
         throw;
     }
     if (!created)
@@ -107,12 +105,12 @@ std::optional<std::string> PrepareFolder(const FolderRequest& Request, InstallSi
 void UninstallOldVersion(const FolderRequest& Request, InstallSink& Sink)
 {
     Sink.Busy(true);
-    Sink.EnableFolderNext(false);
+    Sink.OldVersionRemoval(true);
     struct Restore {
         InstallSink& Sink;
         ~Restore()
         {
-            Sink.EnableFolderNext(true);
+            Sink.OldVersionRemoval(false);
             Sink.Busy(false);
         }
     } restore{Sink};

@@ -9,33 +9,6 @@ const char* const CurrentUserName = "HKEY_CURRENT_USER";
 const char* const MissingManifestMessage = "Cannot find the data file. Exiting";
 const char* const GroupNotCreatedMessage = "Couldn't create the program group";
 
-ManifestEntry SplitManifestLine(const std::string& Line)
-{
-    // The split takes a colon as a separator too, but only a backslash gives a folder part.
-    const size_t end = Line.find_last_of("\\:");
-    const std::string file = end == std::string::npos ? Line : Line.substr(end + 1);
-    const bool hasFolder = Line.find('\\') != std::string::npos;
-    return {hasFolder ? Line.substr(0, end + 1) : std::string(), file};
-}
-
-bool ManifestLineStaysInside(const std::string& Line)
-{
-    auto isSeparator = [](char c) { return c == '\\' || c == '/'; }; // Windows reads "/" as "\"
-    if (Line.find(':') != std::string::npos || (!Line.empty() && isSeparator(Line[0])))
-        return false;
-    size_t start = 0;
-    while (start <= Line.size()) {
-        size_t end = start;
-        while (end < Line.size() && !isSeparator(Line[end]))
-            ++end;
-        const std::string segment = Line.substr(start, end - start);
-        if (!segment.empty() && segment.find_first_not_of(". ") == std::string::npos)
-            return false;
-        start = end + 1;
-    }
-    return true;
-}
-
 int CopyProgress(int32_t Done, int32_t Count)
 {
     if (Count == 0)
@@ -53,11 +26,11 @@ std::string GrantingName(const std::string& AccountName)
 std::optional<AutostartEntry> AutostartFor(uint8_t InstallKind, const std::string& InstallDir)
 {
     switch (InstallKind) {
-    case 0:
+    case ikAutoAll:
         return AutostartEntry{true, ApplicationRunValue, InstallDir + ApplicationProgram, ""};
-    case 1:
+    case ikAutoCurrent:
         return AutostartEntry{false, ApplicationRunValue, InstallDir + ApplicationProgram, ""};
-    case 3:
+    case ikService:
         return AutostartEntry{true, InterfaceRunValue, InstallDir + InterfaceProgram, ServiceSwitch};
     default:
         return std::nullopt;
@@ -74,7 +47,7 @@ std::vector<Shortcut> ShortcutsFor(uint8_t InstallKind, const std::string& Insta
         {"Decompressor.lnk", InstallDir + "Decompressor.exe", ""},
     };
     // The interface's shortcut names the program with its extension, as its Run entry does.
-    if (InstallKind == 3)
+    if (InstallKind == ikService)
         shortcuts.push_back(
             {std::string(ProductName) + " Interface.lnk", InstallDir + InterfaceProgram, ServiceSwitch});
     else
@@ -84,7 +57,7 @@ std::vector<Shortcut> ShortcutsFor(uint8_t InstallKind, const std::string& Insta
 
 ProgramsFolderSource ProgramsFolderFor(uint8_t InstallKind, bool Windows95Family)
 {
-    if (InstallKind == 1)
+    if (InstallKind == ikAutoCurrent)
         return {true, "Programs"};
     return {false, Windows95Family ? "Programs" : "Common Programs"};
 }

@@ -1,4 +1,4 @@
-// The installation's portable rules: the manifest's lines, the bar's position, the account
+// The installation's portable rules: the bar's position, the account
 // name that the logon right is granted to, the autostart entries, the shortcuts, and where
 // the program group goes. The steps that act on them are the _win files beside.
 #pragma once
@@ -13,21 +13,6 @@ extern const char* const RunKeyName; // "\SOFTWARE\Microsoft\Windows\CurrentVers
 // The hives as the log names them.
 extern const char* const LocalMachineName; // "HKEY_LOCAL_MACHINE"
 extern const char* const CurrentUserName;  // "HKEY_CURRENT_USER"
-
-// One line of the manifest: a file's path relative to the unpacked folder, which is its path
-// relative to the installation folder as well.
-struct ManifestEntry {
-    std::string Folder; // up to and including the last backslash or colon; empty without a backslash
-    std::string File;   // the rest
-};
-ManifestEntry SplitManifestLine(const std::string& Line);
-
-// True when the line names a place inside the folder it is joined to. A line that is
-// absolute, names a drive, a UNC share or an alternate data stream (any colon), or has a
-// segment made of dots and blanks only ("..", ".", "..."; Windows drops trailing dots and
-// blanks, so each of these may name the folder above) leaves it. Blank lines and lines that
-// end with a separator stay inside: they only name no file.
-bool ManifestLineStaysInside(const std::string& Line);
 
 // The bar after Done of Count lines: trunc(Done / Count * 100), 0 when Count is 0.
 int CopyProgress(int32_t Done, int32_t Count);

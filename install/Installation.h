@@ -1,20 +1,21 @@
 // The installation sequence: the service library loaded (service type), every file of the
-// manifest copied, then the post-install steps (product records, service or autostart,
-// uninstall entry, Start-menu shortcuts, the program started), and the library freed. A step
-// that fails writes a red log line and the next one runs; only a missing manifest, a stop
-// asked for during the copy, or an error that a step does not handle ends it early.
+// manifest placed from the product's source, then the post-install steps (product records,
+// service or autostart, uninstall entry, Start-menu shortcuts, the program started), and the
+// library freed. A step that fails writes a red log line and the next one runs; only a missing
+// manifest, a stop asked for during the copy, damaged product data, or an error that a step
+// does not handle ends it early.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "InstallSink.h"
+#include "ProductSource.h"
+#include "Product.h"
 #include "ServiceLibrary.h"
-#include "Sha256.h"
 #include "WinHandles.h"
 
 struct AutostartEntry;
@@ -26,26 +27,23 @@ struct RecordHives {
     HKEY CurrentUser = HKEY_CURRENT_USER;
 };
 
-// What the wizard's pages hand on.
+// What the pages (or a settings file) hand on.
 struct InstallSettings {
-    // The folder the product's files are read from, ending with a backslash: the unpacked
-    // product, or the installation folder itself when PlaceFiles puts them there.
-    std::string SourceDir;
-    std::string InstallDir; // ending with a backslash
+    std::string InstallDir; // as Windows names it, ending with a backslash
     bool CreateIcons = false;
     std::string AccountName;
     std::string AccountPassword;
-    uint8_t InstallKind = 0;
-    uint8_t AccountKind = 0;
+    uint8_t InstallKind = ikAutoAll; // InstallKindValue
+    uint8_t AccountKind = akLocalSystem; // AccountKindValue
     bool Windows95Family = false; // where the program group goes for all users
-    // The digest the unpacker took of a file it wrote, or nullptr: the service library is
-    // loaded only while it still has the content that was unpacked.
-    std::function<const Sha256Digest*(const std::string& Path)> UnpackedDigest;
     RecordHives Hives;
-    // Set when the files come straight from the payload instead of a copy from SourceDir: puts
-    // the manifest's files into InstallDir; false when the sequence must end. The service
-    // library is then loaded after it, from the files it put in place.
-    std::function<bool(InstallSink& Sink)> PlaceFiles;
+};
+
+// How the sequence ended.
+enum class InstallOutcome {
+    Completed, // every step ran, whatever it reported
+    Stopped,   // a missing manifest, or a stop asked for during the copy
+    Damaged,   // the product's data failed their checks during the copy (Failure() of the source)
 };
 
 // The product's service library and its three entry points, each of which may be missing.
@@ -56,17 +54,27 @@ struct TServiceLib {
     TStartAService StartAService = nullptr;
 };
 
+// What the copy put in place, so that a run that cannot go on takes it away again.
+struct PlacedFiles {
+    std::vector<std::string> Files;
+    // Each folder the copy made: the folder a line needed, and the outermost one made for it.
+    struct MadeFolder {
+        std::string Folder;
+        std::string Outermost;
+    };
+    std::vector<MadeFolder> Folders;
+};
+
 class TInstallation {
 public:
-    TInstallation(InstallSettings Settings, InstallSink& Sink);
+    TInstallation(InstallSettings Settings, ProductSource& Source, InstallSink& Sink);
 
-    // The whole sequence. False when it ended early (missing manifest, a stop during the
-    // copy); errors that a step does not handle pass on to the caller.
-    bool Install();
+    // The whole sequence. Errors that a step does not handle pass on to the caller.
+    InstallOutcome Install();
 
     // The steps, in the order Install runs them.
-    void LoadServiceLibrary();
-    bool CopyFiles(); // false when the sequence must end
+    void LoadServiceLibrary(const std::string& Folder);
+    InstallOutcome CopyFiles();
     void PostInstall();
     void WriteSettings();
     void RegisterService();
@@ -77,16 +85,22 @@ public:
     void StartProgram();
     void FreeServiceLibrary();
 
+    // Deletes the files the copy wrote and the folders it made (those left empty).
+    void RemovePlaced();
+
     const InstallSettings& Settings() const { return settings_; }
     int32_t CopyCount = 0;
     int32_t EntryCount = 0;
     TServiceLib ServiceLib;
+    PlacedFiles Placed;
 
 private:
     void Log(const std::string& Text, bool Error = false) { sink_.Log(Text, Error); }
-    void CopyManifestLine(const std::string& Line);
+    // False when the product's data were found damaged.
+    bool CopyManifestLine(const std::string& Line);
     void WriteAutostartEntry(const AutostartEntry& Entry);
 
     InstallSettings settings_;
+    ProductSource& source_;
     InstallSink& sink_;
 };

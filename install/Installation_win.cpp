@@ -3,15 +3,16 @@
 
 #include "InstallRules.h"
 
-TInstallation::TInstallation(InstallSettings Settings, InstallSink& Sink) : settings_(std::move(Settings)), sink_(Sink)
+TInstallation::TInstallation(InstallSettings Settings, ProductSource& Source, InstallSink& Sink)
+    : settings_(std::move(Settings)), source_(Source), sink_(Sink)
 {
 }
 
-bool TInstallation::Install()
+InstallOutcome TInstallation::Install()
 {
     CopyCount = 0;
     ServiceLib = TServiceLib();
-    const bool service = settings_.InstallKind == 3;
+    const bool service = settings_.InstallKind == ikService;
     struct FreeAtEnd { // the library goes last, also when a step raises
         TInstallation& Self;
         bool Service;
@@ -22,15 +23,18 @@ bool TInstallation::Install()
         }
     } freeAtEnd{*this, service};
 
-    const bool placed = static_cast<bool>(settings_.PlaceFiles);
-    if (service && !placed)
-        LoadServiceLibrary();
-    if (!(placed ? settings_.PlaceFiles(sink_) : CopyFiles()))
-        return false;
-    if (service && placed)
-        LoadServiceLibrary();
+    // The library comes from the product's own folder before the copy where the source has
+    // one; otherwise from the installation folder, once the copy has placed and checked it.
+    const std::optional<std::string> ownFolder = source_.OwnFolder();
+    if (service && ownFolder)
+        LoadServiceLibrary(*ownFolder);
+    const InstallOutcome copied = CopyFiles();
+    if (copied != InstallOutcome::Completed)
+        return copied;
+    if (service && !ownFolder)
+        LoadServiceLibrary(settings_.InstallDir);
     PostInstall();
-    return true;
+    return InstallOutcome::Completed;
 }
 
 void TInstallation::PostInstall()

@@ -19,12 +19,9 @@ public:
     {
     }
 
-    // Error lines written so far, the messages included.
-    int ErrorLines() const { return errorLines_; }
     // A step found that the installation cannot go on (the wizard would close).
-    bool Ended() const { return ended_; }
+    bool Abandoned() const { return abandoned_; }
 
-    void Log(const std::string& Text, bool Error) override;
     void Status(const std::string& Text) override { Log(Text, false); }
     void Inform(const std::string& Text) override { Log(Text, true); }
     void Note(const std::string& Text) override
@@ -32,19 +29,27 @@ public:
         if (writeNote_)
             writeNote_(Text);
     }
-    void CloseWizard() override { ended_ = true; }
+    void InstallationAbandoned() override { abandoned_ = true; }
 
     // Nothing to show, to repaint or to enable; nobody to ask for a stop.
     void SetProgress(int) override {}
     void Busy(bool) override {}
     void ProcessMessages() override {}
     bool StopRequested() override { return false; }
-    void EnableFolderNext(bool) override {}
+    void OldVersionRemoval(bool) override {}
+    void FolderRefused() override {}
+    void CopyStarted() override {}
     void CopyEnded() override {}
+
+protected:
+    void WriteLine(const std::string& Text, bool Error) override
+    {
+        if (write_)
+            write_(Text, Error);
+    }
 
 private:
     LineWriter write_;
     NoteWriter writeNote_;
-    int errorLines_ = 0;
-    bool ended_ = false;
+    bool abandoned_ = false;
 };

@@ -10,8 +10,8 @@ void TInstallation::WriteSettings()
 {
     // A key that the system refuses (no rights, a policy) is said so: the record is missing.
     if (RegKey key = CreateRegKey(settings_.Hives.LocalMachine, ProductKeyPath, KEY_WRITE)) {
-        SetRegString(key.Get(), "Path", settings_.InstallDir);
-        SetRegDword(key.Get(), "Installation type", settings_.InstallKind);
+        SetRegString(key.Get(), PathValue, settings_.InstallDir);
+        SetRegDword(key.Get(), InstallationTypeValue, settings_.InstallKind);
     } else {
         Log(LogLine::CouldNotWrite(LocalMachineName, ProductKeyPath), true);
     }
@@ -21,10 +21,10 @@ void TInstallation::WriteSettings()
 void TInstallation::WriteUninstallEntry()
 {
     if (RegKey key = CreateRegKey(settings_.Hives.LocalMachine, UninstallKeyPath, KEY_ALL_ACCESS)) {
-        SetRegString(key.Get(), "DisplayName", ProductName);
+        SetRegString(key.Get(), DisplayNameValue, ProductName);
         // In quotes: the folder usually holds blanks, and Windows would otherwise try
         // "C:\Program.exe" first when the user uninstalls.
-        SetRegString(key.Get(), "UninstallString", QuoteText(settings_.InstallDir + "bb7uninstall.exe"));
+        SetRegString(key.Get(), UninstallStringValue, QuoteText(settings_.InstallDir + UninstallProgram));
         WriteUninstallDetails(key.Get(), settings_.InstallDir);
     } else {
         Log(LogLine::CouldNotWrite(LocalMachineName, UninstallKeyPath), true);

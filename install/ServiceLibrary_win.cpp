@@ -15,15 +15,14 @@ void TInstallation::WriteAutostartEntry(const AutostartEntry& Entry)
         Log(LogLine::CouldNotWrite(Entry.AllUsers ? LocalMachineName : CurrentUserName, RunKeyPath), true);
 }
 
-void TInstallation::LoadServiceLibrary()
+void TInstallation::LoadServiceLibrary(const std::string& Folder)
 {
-    const std::string path = settings_.SourceDir + ServiceLibraryFile;
+    const std::string path = Folder + ServiceLibraryFile;
     // The installer may run elevated, and other programs of the user may write to the
     // unpacked folder: from the check of its content until it is loaded, the file is held
-    // open with writes and deletion denied, so that the library loaded is the one unpacked.
+    // open with writes and deletion denied, so that the library loaded is the product's own.
     FileHandle hold = OpenUnchangeable(path);
-    const Sha256Digest* unpacked = settings_.UnpackedDigest ? settings_.UnpackedDigest(path) : nullptr;
-    if (hold && HasUnpackedContent(hold.Get(), unpacked))
+    if (hold && HasUnpackedContent(hold.Get(), source_.DigestOf(path)))
         ServiceLib.Module.Reset(LoadLibraryA(path.c_str()));
     hold.Reset();
     // A missing library is said so as one that does not load: without it no service is installed.
@@ -40,8 +39,8 @@ void TInstallation::LoadServiceLibrary()
 
 void TInstallation::RegisterService()
 {
-    if (settings_.InstallKind == 3) {
-        if (settings_.AccountKind == 1) {
+    if (settings_.InstallKind == ikService) {
+        if (settings_.AccountKind == akNamedAccount) {
             const std::string name = GrantingName(settings_.AccountName);
             Log(LogLine::Granting(name));
             if (ServiceLib.AddLogonAsAService) {
@@ -62,14 +61,14 @@ void TInstallation::RegisterService()
                 Log(LogLine::ServiceNotInstalled, true);
         }
         Log(LogLine::WritingAutostart());
-        WriteAutostartEntry(*AutostartFor(3, settings_.InstallDir));
+        WriteAutostartEntry(*AutostartFor(ikService, settings_.InstallDir));
     }
     sink_.ProcessMessages();
 }
 
 void TInstallation::WriteAutostart()
 {
-    if (settings_.InstallKind == 0 || settings_.InstallKind == 1) {
+    if (settings_.InstallKind == ikAutoAll || settings_.InstallKind == ikAutoCurrent) {
         Log(LogLine::WritingAutostart());
         WriteAutostartEntry(*AutostartFor(settings_.InstallKind, settings_.InstallDir));
     }

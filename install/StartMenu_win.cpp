@@ -12,12 +12,6 @@
 
 namespace {
 
-std::string ReadShellFolder(HKEY Root, const char* Key, const char* Value)
-{
-    RegKey key = OpenRegKey(Root, Key, KEY_READ);
-    return key ? ReadRegString(key.Get(), Value).value_or("") : std::string();
-}
-
 std::wstring Wide(const std::string& Text)
 {
     const int length = MultiByteToWideChar(CP_ACP, 0, Text.c_str(), -1, nullptr, 0);
@@ -46,10 +40,11 @@ bool OpenProgram(const std::string& Program, const char* Parameters)
 std::string TInstallation::GetProgramsFolder()
 {
     const ProgramsFolderSource source = ProgramsFolderFor(settings_.InstallKind, settings_.Windows95Family);
-    std::string folder = ReadShellFolder(source.CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
-                                         ShellFoldersKeyPath, source.ValueName);
+    std::string folder = ReadKeyString(source.CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
+                                       ShellFoldersKeyPath, source.ValueName)
+                             .value_or("");
     if (folder.empty())
-        folder = ReadShellFolder(HKEY_USERS, DefaultUserShellFoldersKeyPath, "Programs");
+        folder = ReadKeyString(HKEY_USERS, DefaultUserShellFoldersKeyPath, "Programs").value_or("");
     return folder;
 }
 
@@ -83,7 +78,7 @@ void TInstallation::CreateStartMenuIcons()
 
 void TInstallation::StartProgram()
 {
-    if (settings_.InstallKind == 3) {
+    if (settings_.InstallKind == ikService) {
         Log(LogLine::StartingService);
         if (ServiceLib.StartAService) {
             if (ServiceLib.StartAService(ServiceName))

@@ -3,10 +3,11 @@
 #include <fstream>
 #include <iterator>
 
+#include "BriCommon.h"
+#include "Manifest.h"
 #include "Product.h"
 #include "Registry.h"
 #include "UninstallEntry.h"
-#include "UninstallPlan.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ std::optional<uint64_t> InstalledBytes(const std::string& InstallDir)
         return std::nullopt;
     const std::string text((std::istreambuf_iterator<char>(manifest)), std::istreambuf_iterator<char>());
     uint64_t bytes = 0;
-    for (const std::string& file : InstalledFiles(ManifestLines(text))) {
+    for (const std::string& file : InstalledFiles(SplitTextLines(text))) {
         // The attributes of a link are its own: the size counts no file elsewhere.
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (GetFileAttributesExA((InstallDir + file).c_str(), GetFileExInfoStandard, &data) &&

@@ -4,9 +4,9 @@
 #include "BriBar.h"
 #include "BriCommon.h"
 #include "MessageBoxes.h"
+#include "PayloadResource.h"
 #include "Product.h"
 
-const char* const PayloadResourceName = "DISTRO";
 const int UnpackSuccess = 8080;
 const int UnpackFailure = 2020;
 
@@ -113,14 +113,9 @@ void TForm_Unzip::TimerTimer()
 
 bool TForm_Unzip::WriteArchiveFile()
 {
-    HMODULE module = Application::Instance();
-    bool written = false;
-    if (HRSRC resource = FindResourceA(module, PayloadResourceName, RT_RCDATA)) {
-        HGLOBAL loaded = LoadResource(module, resource);
-        const void* data = loaded ? LockResource(loaded) : nullptr;
-        if (data)
-            written = Extraction.WriteArchive(ZipFile, data, SizeofResource(module, resource));
-    }
+    const void* data = nullptr;
+    size_t size = 0;
+    const bool written = FindPayload(data, size) && Extraction.WriteArchive(ZipFile, data, size);
     if (!written && ReportErrors != 0)
         InformationBox("Couldn't extract the resource file");
     return written;
@@ -131,7 +126,7 @@ bool TForm_Unzip::ExtractArchive()
     if (Extraction.Extract(ZipFile, Folder))
         return true;
     if (ReportErrors != 0)
-        InformationBox("The files couldn't be unzipped");
+        InformationBox(NotUnzippedMessage);
     return false;
 }
 

@@ -12,7 +12,6 @@ class TBriBar;
 
 extern const FormDesc UnpackerLayout;
 
-extern const char* const PayloadResourceName; // "DISTRO"
 extern const int UnpackSuccess;               // 8080
 extern const int UnpackFailure;               // 2020
 

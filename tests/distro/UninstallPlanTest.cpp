@@ -1,14 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "BriCommon.h"
 #include "UninstallPlan.h"
 
 using Names = std::vector<std::string>;
-
-TEST(UninstallPlan, ManifestLinesBreakAsTheInstallerReadsThem)
-{
-    EXPECT_EQ((Names{"a", "b", "c", "", "d "}), ManifestLines("a\r\nb\nc\n\rd "));
-    EXPECT_EQ((Names{"a"}), ManifestLines(std::string("a\r\n\0b\r\n", 7))) << "a zero byte ends the text";
-}
 
 TEST(UninstallPlan, EveryFileOnceManifestApartFoldersDeepestFirstAndNothingOutsideTheFolder)
 {
@@ -24,13 +19,6 @@ TEST(UninstallPlan, EveryFileOnceManifestApartFoldersDeepestFirstAndNothingOutsi
     EXPECT_EQ((Names{"Help\\Images", "Help", "Tools"}), plan.Folders);
     EXPECT_EQ(Names(lines.begin() + 7, lines.end()), plan.Refused);
     EXPECT_FALSE(PlanRemoval({"Tools\\bb7setup.dat"}, "bb7uninstall.exe", "bb7setup.dat").ListsManifest);
-}
-
-TEST(UninstallPlan, AnInstallationHoldsEveryFileInsideTheFolderOnceManifestAndUninstallerIncluded)
-{
-    const Names lines = {"BriBU.exe", "bb7setup.dat", "Help\\index.htm", "help\\INDEX.HTM", "bb7uninstall.exe",
-                         "",          "..\\x",        "C:\\win.ini",     "Help\\"};
-    EXPECT_EQ((Names{"BriBU.exe", "bb7setup.dat", "Help\\index.htm", "bb7uninstall.exe"}), InstalledFiles(lines));
 }
 
 TEST(UninstallPlan, SwitchesAndWhoseRecordsTheyAre)

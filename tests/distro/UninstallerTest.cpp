@@ -8,6 +8,7 @@
 
 #include "ProductTestSupport.h"
 #include "Registry.h"
+#include "BriCommon.h"
 #include "ServiceLibrary.h"
 #include "UninstallPlan.h"
 
@@ -62,7 +63,7 @@ public:
     explicit Installation(bool AllUsers) : root_(AllUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER)
     {
         CreateDirectoryA(folder_.c_str(), nullptr);
-        for (const std::string& line : ManifestLines(ReadWholeFile(StagedProduct() + "bb7setup.dat"))) {
+        for (const std::string& line : SplitTextLines(ReadWholeFile(StagedProduct() + "bb7setup.dat"))) {
             CreateDirectoryA((folder_ + line.substr(0, line.rfind('\\') + 1)).c_str(), nullptr);
             if (CopyFileA((StagedProduct() + line).c_str(), (folder_ + line).c_str(), FALSE))
                 files_.push_back(line);

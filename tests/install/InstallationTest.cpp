@@ -247,7 +247,7 @@ TEST_F(InstallationTest, EachRecordThatTheSystemRefusesIsARedLineNamingItsKey)
     const std::string name = "Software\\" + UniqueTestName("Bb7 Refused Records");
     RegKey refused = CreateRegKey(HKEY_CURRENT_USER, name, KEY_ALL_ACCESS);
     ASSERT_TRUE(refused && DeleteRegKey(HKEY_CURRENT_USER, name));
-    Install(0, false, 1, ".\\tester", [&] { form_->Hives = {refused.Get(), refused.Get()}; });
+    Install(0, false, 1, ".\\tester", [&] { form_->Run.Hives = {refused.Get(), refused.Get()}; });
 
     const std::vector<LogEntry> expected = {
         {"File " + target_ + "BriBU.exe copied", false},

@@ -1,15 +1,12 @@
 // What the uninstaller removes, worked out from portable rules: the files and folders that the
-// manifest beside it names, its command-line switches, and whether the registry records belong
-// to the installation it stands in. No Windows calls here.
+// manifest beside it names (each line read by the installer's own rule, Manifest.h), its
+// command-line switches, and whether the registry records belong to the installation it stands
+// in. No Windows calls here.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
-
-// The lines of a manifest text, read as the installer reads them: a line ends at CR, LF or
-// CR LF, a zero byte ends the text, and a break after the last line makes no empty line.
-std::vector<std::string> ManifestLines(const std::string& Text);
 
 struct TRemovalPlan {
     // Installed files relative to the installation folder, each once, in manifest order,
@@ -20,14 +17,10 @@ struct TRemovalPlan {
     bool ListsManifest = false;
     // The folders that hold those files (relative, without a trailing backslash), deepest first.
     std::vector<std::string> Folders;
-    // Lines that name no file inside the installation folder (blank, a folder, an absolute
-    // path, ".." or characters that no file name has): nothing is removed for them.
+    // Lines that name no file inside the installation folder (ManifestLineStaysInside, and a
+    // blank line or a folder alone): no file is removed for them.
     std::vector<std::string> Refused;
 };
-
-// The files that the lines name inside the installation folder, each once, in manifest order:
-// what an installation from this manifest holds, the manifest and the uninstaller included.
-std::vector<std::string> InstalledFiles(const std::vector<std::string>& Lines);
 
 // Uninstaller and Manifest are the bare file names of the uninstaller and of the manifest.
 TRemovalPlan PlanRemoval(const std::vector<std::string>& Lines, const std::string& Uninstaller,
@@ -43,9 +36,7 @@ struct TUninstallOptions {
 };
 TUninstallOptions ParseUninstallArguments(const std::vector<std::string>& Arguments);
 
-// Windows file names ignore letter case (compared here for ASCII letters) and a folder may be
-// written with or without its trailing backslash.
-bool SameFileName(const std::string& A, const std::string& B);
+// A folder may be written with or without its trailing backslash (SameFileName: BriCommon.h).
 bool SameFolder(const std::string& A, const std::string& B);
 
 // True when the relative path Path is Folder itself or lies below it (letter case aside).

@@ -102,7 +102,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     if (!manifest) {
         result.Left.push_back(std::string("the program files: their list ") + folder + ManifestFile + " is missing");
     } else {
-        RemoveFiles(folder, PlanRemoval(ManifestLines(*manifest), UninstallProgram, ManifestFile), result);
+        RemoveFiles(folder, PlanRemoval(SplitTextLines(*manifest), UninstallProgram, ManifestFile), result);
     }
     // With files left over, the uninstaller stays beside its list, so that it can be run again.
     if (!result.Failed())

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "SilentSettings.h"
+#include "SettingsChoices.h"
 
 namespace {
 

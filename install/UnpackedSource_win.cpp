@@ -1,0 +1,33 @@
+#include "UnpackedSource.h"
+
+#include "BriCommon.h"
+#include "Product.h"
+#include "UnpackedFile.h"
+
+UnpackedSource::UnpackedSource(std::string Folder, DigestLookup Digests)
+    : folder_(std::move(Folder)), digests_(std::move(Digests))
+{
+}
+
+ProductSource::ManifestState UnpackedSource::ReadManifest(std::vector<std::string>& Lines)
+{
+    const std::string manifest = folder_ + ManifestFile;
+    std::string text;
+    if (!IsExistingFile(manifest))
+        return ManifestState::Missing;
+    if (!ReadUnpackedFile(manifest, DigestOf(manifest), text))
+        return ManifestState::Changed;
+    Lines = SplitTextLines(text);
+    return ManifestState::Read;
+}
+
+ProductSource::Placed UnpackedSource::Place(const std::string& Line, const std::string& Target)
+{
+    const std::string from = folder_ + Line;
+    return CopyUnpackedFile(from, DigestOf(from), Target) ? Placed::Written : Placed::NotWritten;
+}
+
+const Sha256Digest* UnpackedSource::DigestOf(const std::string& Path) const
+{
+    return digests_ ? digests_(Path) : nullptr;
+}

@@ -1,0 +1,147 @@
+#include "PayloadSource.h"
+
+#include "BriCommon.h"
+#include "Manifest.h"
+#include "PayloadPassword.h"
+#include "Product.h"
+#include "ZipFileSystem.h"
+
+namespace {
+
+// Where the product's files lie in the archive.
+const char* const PayloadTopFolder = "Distro/";
+// More than any manifest needs; a larger entry is no manifest.
+const size_t ManifestMaxSize = 1 << 20;
+
+} // namespace
+
+PayloadSource::PayloadSource() : unzip_("Unzip")
+{
+    unzip_.FileName = "DISTRO";
+    unzip_.Password = PayloadPassword;
+    unzip_.ExtractCorruptedFiles = false;
+    // The copy has made the target's folder, and said so in the log: nothing is left to make.
+    unzip_.Options.CreateDirs = true;
+    unzip_.Options.OEMFileNames = true;
+    unzip_.Options.OverwriteMode = omAlways;
+    unzip_.Options.ReplaceReadOnly = true;
+    // A file made anew has the archive attribute already: only other attributes are set.
+    unzip_.Options.SetAttributes = false;
+    // Nobody is asked anything: a wrong password skips the entry, which fails it.
+    unzip_.OnPassword = [](TZABaseArchiver*, const std::string&, std::string&, bool& SkipFile) { SkipFile = true; };
+    unzip_.OnFileData = [this](TZABaseArchiver*, const uint8_t* Data, size_t Length) {
+        if (hashing_)
+            hash_.Update(Data, Length);
+    };
+}
+
+bool PayloadSource::Open(const void* Data, size_t Size)
+{
+    failure_.clear();
+    try {
+        unzip_.OpenMemory(Data, Size);
+        return true;
+    } catch (const std::exception& e) {
+        failure_ = e.what();
+        return false;
+    }
+}
+
+int PayloadSource::EntryOf(const std::string& Line) const
+{
+    const int index = unzip_.IndexOf(PayloadTopFolder + Line);
+    return index >= 0 && !unzip_.Directory().Items[static_cast<size_t>(index)].IsFolder() ? index : -1;
+}
+
+bool PayloadSource::LoadManifest()
+{
+    failure_.clear();
+    manifest_.clear();
+    manifestLoaded_ = false;
+    const int index = EntryOf(ManifestFile);
+    std::string text;
+    try {
+        if (index < 0)
+            return false;
+        if (!unzip_.ReadItemAt(index, text, ManifestMaxSize)) {
+            failure_ = std::string("The password does not open ") + ManifestFile;
+            return false;
+        }
+    } catch (const std::exception& e) {
+        failure_ = e.what();
+        return false;
+    }
+    manifest_ = SplitTextLines(text);
+    manifestLoaded_ = true;
+    return true;
+}
+
+bool PayloadSource::CheckEntries()
+{
+    for (const std::string& line : manifest_) {
+        const int index = ReadManifestLine(line).NamesFile() ? EntryOf(line) : -1;
+        if (index < 0)
+            continue; // not carried, or refused: its line fails as a copy would
+        try {
+            if (!unzip_.TestItemAt(index)) {
+                failure_ = "The password does not open " + line;
+                return false;
+            }
+        } catch (const std::exception& e) {
+            failure_ = line + ": " + e.what();
+            return false;
+        }
+    }
+    return true;
+}
+
+ProductSource::ManifestState PayloadSource::ReadManifest(std::vector<std::string>& Lines)
+{
+    if (!manifestLoaded_)
+        return ManifestState::Missing;
+    Lines = manifest_;
+    return ManifestState::Read;
+}
+
+ProductSource::Placed PayloadSource::Place(const std::string& Line, const std::string& Target)
+{
+    const int index = EntryOf(Line);
+    if (index < 0)
+        return Placed::NotWritten;
+    if (!driveAsked_) {
+        // Every file goes to the same drive: asked once, not for each file.
+        unzip_.Options.FlushBuffers = zipfs::IsRemovableDrive(Target);
+        driveAsked_ = true;
+    }
+    hashing_ = !TakesDigest || TakesDigest(Line);
+    hash_ = Sha256();
+    bool written = false;
+    try {
+        written = unzip_.ExtractItemTo(index, Target);
+        if (!written) {
+            failure_ = "The password does not open " + Line;
+            return Placed::Damaged;
+        }
+    } catch (const EZAException& e) {
+        if (e.NativeError == zecCorruptedData) {
+            failure_ = Line + ": " + e.what();
+            return Placed::Damaged;
+        }
+        return Placed::NotWritten;
+    }
+    const uint32_t attributes = unzip_.Directory().Items[static_cast<size_t>(index)].ExternalAttributes();
+    if (attributes != zipfs::AttrArchive)
+        zipfs::SetAttributes(Target, attributes);
+    if (hashing_)
+        digests_.emplace_back(Target, hash_.Finish());
+    hashing_ = false;
+    return Placed::Written;
+}
+
+const Sha256Digest* PayloadSource::DigestOf(const std::string& Path) const
+{
+    for (const auto& [path, digest] : digests_)
+        if (SameFileName(path, Path))
+            return &digest;
+    return nullptr;
+}
