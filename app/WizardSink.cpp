@@ -65,6 +65,7 @@ void WizardSink::SetProgress(int Percent)
 void WizardSink::Status(const std::string& Text)
 {
     form_.l_Status.SetText(Text);
+    Note(Text);
 }
 
 void WizardSink::Inform(const std::string& Text)

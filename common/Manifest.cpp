@@ -7,14 +7,9 @@
 
 namespace {
 
-bool IsSeparator(char C)
-{
-    return C == '\\' || C == '/';
-}
-
 bool NoFileNameHolds(char C)
 {
-    return static_cast<unsigned char>(C) < 32 || std::strchr("<>:\"|?*", C) != nullptr;
+    return static_cast<unsigned char>(C) < 32 || std::strchr("<>:\"|?*/", C) != nullptr;
 }
 
 } // namespace
@@ -33,13 +28,13 @@ ManifestLine ReadManifestLine(const std::string& Line)
 
 bool ManifestLineStaysInside(const std::string& Line)
 {
-    if (!Line.empty() && IsSeparator(Line[0]))
+    if (!Line.empty() && Line[0] == '\\')
         return false;
     size_t start = 0;
     for (size_t i = 0; i <= Line.size(); ++i) {
         if (i < Line.size() && NoFileNameHolds(Line[i]))
             return false;
-        if (i < Line.size() && !IsSeparator(Line[i]))
+        if (i < Line.size() && Line[i] != '\\')
             continue;
         const std::string name = Line.substr(start, i - start);
         const bool last = i == Line.size();

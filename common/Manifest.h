@@ -21,13 +21,13 @@ struct ManifestLine {
 
 ManifestLine ReadManifestLine(const std::string& Line);
 
-// True when the line names a place inside the folder it is joined to, where "/" counts as "\"
-// as Windows reads it. A line leaves that folder, or names what no file can be, when it begins
-// with a separator (absolute, or a UNC share), holds a colon (a drive or an alternate data
-// stream), a control character or one of <>"|?*, has an empty name between two separators, or a
-// name made of dots and blanks only ("..", ".", "...": Windows drops trailing dots and blanks,
-// so each of these may name the folder above). A blank line and a line that ends with a
-// separator stay inside: they only name no file.
+// True when the line names a place inside the folder it is joined to. A line leaves that
+// folder, or names what no file can be, when it begins with a backslash (absolute, or a UNC
+// share), holds a colon (a drive or an alternate data stream), a control character or one of
+// <>"|?*/ (a "/" is no separator of the manifest's, but Windows would read it as one), has an
+// empty name between two backslashes, or a name made of dots and blanks only ("..", ".", "...":
+// Windows drops trailing dots and blanks, so each of these may name the folder above). A blank
+// line and a line that ends with a backslash stay inside: they only name no file.
 bool ManifestLineStaysInside(const std::string& Line);
 
 // The files that the lines name inside the folder, each once (letter case aside), in manifest

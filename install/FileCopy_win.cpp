@@ -7,6 +7,21 @@
 #include "Installation.h"
 #include "Manifest.h"
 
+namespace {
+
+// An existing file is replaced by a new one, never written into: nothing of a file that somebody
+// else put there stays (its permissions, the letter case of its name). One that is read-only or
+// in use cannot be replaced, as a copy over it would fail.
+bool RemoveReplacedFile(const std::string& Path)
+{
+    if (DeleteFileA(Path.c_str()))
+        return true;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+} // namespace
+
 InstallOutcome TInstallation::CopyFiles()
 {
     sink_.Busy(true);
@@ -56,8 +71,9 @@ bool TInstallation::CopyManifestLine(const std::string& Line)
     sink_.SetProgress(CopyProgress(CopyCount, EntryCount));
     sink_.ProcessMessages();
     const std::string path = target + entry.File;
-    const ProductSource::Placed placed =
-        entry.NamesFile() ? source_.Place(Line, path) : ProductSource::Placed::NotWritten;
+    const ProductSource::Placed placed = entry.NamesFile() && RemoveReplacedFile(path)
+                                             ? source_.Place(Line, path)
+                                             : ProductSource::Placed::NotWritten;
     if (placed == ProductSource::Placed::Damaged)
         return false;
     if (placed == ProductSource::Placed::Written) {

@@ -20,7 +20,7 @@ public:
 
     // How far the copy is, 0 to 100.
     virtual void SetProgress(int Percent) = 0;
-    // What the program is doing while the user waits on the Folders page.
+    // What the program is doing while the user waits on the Folders page; the log file notes it.
     virtual void Status(const std::string& Text) = 0;
     // A message the user must acknowledge (an information box).
     virtual void Inform(const std::string& Text) = 0;

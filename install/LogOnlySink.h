@@ -22,7 +22,7 @@ public:
     // A step found that the installation cannot go on (the wizard would close).
     bool Abandoned() const { return abandoned_; }
 
-    void Status(const std::string& Text) override { Log(Text, false); }
+    void Status(const std::string& Text) override { Note(Text); }
     void Inform(const std::string& Text) override { Log(Text, true); }
     void Note(const std::string& Text) override
     {

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <thread>
 
+#include "BriCommon.h"
 #include "InstallationTraces.h"
 #include "ProductTestSupport.h"
 #include "Registry.h"
@@ -245,6 +246,70 @@ TEST_F(SilentInstallTest, EveryTypeLeavesWhatItsUnattendedRunLeavesAndShowsNothi
         EXPECT_EQ(std::string::npos, log.find("pass word")) << "never the password";
         EXPECT_FALSE(FolderPresent(TempFolder() + "Distro")) << "nothing of the product in the temporary folder";
     }
+}
+
+// The log file's lines without their times, and without the notes that name the way of running.
+std::vector<std::string> LogLines(const std::string& Log)
+{
+    std::vector<std::string> lines;
+    for (const std::string& line : SplitTextLines(Log)) {
+        const std::string text = line.substr(std::min<size_t>(line.size(), 12));
+        bool namesTheMode = false;
+        for (const char* note : {"* Unattended: ", "* Silent: ", "* Settings file: ", "* Unpacked product: ", "* Product: "})
+            namesTheMode = namesTheMode || text.find(note) != std::string::npos;
+        if (!namesTheMode)
+            lines.push_back(text);
+    }
+    return lines;
+}
+
+TEST_F(SilentInstallTest, BothWaysAgreeOnEveryManifestLineAndTheUninstallerRemovesExactlyWhatWasInstalled)
+{
+    ReplacePayload(ReadWholeFile(BB7_FORMS_PAYLOAD));
+    Settings("STDDIR=" + installDir_ + "\r\nINSTKIND=2\r\nCREATEICONS=TRUE\r\n");
+    std::string installed[2];
+    std::vector<std::string> logs[2];
+    for (int silent = 0; silent < 2; ++silent) {
+        SCOPED_TRACE(silent ? "silent" : "unattended");
+        if (silent) {
+            ASSERT_EQ(1u, RunSilently()) << "the refused lines are red";
+        } else {
+            Start();
+            ASSERT_TRUE(WaitForExit());
+            ASSERT_EQ(1u, process_->ExitCode());
+        }
+        installed[silent] = Leftovers(2);
+        logs[silent] = LogLines(Log());
+
+        StartedProgram uninstaller(RegString(HKEY_LOCAL_MACHINE, UninstallKey, "QuietUninstallString"));
+        ASSERT_TRUE(uninstaller.WaitForExit(60000));
+        EXPECT_EQ(0u, uninstaller.ExitCode());
+        EXPECT_FALSE(FolderPresent(installDir_)) << "every file and folder installed is removed, and only those";
+    }
+    EXPECT_EQ(installed[0], installed[1]);
+    EXPECT_EQ(logs[0], logs[1]);
+
+    // What the forms gave: the one file inside the folder (a file placed again is made anew, by the
+    // name of the line that placed it last), the folder alone, nothing elsewhere.
+    EXPECT_NE(std::string::npos, installed[0].find("file Forms\\A.TXT ")) << installed[0];
+    for (const char* file : {"b.txt", "c.txt", "f.txt", "g.txt", "h.txt", "i.txt"})
+        EXPECT_EQ(std::string::npos, installed[0].find(file)) << file;
+    const std::string log = [&] {
+        std::string text;
+        for (const std::string& line : logs[0])
+            text += line + "\n";
+        return text;
+    }();
+    for (const std::string& line : {"Creating " + installDir_ + "Forms\\Empty\\",
+                                   "ERROR Could'nt copy " + installDir_ + "Forms\\\\b.txt",
+                                   "ERROR Could'nt copy " + installDir_ + "Forms/c.txt",
+                                   "ERROR Could'nt copy " + installDir_ + "Forms\\Empty\\",
+                                   "ERROR Could'nt copy " + installDir_ + "..\\Outside\\d.txt",
+                                   "ERROR Could'nt copy " + installDir_ + "h.txt"})
+        EXPECT_NE(std::string::npos, log.find(line)) << line << " in\n" << log;
+    for (const char* outside : {"Outside", "Escaped"})
+        EXPECT_FALSE(FolderPresent(scratch_ / outside)) << outside;
+    EXPECT_FALSE(FolderPresent("C:\\Rooted") || FilePresent("C:\\h.txt") || FilePresent(scratch_ / "f.txt"));
 }
 
 TEST_F(SilentInstallTest, AFreshRunWaitsForTheEarlierUninstallerAndWritesNothingTemporaryButItsLog)

@@ -12,13 +12,13 @@ bool Contains(const std::vector<std::string>& Names, const std::string& Name)
     return std::any_of(Names.begin(), Names.end(), [&](const std::string& N) { return SameFileName(N, Name); });
 }
 
-// The names between the separators of a line that stays inside the folder; the last is the
-// file's (empty for a line that ends with a separator).
+// The names between the backslashes of a line that stays inside the folder; the last is the
+// file's (empty for a line that ends with a backslash).
 std::vector<std::string> PathParts(const std::string& Line)
 {
     std::vector<std::string> parts(1);
     for (char c : Line) {
-        if (c == '\\' || c == '/')
+        if (c == '\\')
             parts.emplace_back();
         else
             parts.back() += c;
