@@ -12,7 +12,8 @@ const char* const UsageText =
     "\n"
     "Exit codes: 0 installed, 1 installed with error lines, 2 closed before the installation or "
     "another installer running, 3 the payload could not be unpacked, 4 stopped early, 5 the "
-    "settings were refused, 6 the command line was not understood.";
+    "settings were refused, 6 the command line was not understood, 7 the new version could not be "
+    "installed and the earlier one was put back.";
 
 namespace {
 
@@ -94,6 +95,8 @@ CommandLineOptions ParseArguments(const std::vector<std::string>& Arguments)
             options.Silent = true;
         } else if (name == "?" && !hasValue) {
             options.Usage = true;
+        } else if (name == "finish" && !hasValue) {
+            options.Finish = true;
         } else if (name == "settings" || name == "log") {
             if (value.empty()) {
                 fail("The switch \"" + argument + "\" needs a path: /" + name + "=PATH");

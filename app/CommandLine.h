@@ -9,6 +9,9 @@
 struct CommandLineOptions {
     bool Silent = false;      // /silent: no window, no question, no wait
     bool Usage = false;       // /?: the usage, in a box
+    // /finish: only finishes an upgrade that was cut off (Windows starts the installer's kept
+    // copy so at its next start), without a window
+    bool Finish = false;
     std::string SettingsFile; // /settings=PATH, for a silent run; empty: Bb7Auto.txt beside the program
     std::string LogFile;      // /log=PATH; empty: Bb7Setup.log in the temporary folder
     std::string Error;        // the first thing that was not understood; empty when all was
@@ -29,7 +32,7 @@ inline CommandLineOptions ParseCommandLine(const std::string& Text)
 // Whether the wizard runs: not for a silent run, the usage, or a command line not understood.
 inline bool RunsWizard(const CommandLineOptions& Options)
 {
-    return !Options.Silent && !Options.Usage && Options.Error.empty();
+    return !Options.Silent && !Options.Usage && !Options.Finish && Options.Error.empty();
 }
 
 extern const char* const UsageText;

@@ -2,11 +2,16 @@
 // run's Bb7Auto.txt pressing them) and a silent run's settings file differ only in how they
 // choose and in their sink. The earlier installation, the folder step, the settings, the log
 // file's notes, the sequence and its exit code are this run's, the same for every mode.
+//
+// An upgrade never leaves the machine without a working product: before the earlier version's
+// uninstaller runs, the earlier version is kept (EarlierVersion.h); it is dropped once the new
+// version stands, and put back when the run fails or is given up after the uninstaller ran.
 #pragma once
 
 #include <optional>
 #include <string>
 
+#include "EarlierVersion.h"
 #include "FolderStep.h"
 #include "InstallSink.h"
 #include "Installation.h"
@@ -21,6 +26,9 @@ std::string RecordedInstallFolder();
 // product's folder in the program-files folder (C:\ when the system names none).
 std::string ProposedInstallFolder(const std::string& Recorded);
 
+// Said when the drive of the installation folder has not room enough for the product.
+extern const char* const NoRoomMessage; // "There is not enough free space for the program in %s"
+
 class InstallRun {
 public:
     explicit InstallRun(InstallSink& Sink) : sink_(Sink) {}
@@ -28,22 +36,41 @@ public:
     // Where the records go; tests in the program's own process give keys of their own.
     RecordHives Hives;
 
-    // Leaving the Folders page. An earlier installation found when the pages were first filled
-    // is removed by its own uninstaller while it is still recorded now (an earlier Next may have
-    // run it already), then the folder is made. The folder as Windows names it, ending with a
-    // backslash; nothing when the step failed, which it has said. An empty folder text and an
-    // uninstaller that cannot be started raise their error.
-    std::optional<std::string> LeaveFolders(FolderRequest Request);
+    // Before anything else at a start: an upgrade that was cut off is finished (the earlier
+    // version put back, or the kept copy dropped), and the log notes it.
+    void FinishInterruptedUpgrade();
+
+    // Leaving the Folders page. What can be checked before anything changes is checked first:
+    // the folder text, the drive and the folder above, room for the product's files. An earlier
+    // installation found when the pages were first filled and still recorded now is kept, then
+    // removed by its own uninstaller (one whose uninstaller is gone counts as removed), then the
+    // folder is made. The folder as Windows names it, ending with a backslash; nothing when the
+    // step failed, which it has said (the earlier version put back when its uninstaller had run).
+    // An empty folder text and an uninstaller that cannot be started raise their error.
+    std::optional<std::string> LeaveFolders(FolderRequest Request, ProductSource& Source);
 
     // The installation into Folder (as LeaveFolders gave it) from Source, with the Settings
     // page's answers; the settings go into the log file first. Returns the exit code (RunLog.h).
-    // Errors that a step does not handle pass on to the caller.
+    // Errors that a step does not handle pass on to the caller, the earlier version put back.
     int Install(ProductSource& Source, const std::string& Folder, bool CreateIcons, const SettingsAnswers& Answers);
+
+    // The run ends without installing after the Folders page removed the earlier version (the
+    // wizard closed on the Settings page): it is put back. True when it was.
+    bool GiveUp();
+
+    // True once the earlier version was put back in this run.
+    bool PutEarlierVersionBack() const { return putBack_; }
 
     // The settings of the installation in the log file's notes (never the password).
     void NoteSettings(const std::string& Folder, bool CreateIcons, const SettingsAnswers& Answers);
 
 private:
+    // Folder: as Windows names it; Text: as typed, for the messages.
+    bool CheckBeforeChanging(const std::string& Folder, const std::string& Text, ProductSource& Source);
+    void PutBack(const SettingsAnswers* Answers = nullptr);
+
     InstallSink& sink_;
     bool madeFolder_ = false; // the folder step made the installation folder
+    std::optional<EarlierVersion> earlier_;
+    bool putBack_ = false;
 };

@@ -1,11 +1,16 @@
 #include "InstallRun.h"
 
 #include "BriCommon.h"
+#include "BriErrors.h"
 #include "Common_Custom.h"
+#include "Manifest.h"
 #include "PayloadResource.h"
 #include "Product.h"
 #include "Registry.h"
 #include "RunLog.h"
+#include "UpgradeFolder.h"
+
+const char* const NoRoomMessage = "There is not enough free space for the program in ";
 
 std::string RecordedInstallFolder()
 {
@@ -22,8 +27,67 @@ std::string ProposedInstallFolder(const std::string& Recorded)
     return AddTrailingBackslash(programFiles) + ProductName;
 }
 
-std::optional<std::string> InstallRun::LeaveFolders(FolderRequest Request)
+namespace {
+
+std::string ParentOf(const std::string& Folder)
 {
+    const size_t end = Folder.find_last_of('\\', Folder.size() - 2);
+    return end == std::string::npos ? std::string() : Folder.substr(0, end + 1);
+}
+
+// A folder can be made in Folder: one is made there and removed again.
+bool CanMakeFolderIn(const std::string& Folder)
+{
+    const std::string probe = Folder + "bb7-check-" + std::to_string(GetCurrentProcessId());
+    return CreateDirectoryA(probe.c_str(), nullptr) && RemoveDirectoryA(probe.c_str());
+}
+
+} // namespace
+
+void InstallRun::FinishInterruptedUpgrade()
+{
+    if (std::optional<EarlierVersion> interrupted = EarlierVersion::Interrupted())
+        interrupted->Finish(sink_);
+    // What a finished run could not remove while it ran (its own copy of the installer) has gone
+    // with the start of Windows since; the folder is left empty.
+    const std::string upgrade = UpgradeFolder();
+    if (!upgrade.empty())
+        RemoveDirectoryA(upgrade.substr(0, upgrade.size() - 1).c_str());
+}
+
+bool InstallRun::CheckBeforeChanging(const std::string& Folder, const std::string& Text, ProductSource& Source)
+{
+    // The folder itself, or the nearest folder above it that exists: the drive must be there, a
+    // folder must be possible there, and the drive must hold the product.
+    std::string existing = AddTrailingBackslash(Folder);
+    while (!existing.empty() && !FolderExists(existing))
+        existing = ParentOf(existing);
+    ULARGE_INTEGER available = {};
+    if (existing.empty() || !CanMakeFolderIn(existing)) {
+        sink_.Inform("Couldn't create the directory " + Text);
+    } else if (GetDiskFreeSpaceExA(existing.c_str(), &available, nullptr, nullptr) &&
+               available.QuadPart < Source.ProductBytes()) {
+        sink_.Inform(NoRoomMessage + Text);
+    } else {
+        return true;
+    }
+    sink_.FolderRefused();
+    return false;
+}
+
+std::optional<std::string> InstallRun::LeaveFolders(FolderRequest Request, ProductSource& Source)
+{
+    if (Request.Folder.empty()) {
+        sink_.FolderRefused();
+        throw EInOutError(ERROR_PATH_NOT_FOUND, "Unable to create directory"); // before anything changes
+    }
+    std::string folder;
+    if (!WindowsFolderName(Request.Folder, folder)) {
+        Request.OldVersionFound = false;
+        return PrepareFolder(Request, sink_); // which refuses the text, as it always did
+    }
+    if (!CheckBeforeChanging(folder, Request.Folder, Source))
+        return std::nullopt;
     // Its own uninstaller, run at an earlier Next, removed the records and itself: there is
     // nothing left to run.
     if (Request.OldVersionFound) {
@@ -32,11 +96,37 @@ std::optional<std::string> InstallRun::LeaveFolders(FolderRequest Request)
         if (Request.OldVersionFound)
             Request.OldInstallDir = recorded;
     }
-    std::string folder;
-    const bool existed = WindowsFolderName(Request.Folder, folder) && FolderExists(folder);
-    const std::optional<std::string> prepared = PrepareFolder(Request, sink_);
-    if (!prepared)
+    // An earlier installation whose folder or uninstaller is gone (deleted by hand) has nothing
+    // left to remove: the new installation's records replace its own.
+    if (Request.OldVersionFound && !IsExistingFile(AddTrailingBackslash(Request.OldInstallDir) + UninstallProgram)) {
+        sink_.Note("The earlier installation in " + Request.OldInstallDir +
+                   " has no uninstaller any more: it counts as removed");
+        Request.OldVersionFound = false;
+    }
+    if (Request.OldVersionFound) {
+        earlier_ = EarlierVersion::Keep(AddTrailingBackslash(Request.OldInstallDir), sink_);
+        if (!earlier_) {
+            sink_.Inform("Couldn't keep a copy of the earlier version; it was not removed");
+            sink_.FolderRefused();
+            return std::nullopt;
+        }
+    }
+
+    const bool existed = FolderExists(folder);
+    std::optional<std::string> prepared;
+    try {
+        prepared = PrepareFolder(Request, sink_);
+    } catch (...) {
+        // The uninstaller could not be started: the earlier version is as it was.
+        if (earlier_)
+            earlier_->Drop();
+        earlier_.reset();
+        throw;
+    }
+    if (!prepared) {
+        PutBack();
         return std::nullopt;
+    }
     madeFolder_ = !existed;
     return AddTrailingBackslash(*prepared);
 }
@@ -51,12 +141,36 @@ void InstallRun::NoteSettings(const std::string& Folder, bool CreateIcons, const
                                                         : "Service account: " + Answers.AccountName);
 }
 
+void InstallRun::PutBack(const SettingsAnswers* Answers)
+{
+    if (!earlier_)
+        return;
+    if (Answers && Answers->AccountKind == akNamedAccount)
+        earlier_->PutBack(sink_, Answers->AccountName, Answers->AccountPassword);
+    else
+        earlier_->PutBack(sink_);
+    earlier_.reset();
+    putBack_ = true;
+}
+
+bool InstallRun::GiveUp()
+{
+    const bool kept = earlier_.has_value();
+    PutBack();
+    return kept;
+}
+
 int InstallRun::Install(ProductSource& Source, const std::string& Folder, bool CreateIcons,
                         const SettingsAnswers& Answers)
 {
     const std::optional<std::string> ownFolder = Source.OwnFolder();
     sink_.Note(ownFolder ? "Unpacked product: " + *ownFolder : std::string("Product: straight from the payload"));
     NoteSettings(Folder, CreateIcons, Answers);
+    if (earlier_) {
+        std::vector<std::string> lines;
+        Source.ReadManifest(lines);
+        earlier_->NewVersionGoesTo(Folder, InstalledFiles(lines));
+    }
 
     InstallSettings settings;
     settings.InstallDir = Folder;
@@ -67,17 +181,34 @@ int InstallRun::Install(ProductSource& Source, const std::string& Folder, bool C
     settings.AccountKind = Answers.AccountKind;
     settings.Windows95Family = PlatformId() == VER_PLATFORM_WIN32_WINDOWS;
     settings.Hives = Hives;
+    settings.EarlierVersionKept = earlier_.has_value();
     TInstallation installation(settings, Source, sink_);
-    switch (installation.Install()) {
-    case InstallOutcome::Completed:
-        return sink_.ErrorLines() > 0 ? ecInstalledWithErrors : ecInstalled;
-    case InstallOutcome::Stopped:
-        return ecStoppedEarly;
-    case InstallOutcome::Damaged:
-        break;
+    InstallOutcome outcome;
+    try {
+        outcome = installation.Install();
+    } catch (...) {
+        PutBack(&Answers);
+        throw;
     }
+    if (outcome == InstallOutcome::Damaged)
+        sink_.Log(Source.Failure(), true);
+    // A fresh installation keeps what it could do, with its red lines.
+    if (outcome == InstallOutcome::Completed && (installation.NewVersionStands() || !earlier_)) {
+        if (earlier_)
+            earlier_->Drop();
+        earlier_.reset();
+        return sink_.ErrorLines() > 0 ? ecInstalledWithErrors : ecInstalled;
+    }
+    if (earlier_) {
+        sink_.Log("The new version could not be installed", true);
+        PutBack(&Answers);
+        if (outcome == InstallOutcome::Damaged)
+            sink_.Inform(NotUnzippedMessage);
+        return ecEarlierVersionPutBack;
+    }
+    if (outcome == InstallOutcome::Stopped)
+        return ecStoppedEarly;
     // Checked before anything changed, damaged now: no half installation stays.
-    sink_.Log(Source.Failure(), true);
     installation.RemovePlaced();
     if (madeFolder_)
         RemoveDirectoryA(Folder.c_str());

@@ -4,6 +4,7 @@
 #include "Common_Custom.h"
 #include "MessageBoxes.h"
 #include "UnpackedFile.h"
+#include "UnpackedSource.h"
 #include "unit_Setup_Main.h"
 
 namespace {
@@ -157,7 +158,9 @@ void TMainForm::b_Previous1Click()
 
 void TMainForm::b_Next1Click()
 {
-    const std::optional<std::string> folder = Run.LeaveFolders({OldVersionFound, OldInstallDir, e_Dir.Text(), AutoMode});
+    UnpackedSource product = ProductFiles();
+    const std::optional<std::string> folder =
+        Run.LeaveFolders({OldVersionFound, OldInstallDir, e_Dir.Text(), AutoMode}, product);
     if (!folder)
         return;
     InstallDir = *folder;

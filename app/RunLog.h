@@ -18,6 +18,7 @@ enum RunExitCode : int {
     ecStoppedEarly = 4,        // the sequence stopped: missing manifest, an error, a cancel
     ecSettingsRefused = 5,     // a silent run's settings failed a page's check; nothing was installed
     ecBadCommandLine = 6,      // a switch that is not understood
+    ecEarlierVersionPutBack = 7, // the new version could not be installed: the earlier one was put back
 };
 
 // Creates the file Path anew for writing and returns it, or nullptr. What stands at Path is

@@ -95,6 +95,7 @@ std::optional<int> SilentInstallation::CheckPayload()
 int SilentInstallation::Run()
 {
     log_.Note("Silent: yes");
+    run_.FinishInterruptedUpgrade();
     if (!ReadSettingsFile())
         return ecSettingsRefused;
 
@@ -119,12 +120,12 @@ int SilentInstallation::Run()
     // then the folder. What keeps the wizard on that page refuses the settings.
     std::optional<std::string> folder;
     try {
-        folder = run_.LeaveFolders({!recorded.empty(), recorded, choices.Folder, true});
+        folder = run_.LeaveFolders({!recorded.empty(), recorded, choices.Folder, true}, payload_);
     } catch (const std::exception& e) {
         sink_.Inform(Application::ErrorBoxText(e.what()));
     }
     if (!folder)
-        return ecSettingsRefused;
+        return run_.PutEarlierVersionBack() ? ecEarlierVersionPutBack : ecSettingsRefused;
     return Install(choices, *folder);
 }
 
@@ -148,8 +149,24 @@ int SilentInstallation::Install(const SilentChoices& Choices, const std::string&
         return run_.Install(payload_, Folder, Choices.CreateIcons, TakeSettings(Choices.Settings));
     } catch (const std::exception& e) {
         sink_.Log(Application::ErrorBoxText(e.what()), true);
-        return ecStoppedEarly;
+        return run_.PutEarlierVersionBack() ? ecEarlierVersionPutBack : ecStoppedEarly;
     }
+}
+
+// Started by Windows at its start after an upgrade was cut off: finishes it, and nothing else.
+int FinishUpgrade(const CommandLineOptions& Options)
+{
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
+    if (!ClaimSingleInstance())
+        return ecNotInstalled; // the installer that runs finishes it first
+    RunLog log;
+    log.Open(RunLogPath(Options));
+    LogOnlySink sink([&log](const std::string& Text, bool Error) { log.LogLine(Text, Error); },
+                     [&log](const std::string& Text) { log.Note(Text); });
+    InstallRun(sink).FinishInterruptedUpgrade();
+    const int exitCode = sink.ErrorLines() > 0 ? ecInstalledWithErrors : ecInstalled;
+    log.Note("Exit code " + std::to_string(exitCode));
+    return exitCode;
 }
 
 int RunSilently(const CommandLineOptions& Options)
@@ -196,5 +213,7 @@ int RunWithoutWizard(const CommandLineOptions& Options)
         InformationBox(UsageText);
         return ecInstalled;
     }
+    if (Options.Finish)
+        return FinishUpgrade(Options);
     return RunSilently(Options);
 }

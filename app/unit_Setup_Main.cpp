@@ -119,6 +119,7 @@ void TMainForm::FormShow()
     if (!FirstShow)
         return;
     SelectPage(pgLicense);
+    Run.FinishInterruptedUpgrade();
     if (!UnpackPayload()) {
         ExitCode = closeWhileUnpacking_ ? ecNotInstalled : ecNotUnpacked;
         Application::Terminate(); // no page is shown, nothing is deleted
@@ -245,6 +246,9 @@ bool TMainForm::FormCloseQuery()
 
 void TMainForm::FormClose()
 {
+    // Closed after the Folders page removed the earlier version, without installing: it comes back.
+    if (Run.GiveUp())
+        ExitCode = ecEarlierVersionPutBack;
     DeleteSourceDir();
     if (AutoMode)
         AutoSettings.reset();
@@ -268,11 +272,22 @@ Button* TMainForm::DefaultButton()
 // ---------------------------------------------------------------------------------------------
 // The installation
 
+UnpackedSource TMainForm::ProductFiles()
+{
+    return UnpackedSource(SourceDir, [this](const std::string& Path) { return Unpacked.DigestOf(Path); });
+}
+
 void TMainForm::Install()
 {
     ExitCode = ecStoppedEarly; // until the sequence has run to its end
     Sink.StartLog(LogFilePath, AutoMode);
-    UnpackedSource source(SourceDir, [this](const std::string& Path) { return Unpacked.DigestOf(Path); });
+    UnpackedSource source = ProductFiles();
     const SettingsAnswers answers = {AccountName, AccountPassword, InstallKind, AccountKind};
-    ExitCode = Run.Install(source, InstallDir, CreateIcons, answers);
+    try {
+        ExitCode = Run.Install(source, InstallDir, CreateIcons, answers);
+    } catch (...) {
+        if (Run.PutEarlierVersionBack())
+            ExitCode = ecEarlierVersionPutBack;
+        throw;
+    }
 }

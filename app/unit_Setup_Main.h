@@ -16,6 +16,7 @@
 #include "Product.h"
 #include "RunLog.h"
 #include "SettingsChoices.h"
+#include "UnpackedSource.h"
 #include "WizardRules.h"
 #include "WizardSink.h"
 
@@ -100,6 +101,8 @@ public:
 
     // The installation sequence and its log (one line, red when Error).
     void Install();
+    // The unpacked product, as the installation reads it.
+    UnpackedSource ProductFiles();
     void Log(const std::string& Text, bool Error) { Sink.Log(Text, Error); }
 
     Timer& Timer_;

@@ -74,6 +74,10 @@ inline constexpr const char* UninstallEntryValues[] = {
     NoRepairValue,    QuietUninstallStringValue, InstallDateValue,
 };
 inline constexpr const char* RunKeyPath = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// Windows starts what the RunOnce key names once, at its next start: the installer finishes an
+// upgrade that was cut off.
+inline constexpr const char* RunOnceKeyPath = "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+inline constexpr const char* FinishRunOnceValue = "Brisel Backup 7 Setup";
 inline constexpr const char* ApplicationRunValue = "Brisel Backup 7";
 inline constexpr const char* InterfaceRunValue = "Brisel Backup 7 Interface";
 
@@ -83,6 +87,9 @@ inline constexpr const char* ShellFoldersKeyPath =
 inline constexpr const char* DefaultUserShellFoldersKeyPath =
     "\\.DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 inline constexpr const char* ProgramGroup = "Brisel Backup 7";
+// The places a program group may be in (ProgramGroups.h): all users', the 95 family's, the
+// user's, the default user's Programs folder.
+inline constexpr int ProgramGroupPlaceCount = 4;
 inline constexpr const char* GroupShortcuts[] = {
     "README.lnk",          "history.lnk",      "LICENSE.lnk",
     "Uninstall.lnk",       "Decompressor.lnk", "Brisel Backup 7 Interface.lnk",

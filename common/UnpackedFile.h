@@ -21,6 +21,10 @@ bool DigestOfOpenFile(HANDLE File, Sha256Digest& Digest);
 // Expected is nullptr (the unpacker did not write it) or the content differs.
 bool HasUnpackedContent(HANDLE File, const Sha256Digest* Expected);
 
+// The whole content of a file held open (OpenUnchangeable), read from its start; files larger
+// than MaxSize are refused.
+bool ReadHeldFile(HANDLE File, std::string& Content, size_t MaxSize);
+
 // The content of Path when it still is what was unpacked (see HasUnpackedContent), read
 // through one held handle. Files larger than MaxSize are refused.
 bool ReadUnpackedFile(const std::string& Path, const Sha256Digest* Expected, std::string& Content,

@@ -52,16 +52,25 @@ bool HasUnpackedContent(HANDLE File, const Sha256Digest* Expected)
     return Expected && DigestOfOpenFile(File, digest) && digest == *Expected;
 }
 
-bool ReadUnpackedFile(const std::string& Path, const Sha256Digest* Expected, std::string& Content, size_t MaxSize)
+bool ReadHeldFile(HANDLE File, std::string& Content, size_t MaxSize)
 {
-    FileHandle file = OpenUnchangeable(Path);
     LARGE_INTEGER size = {};
-    if (!file || !GetFileSizeEx(file.Get(), &size) || static_cast<unsigned long long>(size.QuadPart) > MaxSize)
+    if (!Rewind(File) || !GetFileSizeEx(File, &size) || static_cast<unsigned long long>(size.QuadPart) > MaxSize)
         return false;
     std::string content(static_cast<size_t>(size.QuadPart), '\0');
     DWORD read = 0;
-    if (!content.empty() && (!ReadFile(file.Get(), &content[0], static_cast<DWORD>(content.size()), &read, nullptr) ||
-                             read != content.size()))
+    if (!content.empty() &&
+        (!ReadFile(File, &content[0], static_cast<DWORD>(content.size()), &read, nullptr) || read != content.size()))
+        return false;
+    Content = std::move(content);
+    return true;
+}
+
+bool ReadUnpackedFile(const std::string& Path, const Sha256Digest* Expected, std::string& Content, size_t MaxSize)
+{
+    FileHandle file = OpenUnchangeable(Path);
+    std::string content;
+    if (!file || !ReadHeldFile(file.Get(), content, MaxSize))
         return false;
     if (!Expected || Sha256Of(content.data(), content.size()) != *Expected)
         return false;

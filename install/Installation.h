@@ -37,6 +37,9 @@ struct InstallSettings {
     uint8_t AccountKind = akLocalSystem; // AccountKindValue
     bool Windows95Family = false; // where the program group goes for all users
     RecordHives Hives;
+    // An earlier version waits to be put back should this one fail: the post-install steps stop
+    // before the shortcuts and the program's start once the new version cannot stand.
+    bool EarlierVersionKept = false;
 };
 
 // How the sequence ended.
@@ -87,6 +90,12 @@ public:
 
     // Deletes the files the copy wrote and the folders it made (those left empty).
     void RemovePlaced();
+
+    // The new version stands: its records were written, and its service registered (service
+    // type). A run that got here with red lines elsewhere keeps the new version all the same.
+    bool NewVersionStands() const { return RecordsWritten && (settings_.InstallKind != ikService || ServiceRegistered); }
+    bool RecordsWritten = false;
+    bool ServiceRegistered = false;
 
     const InstallSettings& Settings() const { return settings_; }
     int32_t CopyCount = 0;

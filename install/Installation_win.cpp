@@ -49,6 +49,8 @@ void TInstallation::PostInstall()
     RegisterService();
     WriteAutostart();
     WriteUninstallEntry();
+    if (settings_.EarlierVersionKept && !NewVersionStands())
+        return;
     if (settings_.CreateIcons)
         CreateStartMenuIcons();
     StartProgram();

@@ -3,6 +3,7 @@
 // one loop from either; what differs is how a file is read and checked.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,9 @@ public:
     // service library is then loaded from there before the copy. Without one it is loaded from
     // the installation folder once the files are placed.
     virtual std::optional<std::string> OwnFolder() const = 0;
+
+    // The bytes that the files of the manifest take once placed.
+    virtual uint64_t ProductBytes() = 0;
 
     // What the last call found wrong, for the log; empty when it has nothing to add.
     virtual std::string Failure() const { return std::string(); }

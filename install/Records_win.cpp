@@ -12,7 +12,9 @@ void TInstallation::WriteSettings()
     if (RegKey key = CreateRegKey(settings_.Hives.LocalMachine, ProductKeyPath, KEY_WRITE)) {
         SetRegString(key.Get(), PathValue, settings_.InstallDir);
         SetRegDword(key.Get(), InstallationTypeValue, settings_.InstallKind);
+        RecordsWritten = true;
     } else {
+        RecordsWritten = false;
         Log(LogLine::CouldNotWrite(LocalMachineName, ProductKeyPath), true);
     }
     sink_.ProcessMessages();
@@ -27,6 +29,7 @@ void TInstallation::WriteUninstallEntry()
         SetRegString(key.Get(), UninstallStringValue, QuoteText(settings_.InstallDir + UninstallProgram));
         WriteUninstallDetails(key.Get(), settings_.InstallDir);
     } else {
+        RecordsWritten = false;
         Log(LogLine::CouldNotWrite(LocalMachineName, UninstallKeyPath), true);
     }
     sink_.ProcessMessages();

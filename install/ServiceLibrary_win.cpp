@@ -55,10 +55,12 @@ void TInstallation::RegisterService()
         if (ServiceLib.InstallAService) {
             if (ServiceLib.InstallAService(ServiceName, ServiceDisplayName, settings_.InstallDir.c_str(),
                                            settings_.AccountName.c_str(), settings_.AccountPassword.c_str(),
-                                           settings_.AccountKind))
+                                           settings_.AccountKind)) {
+                ServiceRegistered = true;
                 Log(LogLine::ServiceInstalled);
-            else
+            } else {
                 Log(LogLine::ServiceNotInstalled, true);
+            }
         }
         Log(LogLine::WritingAutostart());
         WriteAutostartEntry(*AutostartFor(ikService, settings_.InstallDir));

@@ -19,6 +19,7 @@ public:
     Placed Place(const std::string& Line, const std::string& Target) override;
     const Sha256Digest* DigestOf(const std::string& Path) const override;
     std::optional<std::string> OwnFolder() const override { return folder_; }
+    uint64_t ProductBytes() override;
 
 private:
     std::string folder_;

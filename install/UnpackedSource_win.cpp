@@ -1,6 +1,7 @@
 #include "UnpackedSource.h"
 
 #include "BriCommon.h"
+#include "Manifest.h"
 #include "Product.h"
 #include "UnpackedFile.h"
 
@@ -25,6 +26,19 @@ ProductSource::Placed UnpackedSource::Place(const std::string& Line, const std::
 {
     const std::string from = folder_ + Line;
     return CopyUnpackedFile(from, DigestOf(from), Target) ? Placed::Written : Placed::NotWritten;
+}
+
+uint64_t UnpackedSource::ProductBytes()
+{
+    std::vector<std::string> lines;
+    uint64_t bytes = 0;
+    if (ReadManifest(lines) == ManifestState::Read)
+        for (const std::string& file : InstalledFiles(lines)) {
+            WIN32_FILE_ATTRIBUTE_DATA data;
+            if (GetFileAttributesExA((folder_ + file).c_str(), GetFileExInfoStandard, &data))
+                bytes += (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        }
+    return bytes;
 }
 
 const Sha256Digest* UnpackedSource::DigestOf(const std::string& Path) const

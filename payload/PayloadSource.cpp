@@ -138,6 +138,17 @@ ProductSource::Placed PayloadSource::Place(const std::string& Line, const std::s
     return Placed::Written;
 }
 
+uint64_t PayloadSource::ProductBytes()
+{
+    uint64_t bytes = 0;
+    for (const std::string& file : InstalledFiles(manifest_)) {
+        const int index = EntryOf(file);
+        if (index >= 0)
+            bytes += unzip_.Directory().Items[static_cast<size_t>(index)].UncompressedSize64;
+    }
+    return bytes;
+}
+
 const Sha256Digest* PayloadSource::DigestOf(const std::string& Path) const
 {
     for (const auto& [path, digest] : digests_)

@@ -43,6 +43,7 @@ public:
     // The digest taken as Place wrote the file at Path (letter case aside).
     const Sha256Digest* DigestOf(const std::string& Path) const override;
     std::optional<std::string> OwnFolder() const override { return std::nullopt; }
+    uint64_t ProductBytes() override;
     std::string Failure() const override { return failure_; }
 
     // The entry that a manifest line names, or -1: none, or a folder.

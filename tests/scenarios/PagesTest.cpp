@@ -45,7 +45,7 @@ protected:
     void TearDown() override
     {
         WizardFixture::TearDown();
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, ProductKey);
+        RemoveInstallationTraces();
     }
 
     // Picks an item of the document list as a user does: the selection, then its notice.

@@ -30,6 +30,15 @@ void RemoveInstallationTraces()
         }
     RemoveTree(ShellFolder(CSIDL_COMMON_PROGRAMS) + "Brisel Backup 7");
     RemoveTree(ShellFolder(CSIDL_PROGRAMS) + "Brisel Backup 7");
+    // An upgrade that a test ended while it ran: the next installer would finish it.
+    RemoveTree(UpgradeFolderPath());
+    if (RegKey runOnce = OpenRegKey(HKEY_LOCAL_MACHINE, RunOnceKey, KEY_ALL_ACCESS | KEY_WOW64_64KEY))
+        DeleteRegValue(runOnce.Get(), "Brisel Backup 7 Setup");
+}
+
+std::string UpgradeFolderPath()
+{
+    return ShellFolder(CSIDL_COMMON_APPDATA) + "Brisel Backup 7 Setup";
 }
 
 bool CloseProgramWindow(const char* ClassName)

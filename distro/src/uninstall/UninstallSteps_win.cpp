@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "Product.h"
+#include "ProgramGroups.h"
 #include "Registry.h"
 #include "ServiceControl.h"
 #include "WinHandles.h"
@@ -154,24 +155,12 @@ void RemoveRunEntries(TUninstallResult& Result)
 
 void RemoveProgramGroups(TUninstallResult& Result)
 {
-    struct Place {
-        HKEY Root;
-        const char* Path;
-        const char* Value;
-    };
-    const Place places[] = {
-        {HKEY_LOCAL_MACHINE, ShellFoldersKeyPath, "Common Programs"},
-        {HKEY_LOCAL_MACHINE, ShellFoldersKeyPath, "Programs"}, // the Windows 95/98/Me family
-        {HKEY_CURRENT_USER, ShellFoldersKeyPath, "Programs"},
-        {HKEY_USERS, DefaultUserShellFoldersKeyPath, "Programs"},
-    };
     std::vector<std::string> done;
-    for (const Place& place : places) {
-        RegKey key = OpenRegKey(place.Root, place.Path, KEY_READ);
-        const std::optional<std::string> programs = key ? ReadRegString(key.Get(), place.Value) : std::nullopt;
-        if (!programs || programs->empty())
+    for (const ProgramGroupPlace& place : ProgramGroupPlaces) {
+        std::string group = ProgramGroupAt(place);
+        if (group.empty())
             continue;
-        const std::string group = (programs->back() == '\\' ? *programs : *programs + '\\') + ProgramGroup;
+        group.pop_back(); // without its backslash, as the report names folders
         if (std::any_of(done.begin(), done.end(), [&](const std::string& G) { return SameFolder(G, group); }) ||
             !Exists(group))
             continue;
