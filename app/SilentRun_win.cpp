@@ -104,6 +104,8 @@ bool SilentInstallation::ReadSettingsFile()
         return false;
     }
     log_.Note("Settings file: " + path);
+    for (const std::string& note : settings_->Notes())
+        log_.Note(note);
     return true;
 }
 
