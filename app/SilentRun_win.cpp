@@ -129,7 +129,9 @@ int SilentInstallation::Run()
     if (platform.ShowAdministratorNotice)
         sink_.Inform(AdministratorNotice);
     const std::string oldInstallDir = ReadMachineString(ProductKeyPath, PathValue);
-    const SilentChoices choices = ChooseSilently(settings_.get(), DefaultFolder(oldInstallDir), platform);
+    SilentChoices choices = ChooseSilently(settings_.get(), DefaultFolder(oldInstallDir), platform);
+    if (!options_.InstallDir.empty())
+        choices.Folder = options_.InstallDir; // /dir, checked below as the Folders page checks its folder
     NoteSettings(choices, TakeSettings(choices.Settings));
     const std::string refusal = RefusalOf(choices);
     if (!refusal.empty()) {
@@ -189,6 +191,7 @@ int SilentInstallation::Install(const SilentChoices& Choices, const std::string&
     settings.InstallKind = answers.InstallKind;
     settings.AccountKind = answers.AccountKind;
     settings.Windows95Family = PlatformId() == VER_PLATFORM_WIN32_WINDOWS;
+    settings.StartProgramWindow = false;
     settings.UnpackedDigest = [this](const std::string& Path) { return payload_.Written().DigestOf(Path); };
     // Only the service library is checked against its digest later.
     payload_.TakesDigest = [](const std::string& Line) { return zippath::SameName(Line, ServiceLibraryFile); };
@@ -245,6 +248,18 @@ int RunSilently(const CommandLineOptions& Options)
     return exitCode;
 }
 
+// The usage asked for with /silent: nobody would see a box, and nobody could close it.
+int WriteUsageToLog(const CommandLineOptions& Options)
+{
+    RunLog log;
+    log.Open(RunLogPath(Options));
+    for (const std::string& line : SplitTextLines(UsageText))
+        if (!line.empty())
+            log.Note(line);
+    log.Note("Exit code " + std::to_string(ecInstalled));
+    return ecInstalled;
+}
+
 int RefuseCommandLine(const CommandLineOptions& Options)
 {
     RunLog log;
@@ -270,6 +285,8 @@ int RunWithoutWizard(const CommandLineOptions& Options)
 {
     if (!Options.Error.empty())
         return RefuseCommandLine(Options);
+    if (Options.Usage && Options.Silent)
+        return WriteUsageToLog(Options);
     if (Options.Usage) {
         InformationBox(UsageText);
         return ecInstalled;

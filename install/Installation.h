@@ -38,6 +38,11 @@ struct InstallSettings {
     uint8_t InstallKind = 0;
     uint8_t AccountKind = 0;
     bool Windows95Family = false; // where the program group goes for all users
+    // Whether the last step opens the product's window: the application, or the service's user
+    // interface. A silent run opens none: under a deployment tool it would run unseen, as SYSTEM
+    // in session 0, or elevated in the session of the administrator who ran a package manager.
+    // The service of a service installation is started either way.
+    bool StartProgramWindow = true;
     // The digest the unpacker took of a file it wrote, or nullptr: the service library is
     // loaded only while it still has the content that was unpacked.
     std::function<const Sha256Digest*(const std::string& Path)> UnpackedDigest;

@@ -83,7 +83,8 @@ void TInstallation::CreateStartMenuIcons()
 
 void TInstallation::StartProgram()
 {
-    if (settings_.InstallKind == 3) {
+    const bool service = settings_.InstallKind == 3;
+    if (service) {
         Log(LogLine::StartingService);
         if (ServiceLib.StartAService) {
             if (ServiceLib.StartAService(ServiceName))
@@ -91,6 +92,10 @@ void TInstallation::StartProgram()
             else
                 Log(LogLine::ServiceNotStarted, true);
         }
+    }
+    if (!settings_.StartProgramWindow) {
+        Log(service ? LogLine::InterfaceLeftOut : LogLine::ApplicationLeftOut);
+    } else if (service) {
         Log(LogLine::StartingInterface);
         if (OpenProgram(settings_.InstallDir + InterfaceProgram, ServiceSwitch))
             Log(LogLine::InterfaceStarted);
