@@ -9,9 +9,9 @@
 
 #include "SettingsFileText.h"
 
-const char* const SettingsKeys[6] = {"STDDIR", "CREATEICONS", "INSTKIND", "AUTHKIND", "INSTID", "INSTPASSWORD"};
-
 namespace {
+
+const char* const SettingsKeys[] = {"STDDIR", "CREATEICONS", "INSTKIND", "AUTHKIND", "INSTID", "INSTPASSWORD"};
 
 std::string UpperCase(std::string Text)
 {

@@ -38,6 +38,3 @@ public:
 private:
     std::vector<std::string> notes_;
 };
-
-// The six names of the file's settings.
-extern const char* const SettingsKeys[6];
