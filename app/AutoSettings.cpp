@@ -5,8 +5,28 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <map>
 
-#include "BriErrors.h"
+#include "SettingsFileText.h"
+
+namespace {
+
+const char* const SettingsKeys[] = {"STDDIR", "CREATEICONS", "INSTKIND", "AUTHKIND", "INSTID", "INSTPASSWORD"};
+
+std::string UpperCase(std::string Text)
+{
+    for (char& c : Text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return Text;
+}
+
+bool IsSettingsKey(const std::string& UpperName)
+{
+    return std::find(std::begin(SettingsKeys), std::end(SettingsKeys), UpperName) != std::end(SettingsKeys);
+}
+
+} // namespace
 
 TAuto::TAuto(const std::string& Path)
 {
@@ -17,33 +37,45 @@ TAuto::TAuto(const std::string& Path)
             throw EInOutError(5, "Cannot open file \"" + Path + "\". Access is denied");
         return;
     }
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (file.bad())
         throw EInOutError(5, "Cannot read the file " + Path);
-    FileLines = SplitTextLines(text);
-}
+    const SettingsText text = DecodeSettingsText(bytes);
+    FileLines = text.Lines;
 
-static bool SameTextIgnoringCase(const std::string& A, const std::string& B)
-{
-    if (A.size() != B.size())
-        return false;
-    for (size_t i = 0; i < A.size(); ++i) {
-        char a = A[i], b = B[i];
-        if (a >= 'a' && a <= 'z')
-            a = static_cast<char>(a - 'a' + 'A');
-        if (b >= 'a' && b <= 'z')
-            b = static_cast<char>(b - 'a' + 'A');
-        if (a != b)
-            return false;
+    if (text.Encoding != SettingsEncoding::Ansi)
+        notes_.push_back(std::string("Settings file written in ") + EncodingName(text.Encoding));
+    std::map<std::string, size_t> counting; // each setting's line that counts
+    std::string refused;
+    for (size_t i = 0; i < FileLines.size(); ++i) {
+        const size_t equals = FileLines[i].find('=');
+        if (equals == std::string::npos)
+            continue;
+        const std::string name = FileLines[i].substr(0, equals);
+        const std::string key = UpperCase(name);
+        const std::string line = "Settings file line " + std::to_string(i + 1) + ": ";
+        if (!IsSettingsKey(key)) {
+            notes_.push_back(line + "unknown key \"" + name + "\", ignored");
+            continue;
+        }
+        const auto [first, isFirst] = counting.emplace(key, i);
+        if (!isFirst)
+            notes_.push_back(line + key + " given again, ignored (line " + std::to_string(first->second + 1) +
+                             " counts)");
+        else if (text.Unrepresentable[i] && refused.empty())
+            refused = key;
     }
-    return true;
+    if (!refused.empty())
+        throw EUnrepresentableSetting("The settings file's " + refused +
+                                      " holds a character that the system's code page cannot represent");
 }
 
 std::string TAuto::ReadValue(const std::string& Name) const
 {
+    const std::string wanted = UpperCase(Name);
     for (const std::string& line : FileLines) {
         const size_t equals = line.find('=');
-        if (equals != std::string::npos && SameTextIgnoringCase(line.substr(0, equals), Name))
+        if (equals != std::string::npos && UpperCase(line.substr(0, equals)) == wanted)
             return line.substr(equals + 1);
     }
     return std::string();

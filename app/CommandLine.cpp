@@ -2,13 +2,14 @@
 
 // A message box shows a proportional font, where tabs align nothing: one switch a line.
 const char* const UsageText =
-    "Bb7Setup.exe [/silent [/settings=PATH]] [/log=PATH] [/?]\n"
+    "Bb7Setup.exe [/silent [/settings=PATH] [/dir=PATH]] [/log=PATH] [/?]\n"
     "\n"
     "/silent: installs without a window, a question or a wait, from the settings file.\n"
     "/settings=PATH: the settings file of a silent run (default: Bb7Auto.txt beside Bb7Setup.exe; "
     "without one the pages' defaults apply).\n"
+    "/dir=PATH: the installation folder of a silent run, in place of the settings file's STDDIR.\n"
     "/log=PATH: the log file (default: Bb7Setup.log in the temporary folder).\n"
-    "/?: shows this text.\n"
+    "/?: shows this text (with /silent: writes it into the log file).\n"
     "\n"
     "Exit codes: 0 installed, 1 installed with error lines, 2 closed before the installation or "
     "another installer running, 3 the payload could not be unpacked, 4 stopped early, 5 the "
@@ -80,7 +81,7 @@ CommandLineOptions ParseArguments(const std::vector<std::string>& Arguments)
         if (options.Error.empty())
             options.Error = Error;
     };
-    bool settingsGiven = false;
+    std::string silentOnly; // a switch that only a silent run takes
     for (const std::string& argument : Arguments) {
         if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) {
             fail("Unknown switch \"" + argument + "\"");
@@ -97,18 +98,19 @@ CommandLineOptions ParseArguments(const std::vector<std::string>& Arguments)
             options.Usage = true;
         } else if (name == "finish" && !hasValue) {
             options.Finish = true;
-        } else if (name == "settings" || name == "log") {
+        } else if (name == "settings" || name == "dir" || name == "log") {
             if (value.empty()) {
                 fail("The switch \"" + argument + "\" needs a path: /" + name + "=PATH");
                 continue;
             }
-            (name == "settings" ? options.SettingsFile : options.LogFile) = value;
-            settingsGiven = settingsGiven || name == "settings";
+            (name == "settings" ? options.SettingsFile : name == "dir" ? options.InstallDir : options.LogFile) = value;
+            if (name != "log" && silentOnly.empty())
+                silentOnly = name;
         } else {
             fail("Unknown switch \"" + argument + "\"");
         }
     }
-    if (settingsGiven && !options.Silent)
-        fail("The switch /settings=PATH belongs to a silent run: add /silent");
+    if (!silentOnly.empty() && !options.Silent)
+        fail("The switch /" + silentOnly + "=PATH belongs to a silent run: add /silent");
     return options;
 }

@@ -8,11 +8,12 @@
 
 struct CommandLineOptions {
     bool Silent = false;      // /silent: no window, no question, no wait
-    bool Usage = false;       // /?: the usage, in a box
+    bool Usage = false;       // /?: the usage, in a box (with /silent in the log file)
     // /finish: only finishes an upgrade that was cut off (Windows starts the installer's kept
     // copy so at its next start), without a window
     bool Finish = false;
     std::string SettingsFile; // /settings=PATH, for a silent run; empty: Bb7Auto.txt beside the program
+    std::string InstallDir;   // /dir=PATH, for a silent run: the installation folder, before STDDIR
     std::string LogFile;      // /log=PATH; empty: Bb7Setup.log in the temporary folder
     std::string Error;        // the first thing that was not understood; empty when all was
 };

@@ -35,6 +35,8 @@ public:
 
     // Where the records go; tests in the program's own process give keys of their own.
     RecordHives Hives;
+    // Whether the installation ends by opening the product's window (InstallSettings).
+    bool StartProgramWindow = true;
 
     // Before anything else at a start: an upgrade that was cut off is finished (the earlier
     // version put back, or the kept copy dropped), and the log notes it.

@@ -182,6 +182,7 @@ int InstallRun::Install(ProductSource& Source, const std::string& Folder, bool C
     settings.Windows95Family = PlatformId() == VER_PLATFORM_WIN32_WINDOWS;
     settings.Hives = Hives;
     settings.EarlierVersionKept = earlier_.has_value();
+    settings.StartProgramWindow = StartProgramWindow;
     TInstallation installation(settings, Source, sink_);
     InstallOutcome outcome;
     try {

@@ -35,6 +35,7 @@ public:
                                               [&Log](const std::string& Text) { Log.Note(Text); }),
           run_(sink_)
     {
+        run_.StartProgramWindow = false;
     }
     int Run();
 
@@ -72,6 +73,8 @@ bool SilentInstallation::ReadSettingsFile()
         return false;
     }
     log_.Note("Settings file: " + path);
+    for (const std::string& note : settings_->Notes())
+        log_.Note(note);
     return true;
 }
 
@@ -103,7 +106,9 @@ int SilentInstallation::Run()
     if (platform.ShowAdministratorNotice)
         sink_.Inform(AdministratorNotice);
     const std::string recorded = RecordedInstallFolder();
-    const SilentChoices choices = ChooseSilently(settings_.get(), ProposedInstallFolder(recorded), platform);
+    SilentChoices choices = ChooseSilently(settings_.get(), ProposedInstallFolder(recorded), platform);
+    if (!options_.InstallDir.empty())
+        choices.Folder = options_.InstallDir; // /dir, checked below as the Folders page checks its folder
     const std::string refusal = RefusalOf(choices);
     if (!refusal.empty()) {
         run_.NoteSettings(choices.Folder, choices.CreateIcons, TakeSettings(choices.Settings));
@@ -184,6 +189,18 @@ int RunSilently(const CommandLineOptions& Options)
     return exitCode;
 }
 
+// The usage asked for with /silent: nobody would see a box, and nobody could close it.
+int WriteUsageToLog(const CommandLineOptions& Options)
+{
+    RunLog log;
+    log.Open(RunLogPath(Options));
+    for (const std::string& line : SplitTextLines(UsageText))
+        if (!line.empty())
+            log.Note(line);
+    log.Note("Exit code " + std::to_string(ecInstalled));
+    return ecInstalled;
+}
+
 int RefuseCommandLine(const CommandLineOptions& Options)
 {
     RunLog log;
@@ -209,6 +226,8 @@ int RunWithoutWizard(const CommandLineOptions& Options)
 {
     if (!Options.Error.empty())
         return RefuseCommandLine(Options);
+    if (Options.Usage && Options.Silent)
+        return WriteUsageToLog(Options);
     if (Options.Usage) {
         InformationBox(UsageText);
         return ecInstalled;

@@ -110,7 +110,16 @@ void TMainForm::FormCreate()
     const std::string autoFile = ProgramDir + UnattendedFileName;
     if (IsExistingFile(autoFile)) {
         AutoMode = true;
-        AutoSettings = std::make_unique<TAuto>(autoFile);
+        try {
+            AutoSettings = std::make_unique<TAuto>(autoFile);
+        } catch (const EUnrepresentableSetting&) {
+            // Nothing of such a file is used, and nothing may change by itself (its empty folder
+            // would run the earlier installation's uninstaller): the wizard waits for somebody.
+            AutoMode = false;
+            throw; // shown by the application's default error box
+        }
+        for (const std::string& note : AutoSettings->Notes())
+            Sink.Note(note); // kept until the log file opens
     }
 }
 

@@ -81,6 +81,8 @@ const char* const StartingInterface = "Starting the user interface";
 const char* const InterfaceStarted = "User interface started";
 const char* const StartingApplication = "Starting the application";
 const char* const ApplicationStarted = "Application started";
+const char* const InterfaceLeftOut = "The user interface is not started: a silent installation starts no program";
+const char* const ApplicationLeftOut = "The application is not started: a silent installation starts no program";
 
 std::string CouldNotLoad(const std::string& Library)
 {

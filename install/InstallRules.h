@@ -77,6 +77,9 @@ extern const char* const StartingInterface;
 extern const char* const InterfaceStarted;
 extern const char* const StartingApplication;
 extern const char* const ApplicationStarted;
+// A silent installation opens no window of the product (InstallSettings::StartProgramWindow).
+extern const char* const InterfaceLeftOut;
+extern const char* const ApplicationLeftOut;
 } // namespace LogLine
 
 extern const char* const MissingManifestMessage; // "Cannot find the data file. Exiting"

@@ -36,6 +36,11 @@ struct InstallSettings {
     uint8_t InstallKind = ikAutoAll; // InstallKindValue
     uint8_t AccountKind = akLocalSystem; // AccountKindValue
     bool Windows95Family = false; // where the program group goes for all users
+    // Whether the last step opens the product's window: the application, or the service's user
+    // interface. A silent run opens none: under a deployment tool it would run unseen, as SYSTEM
+    // in session 0, or elevated in the session of the administrator who ran a package manager.
+    // The service of a service installation is started either way.
+    bool StartProgramWindow = true;
     RecordHives Hives;
     // An earlier version waits to be put back should this one fail: the post-install steps stop
     // before the shortcuts and the program's start once the new version cannot stand.

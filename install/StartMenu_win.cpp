@@ -78,7 +78,8 @@ void TInstallation::CreateStartMenuIcons()
 
 void TInstallation::StartProgram()
 {
-    if (settings_.InstallKind == ikService) {
+    const bool service = settings_.InstallKind == ikService;
+    if (service) {
         Log(LogLine::StartingService);
         if (ServiceLib.StartAService) {
             if (ServiceLib.StartAService(ServiceName))
@@ -86,6 +87,10 @@ void TInstallation::StartProgram()
             else
                 Log(LogLine::ServiceNotStarted, true);
         }
+    }
+    if (!settings_.StartProgramWindow) {
+        Log(service ? LogLine::InterfaceLeftOut : LogLine::ApplicationLeftOut);
+    } else if (service) {
         Log(LogLine::StartingInterface);
         if (OpenProgram(settings_.InstallDir + InterfaceProgram, ServiceSwitch))
             Log(LogLine::InterfaceStarted);

@@ -59,3 +59,89 @@ TEST(TAuto, FirstLineOfANameCountsAndOtherLinesAreIgnored)
     EXPECT_EQ("", settings.ReadValue("INSTID"));
     EXPECT_EQ(5u, settings.FileLines.size());
 }
+
+namespace {
+
+// Text as UTF-16 with its byte-order mark, as PowerShell's Out-File and Notepad's "Unicode" write it.
+std::string Utf16(const std::u16string& Text, bool BigEndian)
+{
+    std::string bytes = BigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t c : Text) {
+        const char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
+        bytes += BigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+std::string RefusalOf(const std::string& Bytes)
+{
+    try {
+        FromText(Bytes);
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "";
+}
+
+} // namespace
+
+TEST(TAuto, AMarkedFileInUtf8OrUtf16ReadsAsThePlainFileDoes)
+{
+    // "é" is one byte in the ANSI code page (octal 351), two in UTF-8; the NUL ends the text.
+    const std::string plain = "INSTKIND=0\r\nSTDDIR=C:\\Donn\351es\\BB7\nCREATEICONS=TRUE\rAUTHKIND=1\r\n\r\nA=b";
+    const std::u16string wide = u"INSTKIND=0\r\nSTDDIR=C:\\Donn\u00E9es\\BB7\nCREATEICONS=TRUE\rAUTHKIND=1\r\n\r\nA=b";
+    const TAuto expected = FromText(plain + std::string("\0INSTID=x", 9));
+    ASSERT_EQ(6u, expected.FileLines.size());
+    EXPECT_EQ("0", expected.ReadValue("INSTKIND"));
+    EXPECT_EQ((std::vector<std::string>{"Settings file line 6: unknown key \"A\", ignored"}), expected.Notes());
+
+    const struct {
+        std::string Bytes;
+        const char* Encoding;
+    } files[] = {
+        {"\357\273\277INSTKIND=0\r\nSTDDIR=C:\\Donn\303\251es\\BB7\nCREATEICONS=TRUE\rAUTHKIND=1\r\n\r\nA=b",
+         "UTF-8 with a byte-order mark"},
+        {Utf16(wide + u'\0' + u"INSTID=x", false), "UTF-16, little endian"},
+        {Utf16(wide, true) + "\x00", "UTF-16, big endian"}, // an odd last byte is no character
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.Encoding);
+        const TAuto settings = FromText(file.Bytes);
+        EXPECT_EQ(expected.FileLines, settings.FileLines);
+        EXPECT_EQ("0", settings.ReadValue("INSTKIND")) << "the first line's key is no longer lost behind the mark";
+        EXPECT_EQ("", settings.ReadValue("INSTID"));
+        EXPECT_EQ((std::vector<std::string>{std::string("Settings file written in ") + file.Encoding,
+                                            "Settings file line 6: unknown key \"A\", ignored"}),
+                  settings.Notes());
+    }
+}
+
+TEST(TAuto, ASettingThatTheCodePageCannotHoldIsRefusedNamingItsKey)
+{
+    // "中" is in no Western code page; an overlong "/" (C0 AF) is no UTF-8 at all.
+    EXPECT_EQ("The settings file's STDDIR holds a character that the system's code page cannot represent",
+              RefusalOf(Utf16(u"INSTKIND=2\r\nstddir=C:\\\u4E2D\r\n", false)));
+    EXPECT_EQ("The settings file's INSTID holds a character that the system's code page cannot represent",
+              RefusalOf(Utf16(u"INSTID=\u4E2D\r\nINSTPASSWORD=\u4E2D", true)));
+    EXPECT_NE(std::string::npos, RefusalOf("\xEF\xBB\xBFSTDDIR=C:\\a\xC0\xAF..\r\n").find("STDDIR"));
+
+    // Where the character does not count, it reads as "?" and nothing is refused.
+    const TAuto settings = FromText(Utf16(u"STDDIR=C:\\BB7\r\nSTDDIR=C:\\\u4E2D\r\nNOTE=\u4E2D\r\n\u4E2D\r\n", false));
+    EXPECT_EQ("C:\\BB7", settings.ReadValue("STDDIR"));
+    EXPECT_EQ((std::vector<std::string>{"STDDIR=C:\\BB7", "STDDIR=C:\\?", "NOTE=?", "?"}), settings.FileLines);
+}
+
+TEST(TAuto, NamesThatAreNoSettingAndSettingsGivenAgainAreNoted)
+{
+    const TAuto settings = FromText("instkind=3\r\nINSTKIND = 1\r\nStdDir=C:\\a\r\nno equals\r\n"
+                                    "STDDIR=C:\\b\r\nINSTKIND=2\r\nCREATEICONS=TRUE\r\n=x\r\n");
+    const std::vector<std::string> expected = {
+        "Settings file line 2: unknown key \"INSTKIND \", ignored",
+        "Settings file line 5: STDDIR given again, ignored (line 3 counts)",
+        "Settings file line 6: INSTKIND given again, ignored (line 1 counts)",
+        "Settings file line 8: unknown key \"\", ignored",
+    };
+    EXPECT_EQ(expected, settings.Notes());
+    EXPECT_EQ("3", settings.ReadValue("INSTKIND"));
+    EXPECT_TRUE(FromText("STDDIR=C:\\a\r\nINSTID=x\r\n").Notes().empty());
+}

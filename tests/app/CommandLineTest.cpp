@@ -20,6 +20,20 @@ TEST(CommandLine, SplitsAsTheCRuntimeDoesAndMatchesSwitchesInAnyCase)
     EXPECT_TRUE(ParseCommandLine("-?").Usage && ParseCommandLine("/?").Usage);
 }
 
+TEST(CommandLine, DirNamesTheFolderOfASilentRunAsAPackageManagerPassesIt)
+{
+    // winget replaces <INSTALLPATH> in /dir="<INSTALLPATH>" by the folder it was given.
+    const CommandLineOptions options = ParseCommandLine("/silent /log=\"C:\\Temp\\x y.log\" /DIR=\"D:\\My Apps\\BB7\"");
+    EXPECT_TRUE(options.Error.empty()) << options.Error;
+    EXPECT_EQ("D:\\My Apps\\BB7", options.InstallDir);
+    EXPECT_EQ("C:\\Temp\\x y.log", options.LogFile);
+    EXPECT_TRUE(ParseCommandLine("/silent").InstallDir.empty());
+
+    // With /silent the usage goes into the log: the run is no wizard.
+    const CommandLineOptions usage = ParseCommandLine("/? /silent");
+    EXPECT_TRUE(usage.Silent && usage.Usage && usage.Error.empty() && !RunsWizard(usage));
+}
+
 TEST(CommandLine, WhatIsNotUnderstoodIsSaidFirstOfAll)
 {
     const char* const cases[][2] = {
@@ -27,6 +41,8 @@ TEST(CommandLine, WhatIsNotUnderstoodIsSaidFirstOfAll)
         {"/silent=yes /x", "Unknown switch \"/silent=yes\""},
         {"/silent /settings", "The switch \"/settings\" needs a path: /settings=PATH"},
         {"/settings=C:\\a.txt", "The switch /settings=PATH belongs to a silent run: add /silent"},
+        {"/dir=C:\\BB7 /log=C:\\a.log", "The switch /dir=PATH belongs to a silent run: add /silent"},
+        {"/silent -Dir=", "The switch \"-Dir=\" needs a path: /dir=PATH"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c[1], ParseCommandLine(c[0]).Error) << c[0];

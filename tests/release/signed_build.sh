@@ -4,7 +4,7 @@
 # signatures of the installer and of every program packed into its payload against that
 # authority (and that another authority refuses them), then runs the signed installer
 # unattended under Wine in a prefix of its own to a complete installation, which its quiet
-# uninstall string removes again.
+# uninstall string removes again. The winget manifest beside it names the signed file's digest.
 # Usage: signed_build.sh RUNNER SOURCE_DIR BUILD_DIR TOOLCHAIN_FILE LIBJPEG_ROOT HOST_BIN_DIR VERSION
 # (RUNNER is not used: the signed build runs its programs in its own Wine prefix.)
 # Exit status 77 (skipped) when osslsigncode is missing.
@@ -39,13 +39,13 @@ rm -rf "$keys" && mkdir -m 700 "$keys"
     openssl req -x509 -newkey rsa:2048 -nodes -keyout other.key -out other.pem -days 2 -subj "/CN=Another CA"
 ) >>"$log" 2>&1 || fail "the certificates could not be made"
 
-# Only the installer and what it needs are built.
+# Only the installer, its winget manifest and what they need are built.
 started=$(date +%s)
 cmake -S "$source_dir" -B "$build/win32" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DBB7_LIBJPEG_ROOT="$jpeg" -DBB7_HOST_BIN_DIR="$host_bin" \
     -DBB7_SIGN_PKCS12="$keys/signing.p12" -DBB7_SIGN_PASSWORD_FILE="$keys/password" >>"$log" 2>&1 ||
     fail "the signed build could not be configured"
-cmake --build "$build/win32" --target Bb7Setup -j"$(nproc)" >>"$log" 2>&1 || fail "the signed build failed"
+cmake --build "$build/win32" --target bb7_winget_manifest -j"$(nproc)" >>"$log" 2>&1 || fail "the signed build failed"
 echo "signed build: $(($(date +%s) - started)) s"
 
 verify() { # verify FILE: an Authenticode SHA-256 signature of our certificate, by our authority only
@@ -59,6 +59,10 @@ verify() { # verify FILE: an Authenticode SHA-256 signature of our certificate, 
 }
 installer=$build/win32/bin/Bb7Setup.exe
 verify "$installer"
+digest=$(sha256sum "$installer" | cut -d' ' -f1 | tr a-f A-F)
+grep -qx "  InstallerSha256: $digest" "$build/win32/bin/winget/Brisel.BriselBackup7.installer.yaml" ||
+    fail "the winget manifest does not name the signed installer's SHA-256 $digest"
+echo "winget manifest: InstallerSha256 $digest, the signed installer's"
 rm -rf "$payload"
 "$host_bin/bb7unzip" "$build/win32/resources/distro.zip" "$payload" >>"$log" 2>&1 || fail "the payload cannot be read"
 programs=$(cd "$payload/Distro" && find . -type f \( -iname '*.exe' -o -iname '*.dll' \) | sort)

@@ -207,6 +207,8 @@ TEST_F(ProductInstallTest, EveryTypeInstallsUnattendedAndTheProductsUninstallerR
         ExpectInstalled(run.Kind, run.Icons, named ? ".\\" + user : "LocalSystem");
         const std::string log = RunLog();
         EXPECT_NE(std::string::npos, log.find("* Unattended: yes")) << log;
+        EXPECT_NE(std::string::npos, log.find("* Settings file line 2: STDDIR given again, ignored (line 1 counts)"))
+            << log;
         EXPECT_NE(std::string::npos, log.find("Performing post-install configuration")) << log;
         EXPECT_EQ(std::string::npos, log.find(" ERROR ")) << log;
         EXPECT_EQ(std::string::npos, log.find("pass word")) << "never the password";

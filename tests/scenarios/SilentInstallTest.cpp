@@ -2,6 +2,7 @@
 // leaves exactly what an unattended run of the same settings leaves; what it refuses, it
 // refuses before anything changes. A watch on the installer's windows runs all the while.
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <atomic>
 #include <map>
@@ -127,6 +128,63 @@ std::string DescribeInstallation(const std::string& InstallDir)
     return text.str();
 }
 
+std::string Lowered(std::string Text)
+{
+    for (char& c : Text)
+        c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+    return Text;
+}
+
+// The running processes of the product's programs, by the names the manifest gives them, sorted.
+std::string ProductProcesses()
+{
+    std::map<std::string, std::string> programs; // by the name in lower case
+    for (const std::string& line : SplitTextLines(ReadWholeFile(StagedProduct() + "bb7setup.dat"))) {
+        const std::string name = line.substr(line.find_last_of('\\') + 1);
+        if (name.size() > 4 && Lowered(name.substr(name.size() - 4)) == ".exe")
+            programs[Lowered(name)] = name;
+    }
+    std::multiset<std::string> running;
+    FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 process = {};
+    process.dwSize = sizeof process;
+    for (bool more = Process32First(snapshot.Get(), &process); more; more = Process32Next(snapshot.Get(), &process)) {
+        const std::string path = process.szExeFile;
+        const auto program = programs.find(Lowered(path.substr(path.find_last_of('\\') + 1)));
+        if (program != programs.end())
+            running.insert(program->second);
+    }
+    std::string names;
+    for (const std::string& name : running)
+        names += name + " ";
+    return names;
+}
+
+// Settings text of the ANSI code page as the tools that administrators use write it.
+std::wstring Wide(const std::string& Ansi)
+{
+    std::wstring wide(Ansi.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, Ansi.data(), int(Ansi.size()), &wide[0], int(wide.size())));
+    return wide;
+}
+std::string Utf8WithMark(const std::string& Ansi) // Windows PowerShell: Set-Content -Encoding UTF8
+{
+    const std::wstring wide = Wide(Ansi);
+    std::string utf8(wide.size() * 3, '\0');
+    utf8.resize(
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), &utf8[0], int(utf8.size()), nullptr, nullptr));
+    return "\xEF\xBB\xBF" + utf8;
+}
+std::string Utf16WithMark(const std::wstring& Text, bool BigEndian) // Out-File, ">", Notepad's "Unicode"
+{
+    std::string bytes = BigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const wchar_t c : Text) {
+        const char high = char(c >> 8), low = char(c & 0xFF);
+        bytes += BigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
 class SilentInstallTest : public WizardFixture {
 protected:
     void SetUp() override
@@ -183,12 +241,23 @@ protected:
         return Files(TempFolder());
     }
 
-    // What an installation left, once the program it starts last has shown (the installation
-    // has ended) and has been closed.
+    // What an unattended installation left, once the program it starts last has shown (the
+    // installation has ended) and has been closed.
     std::string Leftovers(uint8_t Kind)
     {
         EXPECT_TRUE(CloseProgram(Kind == 3 ? "TBriUIForm" : "TBriBUForm", 60s)) << "the product was not started";
         return DescribeInstallation(installDir_);
+    }
+
+    // The product's own uninstaller as deployment tools run it, by its quiet uninstall string;
+    // it must leave nothing of the product running or installed.
+    void QuietUninstall(const std::string& NothingInstalled)
+    {
+        StartedProgram uninstaller(RegString(HKEY_LOCAL_MACHINE, UninstallKey, "QuietUninstallString"));
+        ASSERT_TRUE(uninstaller.WaitForExit(60000));
+        EXPECT_EQ(0u, uninstaller.ExitCode());
+        EXPECT_EQ("", ProductProcesses());
+        EXPECT_EQ(NothingInstalled, DescribeInstallation(installDir_));
     }
 
     // An earlier installation whose uninstaller records how it was run and takes a moment.
@@ -206,8 +275,9 @@ protected:
     std::vector<std::string> savedTemp_;
 };
 
-TEST_F(SilentInstallTest, EveryTypeLeavesWhatItsUnattendedRunLeavesAndShowsNothing)
+TEST_F(SilentInstallTest, EveryTypeLeavesWhatItsUnattendedRunLeavesButStartsNoProgramAndShowsNothing)
 {
+    const std::string nothing = DescribeInstallation(installDir_);
     char user[256] = {};
     DWORD size = sizeof user;
     GetUserNameA(user, &size);
@@ -224,8 +294,8 @@ TEST_F(SilentInstallTest, EveryTypeLeavesWhatItsUnattendedRunLeavesAndShowsNothi
          "INSTKIND=3\r\nAUTHKIND=1\r\nINSTID=" + std::string(user) +
              "\r\nINSTPASSWORD=" + *EncipherText("pass word", UnattendedPasswordKey) + "\r\n"},
     };
-    // Each run goes over the one before, whose uninstaller it runs first: the unattended run
-    // over the silent one of the type before, the silent run over the unattended one.
+    // The silent run goes over the unattended one, whose uninstaller it runs first; the quiet
+    // uninstall string then removes the silent one.
     for (const auto& run : runs) {
         SCOPED_TRACE(run.Settings);
         Settings("STDDIR=" + installDir_ + "\r\n" + run.Settings);
@@ -238,25 +308,34 @@ TEST_F(SilentInstallTest, EveryTypeLeavesWhatItsUnattendedRunLeavesAndShowsNothi
         EXPECT_EQ(run.Icons, unattended.find("Uninstall.lnk") != std::string::npos);
 
         ASSERT_EQ(0u, RunSilently());
-        EXPECT_EQ(unattended, Leftovers(run.Kind));
+        // Under a deployment tool a program window would run as SYSTEM, unseen; the service is
+        // what a service installation is for.
+        EXPECT_EQ(run.Kind == 3 ? "BriService.exe " : "", ProductProcesses());
+        EXPECT_EQ(unattended, DescribeInstallation(installDir_));
         const std::string log = Log();
-        for (const char* line : {"* Silent: yes", "Uninstalling the old version", "* Exit code 0"})
+        const char* leftOut = run.Kind == 3
+                                  ? "The user interface is not started: a silent installation starts no program"
+                                  : "The application is not started: a silent installation starts no program";
+        for (const char* line : {"* Silent: yes", "Uninstalling the old version", leftOut, "* Exit code 0"})
             EXPECT_NE(std::string::npos, log.find(line)) << line << " in\n" << log;
         EXPECT_EQ(std::string::npos, log.find(" ERROR ")) << log;
         EXPECT_EQ(std::string::npos, log.find("pass word")) << "never the password";
         EXPECT_FALSE(FolderPresent(TempFolder() + "Distro")) << "nothing of the product in the temporary folder";
+        QuietUninstall(nothing);
     }
 }
 
-// The log file's lines without their times, and without the notes that name the way of running.
+// The log file's lines without their times, and without those that name the way of running:
+// its notes, and the start of the program, which only a run with a window makes.
 std::vector<std::string> LogLines(const std::string& Log)
 {
     std::vector<std::string> lines;
     for (const std::string& line : SplitTextLines(Log)) {
         const std::string text = line.substr(std::min<size_t>(line.size(), 12));
         bool namesTheMode = false;
-        for (const char* note : {"* Unattended: ", "* Silent: ", "* Settings file: ", "* Unpacked product: ", "* Product: "})
-            namesTheMode = namesTheMode || text.find(note) != std::string::npos;
+        for (const char* mode : {"* Unattended: ", "* Silent: ", "* Settings file: ", "* Unpacked product: ", "* Product: ",
+                                 "Starting the application", "Application started", "a silent installation starts"})
+            namesTheMode = namesTheMode || text.find(mode) != std::string::npos;
         if (!namesTheMode)
             lines.push_back(text);
     }
@@ -278,7 +357,7 @@ TEST_F(SilentInstallTest, BothWaysAgreeOnEveryManifestLineAndTheUninstallerRemov
             ASSERT_TRUE(WaitForExit());
             ASSERT_EQ(1u, process_->ExitCode());
         }
-        installed[silent] = Leftovers(2);
+        installed[silent] = silent ? DescribeInstallation(installDir_) : Leftovers(2);
         logs[silent] = LogLines(Log());
 
         StartedProgram uninstaller(RegString(HKEY_LOCAL_MACHINE, UninstallKey, "QuietUninstallString"));
@@ -322,10 +401,75 @@ TEST_F(SilentInstallTest, AFreshRunWaitsForTheEarlierUninstallerAndWritesNothing
     const std::string calls = ReadWholeFile(old + "bb7uninstall.exe.log");
     EXPECT_EQ("\"" + old + "bb7uninstall.exe\" -nowarningclose\ndone\n", calls) << "run, closing by itself, waited for";
 
-    EXPECT_NE(std::string::npos, Leftovers(2).find("Uninstall.lnk"));
+    EXPECT_NE(std::string::npos, DescribeInstallation(installDir_).find("Uninstall.lnk"));
     EXPECT_EQ(ReadWholeFile(StagedProduct() + "BriBU.exe"), ReadWholeFile(installDir_ + "BriBU.exe"));
     EXPECT_EQ(installDir_, RegString(HKEY_LOCAL_MACHINE, ProductKey, "Path"));
     EXPECT_NE(std::string::npos, Log().find("File " + installDir_ + "BriBU.exe copied")) << Log();
+}
+
+TEST_F(SilentInstallTest, SettingsFilesInUtf8WithAMarkOrInUtf16InstallAsThePlainFileDoes)
+{
+    // The first line's key was lost behind a UTF-8 mark, and every key in UTF-16; "é" is one
+    // byte in the ANSI code page and two in UTF-8.
+    installDir_ = scratch_ / "Donn\351es BB7\\";
+    const std::string plain =
+        "INSTKIND=0\r\nSTDDIR=" + installDir_ + "\r\nCREATEICONS=TRUE\r\nAUTHKIND=0\r\nFLAVOUR=mild\r\ninstkind=3\r\n";
+    const struct {
+        std::string Bytes;
+        const char* Encoding; // its note in the log
+    } files[] = {
+        {plain, nullptr},
+        {Utf8WithMark(plain), "* Settings file written in UTF-8 with a byte-order mark"},
+        {Utf16WithMark(Wide(plain), false), "* Settings file written in UTF-16, little endian"},
+        {Utf16WithMark(Wide(plain), true), "* Settings file written in UTF-16, big endian"},
+    };
+    std::string installed;
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.Encoding ? file.Encoding : "ANSI");
+        Settings(file.Bytes);
+        ASSERT_EQ(0u, RunSilently());
+        const std::string installation = DescribeInstallation(installDir_);
+        if (installed.empty())
+            installed = installation;
+        EXPECT_EQ(installed, installation);
+        EXPECT_NE(std::string::npos, installation.find("Run Brisel Backup 7 = \"" + installDir_ + "BriBU.exe\""))
+            << "autostart for all users, the first line's type";
+        const std::string log = Log();
+        for (const char* line : {"* Settings file line 5: unknown key \"FLAVOUR\", ignored",
+                                 "* Settings file line 6: INSTKIND given again, ignored (line 1 counts)"})
+            EXPECT_NE(std::string::npos, log.find(line)) << line << " in\n" << log;
+        EXPECT_EQ(file.Encoding ? log.find(file.Encoding) : std::string::npos, log.find("* Settings file written in "))
+            << log;
+    }
+
+    // A value that the code page cannot hold: the unattended run says so in its error box and
+    // leaves the wizard to somebody, on its first page.
+    Settings(Utf16WithMark(Wide("INSTKIND=2\r\nINSTID=") + L"\x4E2D", true));
+    Start();
+    AnswerMessageBox("The settings file's INSTID holds a character that the system's code page cannot represent.",
+                     "Brisel Backup 7 Setup");
+    ASSERT_NE(nullptr, WaitForWizard());
+    Click("rb_Accept");
+    Click("b_Next0");
+    ExpectPage(wizard_, 1); // an unattended run would go on from here by itself
+    EXPECT_FALSE(IsChecked(Ctl("cb_Warning")));
+    PostMessageA(wizard_, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_EQ(installed, DescribeInstallation(installDir_)) << "the installation stays as it was";
+}
+
+TEST_F(SilentInstallTest, DirNamesTheFolderInPlaceOfStdDir)
+{
+    const std::string nothing = DescribeInstallation(installDir_);
+    const std::string other = scratch_ / "Other\\";
+    Settings("STDDIR=" + other + "\r\nINSTKIND=2\r\n");
+    // As a package manager passes it: in quotes, without the final backslash.
+    ASSERT_EQ(0u, RunSilently("/silent \"/dir=" + installDir_.substr(0, installDir_.size() - 1) + "\""));
+    EXPECT_EQ(installDir_, RegString(HKEY_LOCAL_MACHINE, ProductKey, "Path"));
+    EXPECT_EQ(ReadWholeFile(StagedProduct() + "BriBU.exe"), ReadWholeFile(installDir_ + "BriBU.exe"));
+    EXPECT_FALSE(FolderPresent(other));
+    EXPECT_NE(std::string::npos, Log().find("* Installation folder: " + installDir_)) << Log();
+    QuietUninstall(nothing);
 }
 
 TEST_F(SilentInstallTest, WhatCannotBeInstalledEndsWithItsCodeAndChangesNothing)
@@ -348,6 +492,15 @@ TEST_F(SilentInstallTest, WhatCannotBeInstalledEndsWithItsCodeAndChangesNothing)
         {good, "/silent /settings=C:\\none.txt", 5, " ERROR Cannot find the settings file C:\\none.txt"},
         {good, "/silent /quiet", 6, " ERROR Unknown switch \"/quiet\""},
         {"STDDIR=\r\n", "-silent \"-log=" + ownLog + "\"", 5, " ERROR Unable to create directory"},
+        // /silent never shows a window, whatever else the command line holds.
+        {good, "/bogus /silent", 6, " ERROR Unknown switch \"/bogus\""},
+        {good, "/silent /?", 0, "* /dir=PATH: the installation folder of a silent run"},
+        // /dir, in place of STDDIR, is checked as the Folders page checks its folder.
+        {good, "/silent /dir=Programs\\BB7", 5, " ERROR Couldn't create the directory Programs\\BB7"},
+        // A value that the code page cannot hold would name another folder.
+        {"!utf-16", "/silent", 5,
+         " ERROR The settings file's STDDIR holds a character that the system's code page cannot represent."},
+        // Last: it damages the test's copy of the installer.
         {"!damaged", "/silent", 3, " ERROR The files couldn't be unzipped"},
     };
     for (const auto& c : cases) {
@@ -360,6 +513,8 @@ TEST_F(SilentInstallTest, WhatCannotBeInstalledEndsWithItsCodeAndChangesNothing)
                 payload[i] = static_cast<char>(payload[i] ^ 0x5A);
             ReplacePayload(payload);
             Settings(good);
+        } else if (c.Settings == "!utf-16") {
+            Settings(Utf16WithMark(Wide("INSTKIND=2\r\nSTDDIR=C:\\") + L"\x4E2D", false));
         } else if (!c.Settings.empty()) {
             Settings(c.Settings);
         }
