@@ -1,5 +1,8 @@
 // The controls that forms are made of: thin owners of standard Win32 controls, created from
-// a ControlDesc row, with the events the program's handlers bind to.
+// a ControlDesc row, with the events the program's handlers bind to. Their code lies in one
+// file per kind or family: Control.cpp (the base), Buttons.cpp (push, radio and check
+// buttons), EditBoxes.cpp, RichEdit.cpp, ComboList.cpp, PictureControls.cpp (pictures and
+// picture buttons), ProgressBarHost.cpp and TabControl.cpp.
 #pragma once
 
 #include <windows.h>
