@@ -60,3 +60,9 @@ void Control::SetBackground(COLORREF Color)
         SendMessageA(window_, EM_SETBKGNDCOLOR, 0, Color);
     InvalidateRect(window_, nullptr, TRUE);
 }
+
+void Control::ApplyLayout(const ControlRect& Place, HFONT Font, int Dpi)
+{
+    SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(Font), FALSE);
+    SetWindowPos(window_, nullptr, Place.Left, Place.Top, Place.Width, Place.Height, SWP_NOZORDER | SWP_NOACTIVATE);
+}

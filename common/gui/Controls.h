@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Layout.h"
+#include "RowPlacement.h"
 #include "WinHandles.h"
 
 class Form;
@@ -47,6 +48,9 @@ public:
     // Notifications that the form routes to the control that sent them.
     virtual void HandleCommand(WORD Code) {}
     virtual bool HandleNotify(NMHDR* Header, LRESULT& Result) { return false; }
+
+    // Takes the place, the font and the pictures of the form's new DPI.
+    virtual void ApplyLayout(const ControlRect& Place, HFONT Font, int Dpi);
 
 protected:
     Form& owner_;
@@ -118,6 +122,7 @@ public:
     void SetEnabled(bool Enabled) override;
     void SetVisible(bool Visible) override;
     void HandleCommand(WORD Code) override;
+    void ApplyLayout(const ControlRect& Place, HFONT Font, int Dpi) override;
 
 private:
     HWND label_;
@@ -153,8 +158,10 @@ public:
 class Image : public Control {
 public:
     Image(Form& Owner, const ControlDesc& Desc, HWND Window, BitmapHandle Picture);
+    void ApplyLayout(const ControlRect& Place, HFONT Font, int Dpi) override; // the picture for the DPI
 
 private:
+    void SetPicture(BitmapHandle Picture);
     BitmapHandle picture_;
 };
 
@@ -164,6 +171,7 @@ public:
     SpeedButton(Form& Owner, const ControlDesc& Desc, HWND Window, BitmapHandle Picture);
     ~SpeedButton() override;
     std::function<void()> OnClick;
+    void ApplyLayout(const ControlRect& Place, HFONT Font, int Dpi) override; // the picture for the DPI
     static LRESULT CALLBACK WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
 
 private:

@@ -26,3 +26,13 @@ void Edit::HandleCommand(WORD Code)
     else if (Code == EN_KILLFOCUS && OnExit)
         OnExit();
 }
+
+void Edit::ApplyLayout(const ControlRect& Place, HFONT Font, int Dpi)
+{
+    Control::ApplyLayout(Place, Font, Dpi);
+    if (!label_)
+        return;
+    const ControlRect label = PlaceOfEditLabel(desc_, Place, GetParent(window_), Font, Dpi);
+    SendMessageA(label_, WM_SETFONT, reinterpret_cast<WPARAM>(Font), FALSE);
+    SetWindowPos(label_, nullptr, label.Left, label.Top, label.Width, label.Height, SWP_NOZORDER | SWP_NOACTIVATE);
+}

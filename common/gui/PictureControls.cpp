@@ -1,12 +1,26 @@
 // Pictures and the picture button that takes no focus.
 #include "Controls.h"
 
+#include "Application.h"
 #include "Form.h"
+#include "Pictures.h"
 
-Image::Image(Form& Owner, const ControlDesc& Desc, HWND Window, BitmapHandle Picture)
-    : Control(Owner, Desc, Window), picture_(std::move(Picture))
+Image::Image(Form& Owner, const ControlDesc& Desc, HWND Window, BitmapHandle Picture) : Control(Owner, Desc, Window)
 {
-    SendMessageA(window_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.Get()));
+    SetPicture(std::move(Picture));
+}
+
+void Image::SetPicture(BitmapHandle Picture)
+{
+    // The control shows the new picture before the old one, which it may still draw, goes.
+    SendMessageA(window_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(Picture.Get()));
+    picture_ = std::move(Picture);
+}
+
+void Image::ApplyLayout(const ControlRect& Place, HFONT Font, int Dpi)
+{
+    SetPicture(BitmapHandle(LoadPicture(Application::Instance(), desc_.Extra, Dpi)));
+    Control::ApplyLayout(Place, Font, Dpi);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -21,6 +35,13 @@ SpeedButton::~SpeedButton()
 {
     if (IsWindow(window_))
         SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+}
+
+void SpeedButton::ApplyLayout(const ControlRect& Place, HFONT Font, int Dpi)
+{
+    picture_.Reset(LoadPicture(Application::Instance(), desc_.Extra, Dpi));
+    Control::ApplyLayout(Place, Font, Dpi);
+    InvalidateRect(window_, nullptr, FALSE);
 }
 
 void SpeedButton::Paint(HDC Dc)

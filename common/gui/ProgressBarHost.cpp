@@ -47,6 +47,9 @@ LRESULT CALLBACK ProgressBar::WindowProc(HWND Window, UINT Message, WPARAM WPara
     }
     case WM_ERASEBKGND:
         return 1; // the bar covers its whole window
+    case WM_SIZE: // at a change of the display's scale
+        bar.SetBounds(0, 0, LOWORD(LParam), HIWORD(LParam));
+        return 0;
     case WM_SETFONT:
         bar.SetFont(reinterpret_cast<HFONT>(WParam));
         return 0;
