@@ -208,7 +208,6 @@ public:
     int PageIndex() const;
     void SetPageIndex(int Index); // selects the page from code, without asking OnChanging
     void AddPage(Container* Page);
-    RECT DisplayRect() const; // the pages' area, in the parent's coordinates
     Container* Page(int Index) const;
     int PageCount() const;
     bool HandleNotify(NMHDR* Header, LRESULT& Result) override;

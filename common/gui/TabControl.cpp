@@ -46,14 +46,6 @@ int TabControl::PageCount() const
     return static_cast<int>(pages_.size());
 }
 
-RECT TabControl::DisplayRect() const
-{
-    RECT r;
-    GetClientRect(window_, &r);
-    SendMessageA(window_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
-    return r;
-}
-
 void TabControl::SetPageIndex(int Index)
 {
     Container* next = Page(Index);
