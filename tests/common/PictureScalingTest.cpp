@@ -41,16 +41,6 @@ TEST(PictureScaleFor, TakesTheSmallestVersionThatIsNotSmallerThanTheScale)
     EXPECT_EQ(100, PictureScaleFor(72));
 }
 
-TEST(LengthAt100, UndoesTheRoundingOfTheDrawnVersions)
-{
-    // The warning picture, 93 x 205, was drawn at 150% as 140 x 308 and at 200% as 186 x 410.
-    EXPECT_EQ(93, LengthAt100(140, 150));
-    EXPECT_EQ(205, LengthAt100(308, 150));
-    EXPECT_EQ(93, LengthAt100(186, 200));
-    EXPECT_EQ(450, LengthAt100(675, 150));
-    EXPECT_EQ(16, LengthAt100(16, 100));
-}
-
 TEST(ResizePicture, KeepsASameSizedPictureAndPadsRowsAsDibsDo)
 {
     const PixelPicture source = Picture(5, 3, [](int x, int y) { return x * 40 + y * 7; });
