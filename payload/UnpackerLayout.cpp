@@ -1,4 +1,4 @@
-#include "unit_Setup_Unpacker.h"
+#include "UnpackerLayout.h"
 
 namespace {
 

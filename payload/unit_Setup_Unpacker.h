@@ -7,10 +7,9 @@
 
 #include "Form.h"
 #include "PayloadExtraction.h"
+#include "UnpackerLayout.h"
 
 class TBriBar;
-
-extern const FormDesc UnpackerLayout;
 
 extern const int UnpackSuccess;               // 8080
 extern const int UnpackFailure;               // 2020

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake make g++ pkg-config dpkg-dev
     gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686 libz-mingw-w64-dev
-    wine wine64 wine32:i386 xvfb xauth x11-utils imagemagick
+    wine wine64 wine32:i386 xvfb xauth x11-utils imagemagick fonts-dejavu-core
     googletest zlib1g-dev libjpeg-dev
     zip unzip p7zip-full libarchive-tools time
     clang libclang-rt-14-dev

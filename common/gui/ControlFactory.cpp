@@ -3,20 +3,16 @@
 #include <commctrl.h>
 #include <richedit.h>
 
-#include <cstring>
 #include <stdexcept>
 #include <string>
 
 #include "Application.h"
 #include "Form.h"
 #include "Pictures.h"
+#include "RowPlacement.h"
 #include "WindowClasses.h"
 
 namespace {
-
-const int ComboVisibleRows = 8;
-const int EditFrameHeight = 8; // an edit box's height beyond its font's line height
-const int LabelGap = 3;        // between a labelled edit box and the label above it
 
 bool TakesFocus(ControlKind Kind)
 {
@@ -33,37 +29,12 @@ bool TakesFocus(ControlKind Kind)
     }
 }
 
-SIZE TextSize(HWND Window, HFONT Font, const char* Text)
-{
-    WindowDc dc(Window);
-    SelectedObject font(dc.Get(), Font);
-    SIZE size = {0, 0};
-    GetTextExtentPoint32A(dc.Get(), Text, static_cast<int>(strlen(Text)), &size);
-    return size;
-}
-
-int FontLineHeight(HWND Window, HFONT Font)
-{
-    WindowDc dc(Window);
-    SelectedObject font(dc.Get(), Font);
-    TEXTMETRICA tm;
-    GetTextMetricsA(dc.Get(), &tm);
-    return tm.tmHeight;
-}
-
-// One row being made: its place after alignment, and the style bits every kind shares.
+// One row being made: its place at the form's DPI, and the style bits every kind shares.
 class RowBuilder {
 public:
-    RowBuilder(Form& Owner, const ControlDesc& Row, const ControlPlace& Place) : owner_(Owner), row_(Row), place_(Place)
+    RowBuilder(Form& Owner, const ControlDesc& Row, const ControlPlace& Place)
+        : rect(PlaceOfRow(Row, Place.Parent, Place.Font, Place.Dpi)), owner_(Owner), row_(Row), place_(Place)
     {
-        RECT parent;
-        GetClientRect(Place.Parent, &parent);
-        x = Row.Left, y = Row.Top, w = Row.Width, h = Row.Height;
-        if (Row.Flags & cfAlignTop) {
-            x = 0, y = 0, w = parent.right;
-        } else if (Row.Flags & cfAlignBottom) {
-            x = 0, y = parent.bottom - h, w = parent.right;
-        }
         style = WS_CHILD | (Place.StartsGroup ? WS_GROUP : 0);
         if (!(Row.Flags & cfHidden) && Row.Kind != ControlKind::Page)
             style |= WS_VISIBLE;
@@ -81,9 +52,9 @@ public:
 
     HWND Create(DWORD ExStyle, const char* Class, DWORD KindStyle) const
     {
-        HWND hwnd =
-            CreateWindowExA(ExStyle, Class, Caption(), style | KindStyle, x, y, w, h, place_.Parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(place_.Id)), Application::Instance(), &owner_);
+        HWND hwnd = CreateWindowExA(
+            ExStyle, Class, Caption(), style | KindStyle, rect.Left, rect.Top, rect.Width, rect.Height, place_.Parent,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(place_.Id)), Application::Instance(), &owner_);
         if (!hwnd)
             throw std::runtime_error(std::string("Cannot create the control ") + row_.Name);
         SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(place_.Font), FALSE);
@@ -95,15 +66,15 @@ public:
     {
         if (!row_.Extra)
             return nullptr;
-        const SIZE size = TextSize(place_.Parent, place_.Font, row_.Extra);
+        const ControlRect r = PlaceOfEditLabel(row_, rect, place_.Parent, place_.Font, place_.Dpi);
         HWND label = CreateWindowExA(
-            0, "STATIC", row_.Extra, WS_CHILD | SS_LEFT | SS_NOPREFIX | (style & (WS_VISIBLE | WS_DISABLED)), x,
-            y - size.cy - LabelGap, size.cx, size.cy, place_.Parent, nullptr, Application::Instance(), nullptr);
+            0, "STATIC", row_.Extra, WS_CHILD | SS_LEFT | SS_NOPREFIX | (style & (WS_VISIBLE | WS_DISABLED)), r.Left,
+            r.Top, r.Width, r.Height, place_.Parent, nullptr, Application::Instance(), nullptr);
         SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(place_.Font), FALSE);
         return label;
     }
 
-    int x, y, w, h;
+    ControlRect rect;
     DWORD style;
 
 private:
@@ -137,8 +108,7 @@ std::unique_ptr<Control> CreateControlOfRow(Form& Owner, const ControlDesc& Row,
         item.mask = TCIF_TEXT;
         item.pszText = const_cast<char*>(b.Caption());
         SendMessageA(tabs.Handle(), TCM_INSERTITEMA, tabs.PageCount(), reinterpret_cast<LPARAM>(&item));
-        const RECT area = tabs.DisplayRect();
-        b.x = area.left, b.y = area.top, b.w = area.right - area.left, b.h = area.bottom - area.top;
+        b.rect = PlaceOfRow(Row, Place.Parent, Place.Font, Place.Dpi); // below the tabs, now that there are some
         auto page =
             std::make_unique<Container>(Owner, Row, b.Create(WS_EX_CONTROLPARENT, ContainerClassName, WS_CLIPCHILDREN));
         tabs.AddPage(page.get());
@@ -149,10 +119,6 @@ std::unique_ptr<Control> CreateControlOfRow(Form& Owner, const ControlDesc& Row,
         return std::make_unique<Container>(Owner, Row,
                                            b.Create(WS_EX_CONTROLPARENT, ContainerClassName, WS_CLIPCHILDREN));
     case ControlKind::Label:
-        if (b.w == 0) {
-            const SIZE size = TextSize(Place.Parent, Place.Font, b.Caption());
-            b.w = size.cx, b.h = size.cy;
-        }
         return std::make_unique<Control>(Owner, Row, b.Create(0, "STATIC", SS_LEFT | SS_NOPREFIX));
     case ControlKind::Button:
         return std::make_unique<Button>(
@@ -163,8 +129,6 @@ std::unique_ptr<Control> CreateControlOfRow(Form& Owner, const ControlDesc& Row,
         return std::make_unique<CheckBox>(Owner, Row, b.Create(0, "BUTTON", BS_AUTOCHECKBOX));
     case ControlKind::Edit: {
         HWND label = b.CreateEditLabel();
-        if (b.h == 0)
-            b.h = FontLineHeight(Place.Parent, Place.Font) + EditFrameHeight;
         const bool password = (Row.Flags & cfPassword) != 0;
         HWND hwnd = b.Create(WS_EX_CLIENTEDGE, "EDIT", ES_AUTOHSCROLL | (password ? ES_PASSWORD : 0));
         if (password)
@@ -184,16 +148,14 @@ std::unique_ptr<Control> CreateControlOfRow(Form& Owner, const ControlDesc& Row,
         return std::make_unique<RichEdit>(Owner, Row, b.Create(WS_EX_CLIENTEDGE, RICHEDIT_CLASSA, extra));
     }
     case ControlKind::ComboList:
-        // The window's height includes the list that drops down.
-        b.h = FontLineHeight(Place.Parent, Place.Font) * (ComboVisibleRows + 1) + EditFrameHeight;
         return std::make_unique<ComboList>(Owner, Row, b.Create(0, "COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL));
     case ControlKind::Image: {
-        BitmapHandle picture(LoadPicture(Row.Extra));
+        BitmapHandle picture(LoadPicture(Application::Instance(), Row.Extra, Place.Dpi));
         HWND hwnd = b.Create(0, "STATIC", SS_BITMAP);
         return std::make_unique<Image>(Owner, Row, hwnd, std::move(picture));
     }
     case ControlKind::SpeedButton: {
-        BitmapHandle picture(LoadPicture(Row.Extra));
+        BitmapHandle picture(LoadPicture(Application::Instance(), Row.Extra, Place.Dpi));
         HWND hwnd = b.Create(0, SpeedButtonClassName, 0);
         return std::make_unique<SpeedButton>(Owner, Row, hwnd, std::move(picture));
     }

@@ -7,13 +7,15 @@
 
 #include "Controls.h"
 
-// Where the control goes: its parent window, its identifier, its font, and whether it starts
-// a group for the arrow keys (every control but a radio button that follows another).
+// Where the control goes: its parent window, its identifier, its font, whether it starts a
+// group for the arrow keys (every control but a radio button that follows another), and the
+// form's DPI, at which it is placed and its pictures are chosen.
 struct ControlPlace {
     HWND Parent;
     int Id;
     HFONT Font;
     bool StartsGroup;
+    int Dpi;
 };
 
 // Registers the window classes of the toolkit's own controls.

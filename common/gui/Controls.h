@@ -1,5 +1,8 @@
 // The controls that forms are made of: thin owners of standard Win32 controls, created from
-// a ControlDesc row, with the events the program's handlers bind to.
+// a ControlDesc row, with the events the program's handlers bind to. Their code lies in one
+// file per kind or family: Control.cpp (the base), Buttons.cpp (push, radio and check
+// buttons), EditBoxes.cpp, RichEdit.cpp, ComboList.cpp, PictureControls.cpp (pictures and
+// picture buttons), ProgressBarHost.cpp and TabControl.cpp.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +13,7 @@
 #include <vector>
 
 #include "Layout.h"
+#include "RowPlacement.h"
 #include "WinHandles.h"
 
 class Form;
@@ -44,6 +48,9 @@ public:
     // Notifications that the form routes to the control that sent them.
     virtual void HandleCommand(WORD Code) {}
     virtual bool HandleNotify(NMHDR* Header, LRESULT& Result) { return false; }
+
+    // Takes the place, the font and the pictures of the form's new DPI.
+    virtual void ApplyLayout(const ControlRect& Place, HFONT Font, int Dpi);
 
 protected:
     Form& owner_;
@@ -115,6 +122,7 @@ public:
     void SetEnabled(bool Enabled) override;
     void SetVisible(bool Visible) override;
     void HandleCommand(WORD Code) override;
+    void ApplyLayout(const ControlRect& Place, HFONT Font, int Dpi) override;
 
 private:
     HWND label_;
@@ -150,8 +158,10 @@ public:
 class Image : public Control {
 public:
     Image(Form& Owner, const ControlDesc& Desc, HWND Window, BitmapHandle Picture);
+    void ApplyLayout(const ControlRect& Place, HFONT Font, int Dpi) override; // the picture for the DPI
 
 private:
+    void SetPicture(BitmapHandle Picture);
     BitmapHandle picture_;
 };
 
@@ -161,6 +171,7 @@ public:
     SpeedButton(Form& Owner, const ControlDesc& Desc, HWND Window, BitmapHandle Picture);
     ~SpeedButton() override;
     std::function<void()> OnClick;
+    void ApplyLayout(const ControlRect& Place, HFONT Font, int Dpi) override; // the picture for the DPI
     static LRESULT CALLBACK WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
 
 private:
@@ -197,7 +208,6 @@ public:
     int PageIndex() const;
     void SetPageIndex(int Index); // selects the page from code, without asking OnChanging
     void AddPage(Container* Page);
-    RECT DisplayRect() const; // the pages' area, in the parent's coordinates
     Container* Page(int Index) const;
     int PageCount() const;
     bool HandleNotify(NMHDR* Header, LRESULT& Result) override;

@@ -4,6 +4,7 @@
 
 #include "Application.h"
 #include "ControlFactory.h"
+#include "DisplayScale.h"
 #include "WinHandles.h"
 #include "WindowClasses.h"
 
@@ -37,13 +38,6 @@ void InitCommonControlClasses()
         init(&icc);
 }
 
-FontHandle CreateFormFont(const char* Name, int Height, bool Bold)
-{
-    return FontHandle(CreateFontA(-Height, 0, 0, 0, Bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                  Name));
-}
-
 } // namespace
 
 Form* FormOfWindow(HWND Window)
@@ -75,25 +69,19 @@ Form::Form(const FormDesc& Desc) : desc_(Desc)
     RegisterWindowClass(ContainerClassName, ContainerProc, CS_DBLCLKS);
     RegisterControlClasses();
 
-    font_ = CreateFormFont(Desc.FontName, Desc.FontHeight, false);
     brush_.Reset(CreateSolidBrush(Desc.Color));
 
     const DWORD style =
         Desc.Bordered ? (WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN) : (WS_POPUP | WS_CLIPCHILDREN);
     const DWORD exStyle = WS_EX_CONTROLPARENT | WS_EX_APPWINDOW | (Desc.Bordered ? WS_EX_DLGMODALFRAME : 0);
-    RECT r = {0, 0, Desc.ClientWidth, Desc.ClientHeight};
-    AdjustWindowRectEx(&r, style, FALSE, exStyle);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    RECT work;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const int left = work.left + (work.right - work.left - width) / 2;
-    const int top = work.top + (work.bottom - work.top - height) / 2;
-
-    window_ = CreateWindowExA(exStyle, Desc.ClassName, "", style, left, top, width, height, nullptr, nullptr,
-                              Application::Instance(), this);
+    window_ = CreateWindowExA(exStyle, Desc.ClassName, "", style, 0, 0, 0, 0, nullptr, nullptr, Application::Instance(),
+                              this);
     if (!window_)
         throw std::runtime_error(std::string("Cannot create the window ") + Desc.ClassName);
-    SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    // Its size and the controls' follow from the DPI of the display the window is on.
+    dpi_ = WindowDpi(window_);
+    PlaceWindow(nullptr);
+    SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(FontAt(Desc.FontHeight, false)), FALSE);
 
     tooltip_ =
         CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -118,15 +106,6 @@ void Form::CreateControls()
         CreateControl(i);
 }
 
-HFONT Form::FontFor(const ControlDesc& Desc)
-{
-    if (Desc.FontHeight == 0 && !(Desc.Flags & cfBold))
-        return font_.Get();
-    const int height = Desc.FontHeight ? Desc.FontHeight : desc_.FontHeight;
-    extraFonts_.push_back(CreateFormFont(desc_.FontName, height, (Desc.Flags & cfBold) != 0));
-    return extraFonts_.back().Get();
-}
-
 void Form::CreateControl(size_t Index)
 {
     const ControlDesc& d = desc_.Controls[Index];
@@ -135,7 +114,7 @@ void Form::CreateControl(size_t Index)
     const bool followsRadio = previous && d.Kind == ControlKind::RadioButton &&
                               previous->Kind == ControlKind::RadioButton && previous->Parent == d.Parent;
     const ControlPlace place = {d.Parent ? Find(d.Parent).Handle() : window_, FirstControlId + static_cast<int>(Index),
-                                FontFor(d), !followsRadio};
+                                FontFor(d), !followsRadio, dpi_};
     std::unique_ptr<Control> control = CreateControlOfRow(*this, d, place);
 
     if (d.Hint && tooltip_) {

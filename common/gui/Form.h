@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Controls.h"
+#include "DisplayScale.h"
 #include "Layout.h"
 #include "WinHandles.h"
 
@@ -43,6 +44,8 @@ public:
 
     HWND Handle() const { return window_; }
     const FormDesc& Desc() const { return desc_; }
+    // The DPI at which the form is laid out: its display's (96 is 100%).
+    int Dpi() const { return dpi_; }
 
     // The control of the row with this name, of the type its kind gives. Throws, naming the
     // control, when there is no such row or it is of another kind: windows bind their
@@ -100,6 +103,13 @@ private:
 
     void CreateControls();
     void CreateControl(size_t Index);
+
+    // Layout at the form's DPI (FormScaling.cpp): the window's size and place, its fonts, and
+    // all of it again when the DPI changes.
+    void PlaceWindow(const RECT* Suggested);
+    SIZE FrameSizeAt(int Dpi) const;
+    void ApplyDpi(int Dpi, const RECT* Suggested);
+    HFONT FontAt(int Height, bool Bold);
     HFONT FontFor(const ControlDesc& Desc);
     Button* FindButton(uint32_t Flag);
     void EndModal();
@@ -107,8 +117,9 @@ private:
 
     const FormDesc& desc_;
     HWND window_ = nullptr;
-    FontHandle font_;
-    std::vector<FontHandle> extraFonts_;
+    int dpi_ = DefaultDpi;
+    // The fonts at the form's DPI, by their height at 96 DPI and weight.
+    std::map<std::pair<int, bool>, FontHandle> fonts_;
     BrushHandle brush_;
     HWND tooltip_ = nullptr;
     HWND lastFocus_ = nullptr; // the focused control when the window was last deactivated

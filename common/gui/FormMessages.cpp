@@ -1,9 +1,10 @@
 // Message handling of a form's own window and of its containers (pages, panels, group
 // boxes): notifications routed to the controls that sent them, background colours, the
-// containers' bevels, timers, activation and closing.
+// containers' bevels, timers, activation, a change of the display's scale and closing.
 #include "Form.h"
 
 #include "Application.h"
+#include "DisplayScale.h"
 #include "WindowClasses.h"
 
 LRESULT CALLBACK Form::FormProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam)
@@ -57,7 +58,7 @@ void Form::PaintContainer(HWND Window, HDC Dc)
         DrawEdge(Dc, &r, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
     } else if (container && container->Desc().Kind == ControlKind::GroupBox) {
         RECT frame = r;
-        frame.top += desc_.FontHeight / 2;
+        frame.top += ScaleToDpi(desc_.FontHeight, dpi_) / 2;
         DrawEdge(Dc, &frame, EDGE_ETCHED, BF_RECT);
     }
 }
@@ -138,6 +139,20 @@ LRESULT Form::HandleMessage(HWND Window, UINT Message, WPARAM WParam, LPARAM LPa
     case WM_ACTIVATE:
         if (IsForm) {
             HandleActivate(WParam);
+            return 0;
+        }
+        break;
+    case WmGetDpiScaledSize:
+        // Asked before a move to a display of another scale: the size that holds the client
+        // area of that scale exactly, which the system then suggests with WM_DPICHANGED.
+        if (IsForm) {
+            *reinterpret_cast<SIZE*>(LParam) = FrameSizeAt(static_cast<int>(WParam));
+            return TRUE;
+        }
+        break;
+    case WmDpiChanged:
+        if (IsForm) {
+            Invoke([&] { ApplyDpi(HIWORD(WParam), reinterpret_cast<const RECT*>(LParam)); });
             return 0;
         }
         break;

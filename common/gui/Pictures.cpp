@@ -2,10 +2,14 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include <jpeglib.h>
 
-#include "Application.h"
+#include "DisplayScale.h"
+#include "PictureScaling.h"
+#include "WinHandles.h"
 
 namespace {
 
@@ -22,6 +26,19 @@ void JpegErrorExit(j_common_ptr Info)
 }
 
 void JpegSilentMessage(j_common_ptr) {}
+
+// A picture of 24-bit pixels whose rows go from the top down, as the decoder writes them.
+BITMAPINFO TopDown24Bit(int Width, int Height)
+{
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+    bmi.bmiHeader.biWidth = Width;
+    bmi.bmiHeader.biHeight = -Height;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 24;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    return bmi;
+}
 
 } // namespace
 
@@ -46,20 +63,14 @@ HBITMAP DecodeJpeg(const unsigned char* Data, size_t Size)
     info.out_color_space = JCS_EXT_BGR; // the byte order of a 24-bit DIB
     jpeg_start_decompress(&info);
 
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
-    bmi.bmiHeader.biWidth = static_cast<LONG>(info.output_width);
-    bmi.bmiHeader.biHeight = -static_cast<LONG>(info.output_height); // top-down rows
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 24;
-    bmi.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO bmi = TopDown24Bit(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
     void* bits = nullptr;
     bitmap = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap) {
         jpeg_destroy_decompress(&info);
         return nullptr;
     }
-    const size_t stride = (info.output_width * 3 + 3) & ~size_t(3);
+    const size_t stride = DibStride(static_cast<int>(info.output_width));
     while (info.output_scanline < info.output_height) {
         JSAMPROW row = static_cast<JSAMPROW>(bits) + stride * info.output_scanline;
         jpeg_read_scanlines(&info, &row, 1);
@@ -69,17 +80,69 @@ HBITMAP DecodeJpeg(const unsigned char* Data, size_t Size)
     return bitmap;
 }
 
-HBITMAP LoadPicture(const char* Name)
+namespace {
+
+// A picture resource: a JPEG image stored as RCDATA, or a bitmap.
+HBITMAP LoadPictureResource(HMODULE Module, const std::string& Name)
 {
-    if (!Name)
-        return nullptr;
-    HMODULE module = Application::Instance();
-    if (HRSRC resource = FindResourceA(module, Name, RT_RCDATA)) {
-        HGLOBAL loaded = LoadResource(module, resource);
+    if (HRSRC resource = FindResourceA(Module, Name.c_str(), RT_RCDATA)) {
+        HGLOBAL loaded = LoadResource(Module, resource);
         const void* data = loaded ? LockResource(loaded) : nullptr;
         if (!data)
             return nullptr;
-        return DecodeJpeg(static_cast<const unsigned char*>(data), SizeofResource(module, resource));
+        return DecodeJpeg(static_cast<const unsigned char*>(data), SizeofResource(Module, resource));
     }
-    return static_cast<HBITMAP>(LoadImageA(module, Name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    return static_cast<HBITMAP>(LoadImageA(Module, Name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
+// The picture's pixels as 24-bit rows, top down.
+PixelPicture PixelsOf(HBITMAP Bitmap, int Width, int Height)
+{
+    PixelPicture pixels;
+    pixels.Width = Width;
+    pixels.Height = Height;
+    pixels.Stride = DibStride(Width);
+    pixels.Bits.resize(pixels.Stride * static_cast<size_t>(Height));
+    BITMAPINFO bmi = TopDown24Bit(Width, Height);
+    WindowDc screen(nullptr);
+    if (GetDIBits(screen.Get(), Bitmap, 0, static_cast<UINT>(Height), pixels.Bits.data(), &bmi, DIB_RGB_COLORS) !=
+        Height)
+        pixels.Bits.clear();
+    return pixels;
+}
+
+HBITMAP BitmapOf(const PixelPicture& Pixels)
+{
+    const BITMAPINFO bmi = TopDown24Bit(Pixels.Width, Pixels.Height);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap)
+        memcpy(bits, Pixels.Bits.data(), Pixels.Bits.size());
+    return bitmap;
+}
+
+} // namespace
+
+HBITMAP LoadPicture(HMODULE Module, const char* Name, int Dpi)
+{
+    if (!Name)
+        return nullptr;
+    int scale = PictureScaleFor(Dpi);
+    BitmapHandle picture(LoadPictureResource(Module, scale == 100 ? Name : Name + ("_" + std::to_string(scale))));
+    if (!picture) {
+        scale = 100;
+        picture.Reset(LoadPictureResource(Module, Name));
+    }
+    if (!picture)
+        return nullptr;
+    BITMAP info;
+    GetObject(picture.Get(), sizeof info, &info);
+    const int width = ScaleToDpi(LengthAt100(info.bmWidth, scale), Dpi);
+    const int height = ScaleToDpi(LengthAt100(info.bmHeight, scale), Dpi);
+    if (width == info.bmWidth && height == info.bmHeight)
+        return picture.Release();
+    const PixelPicture pixels = PixelsOf(picture.Get(), info.bmWidth, info.bmHeight);
+    if (pixels.Bits.empty())
+        return nullptr;
+    return BitmapOf(ResizePicture(pixels, width, height));
 }

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "DesignPlaces.h"
+#include "UnpackerLayout.h"
 #include "WizardFixture.h"
 
 namespace {
@@ -66,22 +68,18 @@ TEST_F(WizardTest, UnpacksBelowTheTemporaryFolderAndCancelDeletesOnlyWhatItWrote
     DeleteFileA(sentinel.c_str());
 }
 
-TEST_F(WizardTest, WindowsAndControlsLieWhereTheirDescriptionsSay)
+TEST_F(WizardTest, WindowsAndControlsLieWhereTheDesignSays)
 {
     Start();
     HWND unpacker = process_->WaitForWindow("TForm_Unzip", 20s);
     ASSERT_NE(nullptr, unpacker);
-    RECT client;
-    GetClientRect(unpacker, &client);
-    EXPECT_EQ(392, client.right);
-    EXPECT_EQ(73, client.bottom);
+    ExpectClientSize(unpacker, UnpackerClient, 96);
     EXPECT_FALSE(GetWindowLongA(unpacker, GWL_STYLE) & WS_CAPTION) << "no border, no title bar";
+    ExpectDesignPlaces(unpacker, UnpackerLayout, UnpackerPlaces, 96);
 
     HWND wizard = WaitForWizard();
     ASSERT_NE(nullptr, wizard);
-    GetClientRect(wizard, &client);
-    EXPECT_EQ(527, client.right);
-    EXPECT_EQ(371, client.bottom);
+    ExpectClientSize(wizard, WizardClient, 96);
     const LONG style = GetWindowLongA(wizard, GWL_STYLE);
     EXPECT_TRUE(style & WS_SYSMENU);
     EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
@@ -90,35 +88,7 @@ TEST_F(WizardTest, WindowsAndControlsLieWhereTheirDescriptionsSay)
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     EXPECT_NEAR((work.left + work.right) / 2, (frame.left + frame.right) / 2, 1) << "centred";
     EXPECT_NEAR((work.top + work.bottom) / 2, (frame.top + frame.bottom) / 2, 1) << "centred";
-
-    // Every control placed by its row, in its parent's coordinates.
-    for (size_t i = 0; i < MainFormLayout.ControlCount; ++i) {
-        const ControlDesc& row = MainFormLayout.Controls[i];
-        const bool placed = row.Kind != ControlKind::Page && row.Kind != ControlKind::ProgressBar &&
-                            !(row.Flags & (cfAlignTop | cfAlignBottom)) && row.Width > 0 && row.Height > 0;
-        if (!placed)
-            continue;
-        HWND control = Control(wizard, row.Name);
-        ASSERT_NE(nullptr, control) << row.Name;
-        RECT r;
-        GetWindowRect(control, &r);
-        MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_EQ(row.Left, r.left) << row.Name;
-        EXPECT_EQ(row.Top, r.top) << row.Name;
-        EXPECT_EQ(row.Width, r.right - r.left) << row.Name;
-        EXPECT_EQ(row.Height, r.bottom - r.top) << row.Name;
-    }
-    // The button bars: 41 pixels at the bottom of their page, across its width.
-    for (const char* bar : {"Panel0", "Panel4", "Panel1", "Panel2", "Panel3"}) {
-        HWND panel = Control(wizard, bar);
-        RECT r, page;
-        GetWindowRect(panel, &r);
-        MapWindowPoints(nullptr, GetParent(panel), reinterpret_cast<POINT*>(&r), 2);
-        GetClientRect(GetParent(panel), &page);
-        EXPECT_EQ(41, r.bottom - r.top) << bar;
-        EXPECT_EQ(page.bottom, r.bottom) << bar;
-        EXPECT_EQ(page.right, r.right - r.left) << bar;
-    }
+    ExpectDesignPlaces(wizard, MainFormLayout, WizardPlaces, 96);
 }
 
 TEST_F(WizardTest, CloseBoxAndEscapeCloseTheWizardAndDeleteTheFolder)

@@ -6,10 +6,13 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "Application.h"
+#include "BriBar.h"
 #include "BriErrors.h"
 #include "Form.h"
 #include "Pictures.h"
@@ -33,6 +36,9 @@ const ControlDesc TestControls[] = {
     {K::Page, "Second", "Tabs", 0, 0, 0, 0, "&Second", 0, nullptr, 0, 0, nullptr},
     {K::CheckBox, "cb_Tick", "Second", 8, 8, 100, 17, "Tick", 0, nullptr, 0, 0, nullptr},
     {K::Label, "l_Auto", "Second", 8, 40, 0, 0, "Sized to its text", 0, nullptr, 0, 0, nullptr},
+    {K::Label, "l_Bold", "Second", 8, 60, 0, 0, "Bold and larger", cfBold, nullptr, 0, 17, nullptr},
+    {K::ComboList, "cb_List", "Second", 8, 90, 120, 0, "One", 0, "One\nTwo", 0, 0, nullptr},
+    {K::ProgressBar, "Progress", "Second", 8, 120, 200, 16, nullptr, 0, nullptr, 0, 0, nullptr},
 };
 const FormDesc TestLayout = {"TToolkitTestForm",
                              300,
@@ -73,6 +79,52 @@ RECT PlaceInParent(HWND Window)
     return r;
 }
 
+LOGFONTA FontOf(HWND Window)
+{
+    LOGFONTA font = {};
+    EXPECT_NE(0, GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Window, WM_GETFONT, 0, 0)), sizeof font, &font))
+        << "the control's font is gone";
+    return font;
+}
+
+SIZE TextExtent(HWND Window, const char* Text)
+{
+    HDC dc = GetDC(Window);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(Window, WM_GETFONT, 0, 0)));
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(dc, Text, static_cast<int>(strlen(Text)), &size);
+    SelectObject(dc, old);
+    ReleaseDC(Window, dc);
+    return size;
+}
+
+// The pixels of a bitmap as 24-bit rows, top down.
+std::vector<unsigned char> PixelsOf(HBITMAP Bitmap)
+{
+    BITMAP info;
+    GetObject(Bitmap, sizeof info, &info);
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+    bmi.bmiHeader.biWidth = info.bmWidth;
+    bmi.bmiHeader.biHeight = -info.bmHeight;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 24;
+    std::vector<unsigned char> bits(((static_cast<size_t>(info.bmWidth) * 3 + 3) & ~size_t(3)) *
+                                    static_cast<size_t>(info.bmHeight));
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, Bitmap, 0, static_cast<UINT>(info.bmHeight), bits.data(), &bmi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    return bits;
+}
+
+double MeanOf(const std::vector<unsigned char>& Bits)
+{
+    double total = 0;
+    for (unsigned char b : Bits)
+        total += b;
+    return Bits.empty() ? 0 : total / static_cast<double>(Bits.size());
+}
+
 } // namespace
 
 TEST(ErrorBoxText, AppendsAFullStopOnlyAfterCharactersThatSortAfterIt)
@@ -105,6 +157,43 @@ TEST(DecodeJpeg, DecodesTheBannerAndRefusesGarbage)
     const std::string garbage(1000, 'x');
     EXPECT_EQ(nullptr, DecodeJpeg(reinterpret_cast<const unsigned char*>(garbage.data()), garbage.size()));
     EXPECT_EQ(nullptr, DecodeJpeg(reinterpret_cast<const unsigned char*>(jpeg.data()), 20));
+}
+
+TEST(LoadPicture, TakesTheVersionDrawnForTheScaleAndResizesSmoothlyBetween)
+{
+    HMODULE setup = LoadLibraryExA((OwnFolder() + "Bb7Setup.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, setup);
+    struct Case {
+        const char* Name;
+        int Dpi, Width, Height;
+    };
+    // The sizes at 100% times the scale, rounded as MulDiv rounds.
+    const Case cases[] = {
+        {"BANNER", 96, 450, 80},   {"BANNER", 120, 563, 100},  {"BANNER", 144, 675, 120},  {"BANNER", 168, 788, 140},
+        {"BANNER", 192, 900, 160}, {"BANNER", 240, 1125, 200}, {"WARNING", 120, 116, 256}, {"WARNING", 144, 140, 308},
+        {"BROWSE", 96, 16, 16},    {"BROWSE", 120, 20, 20},    {"BROWSE", 192, 32, 32},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Name << " at " << c.Dpi << " DPI");
+        BitmapHandle picture(LoadPicture(setup, c.Name, c.Dpi));
+        ASSERT_TRUE(picture);
+        BITMAP info;
+        GetObject(picture.Get(), sizeof info, &info);
+        EXPECT_EQ(c.Width, info.bmWidth);
+        EXPECT_EQ(c.Height, info.bmHeight);
+    }
+
+    // At 150% the banner is the one drawn at 150%, pixel for pixel; at 125% it is made from
+    // that, and its colours stay those of the picture on the whole.
+    HRSRC resource = FindResourceA(setup, "BANNER_150", RT_RCDATA);
+    ASSERT_NE(nullptr, resource);
+    BitmapHandle drawn(DecodeJpeg(static_cast<const unsigned char*>(LockResource(LoadResource(setup, resource))),
+                                  SizeofResource(setup, resource)));
+    BitmapHandle at150(LoadPicture(setup, "BANNER", 144)), at125(LoadPicture(setup, "BANNER", 120));
+    EXPECT_TRUE(PixelsOf(drawn.Get()) == PixelsOf(at150.Get()));
+    EXPECT_NEAR(MeanOf(PixelsOf(drawn.Get())), MeanOf(PixelsOf(at125.Get())), 2.0);
+    EXPECT_EQ(nullptr, LoadPicture(setup, "NO_SUCH_PICTURE", 144));
+    FreeLibrary(setup);
 }
 
 TEST_F(ToolkitTest, RadioButtonsOfOneParentFormAGroupAndClickFromCode)
@@ -249,6 +338,71 @@ TEST_F(ToolkitTest, ControlsLieWhereTheirRowsSay)
     GetClientRect(form.Handle(), &client);
     EXPECT_EQ(300, client.right);
     EXPECT_EQ(240, client.bottom);
+}
+
+TEST_F(ToolkitTest, AtAnotherDisplayScaleTheFormLaysItselfOutAgainAtTheSuggestedRectangle)
+{
+    form.Show();
+    for (int dpi : {144, 120, 192, 96}) {
+        SCOPED_TRACE(testing::Message() << dpi << " DPI");
+        auto at = [dpi](int Length) { return MulDiv(Length, dpi, 96); };
+        // Asked first for its size at the new scale, the form answers its client area's with
+        // the frame around it. (Wine draws the frame at its own DPI whatever the window's, so
+        // the client area within is measured at a real DPI only, by the scenario tests.)
+        SIZE frame = {0, 0};
+        ASSERT_TRUE(
+            SendMessageA(form.Handle(), 0x02E4 /* WM_GETDPISCALEDSIZE */, dpi, reinterpret_cast<LPARAM>(&frame)));
+        EXPECT_GT(frame.cx, at(300));
+        EXPECT_GT(frame.cy, at(240));
+        RECT suggested = {40, 30, 40 + frame.cx, 30 + frame.cy};
+        SendMessageA(form.Handle(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        EXPECT_EQ(dpi, form.Dpi());
+        RECT window;
+        GetWindowRect(form.Handle(), &window);
+        EXPECT_TRUE(EqualRect(&suggested, &window));
+
+        // Every row at its scaled place, in its parent; the bar at the bottom of its page.
+        const RECT three = PlaceInParent(form.Get<Control>("rb_Three").Handle());
+        EXPECT_EQ(at(8), three.left);
+        EXPECT_EQ(at(20), three.top);
+        EXPECT_EQ(at(100), three.right - three.left);
+        EXPECT_EQ(at(17), three.bottom - three.top);
+        const RECT next = PlaceInParent(form.Get<Control>("b_Next").Handle());
+        EXPECT_EQ(at(190), next.left);
+        EXPECT_EQ(at(75), next.right - next.left);
+        EXPECT_EQ(at(25), next.bottom - next.top);
+        const RECT tabs = PlaceInParent(form.Get<Control>("Tabs").Handle());
+        EXPECT_EQ(at(40), tabs.top);
+        EXPECT_EQ(at(200), tabs.bottom - tabs.top);
+        const RECT bar = PlaceInParent(form.Get<Control>("Bar").Handle());
+        RECT page;
+        GetClientRect(form.Get<Control>("First").Handle(), &page);
+        EXPECT_EQ(page.bottom, bar.bottom);
+        EXPECT_EQ(page.right, bar.right - bar.left);
+        EXPECT_EQ(at(41), bar.bottom - bar.top);
+
+        // The fonts at the scaled heights, and what follows from them.
+        const LOGFONTA font = FontOf(form.Get<Control>("rb_One").Handle());
+        EXPECT_EQ(-at(13), font.lfHeight);
+        EXPECT_STREQ("Verdana", font.lfFaceName);
+        const LOGFONTA bold = FontOf(form.Get<Control>("l_Bold").Handle());
+        EXPECT_EQ(-at(17), bold.lfHeight);
+        EXPECT_EQ(FW_BOLD, bold.lfWeight);
+        HWND autoLabel = form.Get<Control>("l_Auto").Handle();
+        const RECT sized = PlaceInParent(autoLabel);
+        EXPECT_EQ(TextExtent(autoLabel, "Sized to its text").cx, sized.right - sized.left);
+        auto& name = form.Get<Edit>("e_Name");
+        EXPECT_EQ(-at(13), FontOf(name.LabelHandle()).lfHeight);
+        EXPECT_EQ(PlaceInParent(name.Handle()).top - at(3), PlaceInParent(name.LabelHandle()).bottom);
+        EXPECT_EQ(-at(13), FontOf(form.Get<Control>("cb_List").Handle()).lfHeight);
+
+        // The progress bar draws over the whole of its window.
+        auto& progress = form.Get<ProgressBar>("Progress");
+        const RECT drawn = progress.Bar().Bounds();
+        EXPECT_EQ(at(200), drawn.right - drawn.left);
+        EXPECT_EQ(at(16), drawn.bottom - drawn.top);
+    }
 }
 
 TEST_F(ToolkitTest, AnErrorThatAHandlerDoesNotHandleShowsTheDefaultErrorBoxAndTheFormStays)
