@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "Product.h"
-#include "ServiceState_win.h"
+#include "ServiceControl.h"
 #include "WinHandles.h"
 
 namespace {

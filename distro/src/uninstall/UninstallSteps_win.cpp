@@ -7,7 +7,7 @@
 
 #include "Product.h"
 #include "Registry.h"
-#include "ServiceState_win.h"
+#include "ServiceControl.h"
 #include "WinHandles.h"
 
 namespace {
@@ -118,78 +118,24 @@ std::string ProgramFile()
     return path;
 }
 
-// EnumWindows callback: posts WM_CLOSE to a window of the product's programs and keeps a
-// handle of its process to wait for.
-BOOL CALLBACK AskProductWindowToClose(HWND Window, LPARAM Processes)
-{
-    char className[64] = {};
-    GetClassNameA(Window, className, sizeof(className));
-    if (lstrcmpA(className, ApplicationWindowClass) != 0 && lstrcmpA(className, InterfaceWindowClass) != 0)
-        return TRUE;
-    DWORD processId = 0;
-    GetWindowThreadProcessId(Window, &processId);
-    if (HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId))
-        reinterpret_cast<std::vector<HANDLE>*>(Processes)->push_back(process);
-    // Posted: a program that does not answer must not hold the uninstaller.
-    PostMessageA(Window, WM_CLOSE, 0, 0);
-    return TRUE;
-}
-
 } // namespace
-
-void CloseProductPrograms(DWORD TimeoutMs)
-{
-    std::vector<HANDLE> processes;
-    EnumWindows(AskProductWindowToClose, reinterpret_cast<LPARAM>(&processes));
-
-    const DWORD start = GetTickCount();
-    for (HANDLE process : processes) {
-        const DWORD spent = GetTickCount() - start;
-        WaitForSingleObject(process, spent < TimeoutMs ? TimeoutMs - spent : 0);
-        CloseHandle(process);
-    }
-}
 
 void RemoveService(TUninstallResult& Result)
 {
-    ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    if (!manager) {
+    switch (StopAndDeleteService(ServiceName, ServiceStopTimeoutMs)) {
+    case ServiceRemoval::Removed:
+    case ServiceRemoval::Absent:
+        break;
+    case ServiceRemoval::NoManager:
         Result.Left.push_back(std::string("the service ") + ServiceName + " (no access to the service manager)");
-        return;
-    }
-    ServiceHandle service(OpenServiceA(manager.Get(), ServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
-    if (!service) {
-        if (GetLastError() != ERROR_SERVICE_DOES_NOT_EXIST)
-            Result.Left.push_back(std::string("the service ") + ServiceName);
-        return;
-    }
-
-    // The service's process is waited for too: it may still hold its program file for a moment
-    // after it has reported that it stopped.
-    SERVICE_STATUS_PROCESS status = {};
-    DWORD size = 0;
-    ObjectHandle process;
-    if (QueryServiceStatusEx(service.Get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status), sizeof(status),
-                             &size) &&
-        status.dwProcessId != 0)
-        process.Reset(OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId));
-
-    DWORD state = ServiceState(service.Get());
-    if (state == SERVICE_START_PENDING) // a stop request is refused until the service runs
-        state = WaitWhileServiceState(service.Get(), SERVICE_START_PENDING, ServiceStopTimeoutMs);
-    if (state != SERVICE_STOPPED && state != SERVICE_STOP_PENDING) {
-        SERVICE_STATUS stopped = {};
-        ControlService(service.Get(), SERVICE_CONTROL_STOP, &stopped);
-    }
-    state = WaitWhileServiceState(service.Get(), SERVICE_STOP_PENDING, ServiceStopTimeoutMs);
-    if (state != SERVICE_STOPPED)
+        break;
+    case ServiceRemoval::DidNotStop:
         Result.Left.push_back(std::string("the running service ") + ServiceName + " (it did not stop)");
-    else if (process)
-        WaitForSingleObject(process.Get(), ServiceStopTimeoutMs);
-
-    // A running service is deleted as soon as it stops; until then it is only marked for deletion.
-    if (!DeleteService(service.Get()) && GetLastError() != ERROR_SERVICE_MARKED_FOR_DELETE)
+        break;
+    case ServiceRemoval::NotDeleted:
         Result.Left.push_back(std::string("the service ") + ServiceName);
+        break;
+    }
 }
 
 void RemoveRunEntries(TUninstallResult& Result)

@@ -15,9 +15,6 @@ struct TUninstallResult {
     bool Failed() const { return !Left.empty(); }
 };
 
-// Asks the product's windows (the application and the user interface) to close and waits,
-// at most TimeoutMs in all, for their processes to end.
-void CloseProductPrograms(DWORD TimeoutMs);
 
 // Stops the product's service, waits for its process to end and deletes the service.
 void RemoveService(TUninstallResult& Result);

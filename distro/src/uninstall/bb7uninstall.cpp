@@ -12,6 +12,7 @@
 
 #include "BriCommon.h"
 #include "Product.h"
+#include "ServiceControl.h"
 #include "UninstallPlan.h"
 #include "UninstallSteps_win.h"
 #include "WinHandles.h"
