@@ -68,7 +68,7 @@ class SilentInstallation {
 public:
     SilentInstallation(const CommandLineOptions& Options, RunLog& Log)
         : options_(Options), log_(Log), sink_([&Log](const std::string& Text, bool Error) { Log.LogLine(Text, Error); },
-                [&Log](const std::string& Text) { Log.Note(Text); })
+                                              [&Log](const std::string& Text) { Log.Note(Text); })
     {
     }
     int Run();
@@ -168,9 +168,11 @@ int SilentInstallation::Install(const SilentChoices& Choices, const std::string&
     // Leaving the Folders page: the earlier installation's uninstaller, closing by itself,
     // then the folder. What keeps the wizard on that page refuses the settings.
     const bool folderExisted = FolderExists(Choices.Folder);
-    std::optional<std::string> folder; // as Windows names it
+    std::optional<PreparedFolder> folder;
     try {
-        folder = PrepareFolder({!OldInstallDir.empty(), OldInstallDir, Choices.Folder, true}, sink_);
+        folder = PrepareFolder({!OldInstallDir.empty(), OldInstallDir, Choices.Folder, true, payload_.Manifest(),
+                                answers.InstallKind == ikService},
+                               sink_);
         if (!folder)
             return ecSettingsRefused;
     } catch (const std::exception& e) {
@@ -179,7 +181,8 @@ int SilentInstallation::Install(const SilentChoices& Choices, const std::string&
     }
 
     InstallSettings settings;
-    settings.InstallDir = AddTrailingBackslash(*folder);
+    settings.InstallDir = AddTrailingBackslash(folder->Folder);
+    settings.ReplaceEarlierRecords = folder->ReplaceEarlierRecords;
     settings.SourceDir = settings.InstallDir; // the files are read where they were placed
     settings.CreateIcons = Choices.CreateIcons;
     settings.AccountName = answers.AccountName;
@@ -222,8 +225,9 @@ int SilentInstallation::Install(const SilentChoices& Choices, const std::string&
     // Checked a moment ago, damaged now: no half installation stays.
     sink_.Log(payload_.Failure(), true);
     payload_.DeleteWritten();
+    folder->Hold.reset(); // a folder held open cannot be deleted
     if (!folderExisted)
-        RemoveDirectoryA(folder->c_str());
+        RemoveDirectoryA(folder->Folder.c_str());
     sink_.Inform(NotUnzippedMessage);
     return ecNotUnpacked;
 }
@@ -234,7 +238,7 @@ int RunSilently(const CommandLineOptions& Options)
     // that cannot be opened or a crash.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
     // Another installer runs: its log file stays its own, and only the exit code tells.
-    if (!ClaimSingleInstance())
+    if (ClaimSingleInstance() == SingleInstance::AnotherCopy)
         return ecNotInstalled;
     RunLog log;
     log.Open(RunLogPath(Options)); // without its file the run goes on all the same

@@ -436,11 +436,16 @@ void TMainForm::b_Next1Click()
     // earlier Next, removed its records and itself, and there is nothing left to run.
     std::string recorded;
     const bool oldVersionThere = OldVersionFound && FindOldInstallDir(recorded);
-    const FolderRequest request = {oldVersionThere, OldInstallDir, e_Dir.Text(), AutoMode};
-    const std::optional<std::string> folder = PrepareFolder(request, *this);
+    FolderRequest request = {oldVersionThere, OldInstallDir, e_Dir.Text(), AutoMode};
+    std::string manifest; // none as unpacked: every program found in the folder is somebody else's
+    ReadUnpackedFile(SourceDir + ManifestFile, Unpacked.DigestOf(SourceDir + ManifestFile), manifest);
+    request.Manifest = SplitTextLines(manifest);
+    folder_ = PreparedFolder(); // a folder chosen before is let go
+    std::optional<PreparedFolder> folder = PrepareFolder(request, *this);
     if (!folder)
         return;
-    InstallDir = AddTrailingBackslash(*folder);
+    folder_ = std::move(*folder);
+    InstallDir = AddTrailingBackslash(folder_.Folder);
     CreateIcons = cb_Icons.Checked();
     SelectPage(pgSettings);
     if (!AutoMode)
@@ -485,6 +490,10 @@ void TMainForm::b_Next2Click()
     if (!CheckSettings())
         return;
     const SettingsAnswers answers = TakeSettings(ReadSettingsPage());
+    if (answers.InstallKind == ikService && !folder_.KeepsPermissions) {
+        InformationBox(UnprotectedServiceRefusal(e_Dir.Text()));
+        return;
+    }
     e_ID.SetText(answers.AccountName); // the box shows the name as it is taken
     AccountName = answers.AccountName;
     AccountPassword = answers.AccountPassword;
@@ -526,6 +535,7 @@ void TMainForm::Install()
     settings.Windows95Family = PlatformId() == VER_PLATFORM_WIN32_WINDOWS;
     settings.UnpackedDigest = [this](const std::string& Path) { return Unpacked.DigestOf(Path); };
     settings.Hives = Hives;
+    settings.ReplaceEarlierRecords = folder_.ReplaceEarlierRecords;
     ExitCode = ecStoppedEarly; // until the sequence has run to its end
     StartRunLog();
     TInstallation installation(settings, *this);

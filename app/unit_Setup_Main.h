@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "AutoSettings.h"
+#include "FolderStep.h"
 #include "Form.h"
 #include "InstallSink.h"
 #include "Installation.h"
@@ -163,4 +164,6 @@ private:
     int errorLines_ = 0;
     // Lines for the log file from before it was opened (the folder step's).
     std::vector<std::string> pendingNotes_;
+    // The installation folder as the folder step left it, held until the window closes.
+    PreparedFolder folder_;
 };

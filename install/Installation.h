@@ -46,6 +46,9 @@ struct InstallSettings {
     // the manifest's files into InstallDir; false when the sequence must end. The service
     // library is then loaded after it, from the files it put in place.
     std::function<bool(InstallSink& Sink)> PlaceFiles;
+    // An earlier installation whose uninstaller was not run: its service, autostart entries and
+    // program group go first, and this installation's records take their place.
+    bool ReplaceEarlierRecords = false;
 };
 
 // The product's service library and its three entry points, each of which may be missing.
@@ -65,6 +68,7 @@ public:
     bool Install();
 
     // The steps, in the order Install runs them.
+    void RemoveEarlierRecords();
     void LoadServiceLibrary();
     bool CopyFiles(); // false when the sequence must end
     void PostInstall();

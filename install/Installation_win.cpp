@@ -22,6 +22,9 @@ bool TInstallation::Install()
         }
     } freeAtEnd{*this, service};
 
+    // Before any file is written: the earlier service may still run from the folder.
+    if (settings_.ReplaceEarlierRecords)
+        RemoveEarlierRecords();
     const bool placed = static_cast<bool>(settings_.PlaceFiles);
     if (service && !placed)
         LoadServiceLibrary();

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "Product.h"
+#include "ProgramGroup_win.h"
 #include "Registry.h"
 #include "ServiceControl.h"
 #include "WinHandles.h"
@@ -154,32 +155,20 @@ void RemoveRunEntries(TUninstallResult& Result)
 
 void RemoveProgramGroups(TUninstallResult& Result)
 {
-    struct Place {
-        HKEY Root;
-        const char* Path;
-        const char* Value;
-    };
-    const Place places[] = {
-        {HKEY_LOCAL_MACHINE, ShellFoldersKeyPath, "Common Programs"},
-        {HKEY_LOCAL_MACHINE, ShellFoldersKeyPath, "Programs"}, // the Windows 95/98/Me family
-        {HKEY_CURRENT_USER, ShellFoldersKeyPath, "Programs"},
-        {HKEY_USERS, DefaultUserShellFoldersKeyPath, "Programs"},
-    };
-    std::vector<std::string> done;
-    for (const Place& place : places) {
-        RegKey key = OpenRegKey(place.Root, place.Path, KEY_READ);
-        const std::optional<std::string> programs = key ? ReadRegString(key.Get(), place.Value) : std::nullopt;
-        if (!programs || programs->empty())
-            continue;
-        const std::string group = (programs->back() == '\\' ? *programs : *programs + '\\') + ProgramGroup;
-        if (std::any_of(done.begin(), done.end(), [&](const std::string& G) { return SameFolder(G, group); }) ||
-            !Exists(group))
-            continue;
-        done.push_back(group);
-        for (const char* shortcut : GroupShortcuts)
-            if (!DeleteInstalledFile(group + '\\' + shortcut, Result))
-                Result.Left.push_back("the shortcut " + group + '\\' + shortcut);
-        RemoveFolderIfEmpty(group, Result);
+    const std::vector<std::string> shortcuts(std::begin(GroupShortcuts), std::end(GroupShortcuts));
+    for (const std::string& group : ProductProgramGroups()) {
+        const GroupRemoval removal = RemoveProgramGroup(group, shortcuts);
+        if (removal.BehindLink)
+            Result.Kept.push_back("the program group " + group +
+                                  ", which is a link or lies behind one (it was not followed)");
+        for (const std::string& left : removal.Left)
+            Result.Left.push_back("the shortcut " + left);
+        for (const std::string& link : removal.Unlinked)
+            Result.Kept.push_back("what the link " + link + " led to (only the link was removed)");
+        for (const std::string& link : removal.NotFollowed)
+            Result.Kept.push_back("the link " + link + " and what it leads to (it was not followed)");
+        if (removal.FolderLeft)
+            Result.Left.push_back("the folder " + group);
     }
 }
 
