@@ -68,7 +68,7 @@ class SilentInstallation {
 public:
     SilentInstallation(const CommandLineOptions& Options, RunLog& Log)
         : options_(Options), log_(Log), sink_([&Log](const std::string& Text, bool Error) { Log.LogLine(Text, Error); },
-                                              [&Log](const std::string& Text) { Log.Note(Text); })
+                [&Log](const std::string& Text) { Log.Note(Text); })
     {
     }
     int Run();

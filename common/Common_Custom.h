@@ -22,7 +22,3 @@ bool FolderExists(const std::string& Path);
 // Throws EInOutError(3, "Unable to create directory") for an empty path.
 bool CreateFolderPath(const std::string& Path);
 
-// The same; the outermost folder that it creates gets Outermost's security (nullptr: the
-// protection it inherits), the folders below it inherit from it, and Created receives the
-// outermost folder created (empty when every folder existed).
-bool CreateFolderPath(const std::string& Path, SECURITY_ATTRIBUTES* Outermost, std::string* Created);

@@ -13,13 +13,6 @@ bool FolderExists(const std::string& Path)
 
 bool CreateFolderPath(const std::string& Path)
 {
-    return CreateFolderPath(Path, nullptr, nullptr);
-}
-
-bool CreateFolderPath(const std::string& Path, SECURITY_ATTRIBUTES* Outermost, std::string* Created)
-{
-    if (Created)
-        Created->clear();
     if (Path.empty())
         throw EInOutError(ERROR_PATH_NOT_FOUND, "Unable to create directory");
     // The ANSI calls take no longer folder names: a longer one fails as any folder would
@@ -47,12 +40,8 @@ bool CreateFolderPath(const std::string& Path, SECURITY_ATTRIBUTES* Outermost, s
         missing.push_back(std::move(folder));
         current = std::move(parent);
     }
-    for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder) {
-        const bool outermost = folder == missing.rbegin();
-        if (!CreateDirectoryA(folder->c_str(), outermost ? Outermost : nullptr))
+    for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder)
+        if (!CreateDirectoryA(folder->c_str(), nullptr))
             return false;
-        if (outermost && Created)
-            *Created = *folder;
-    }
     return true;
 }

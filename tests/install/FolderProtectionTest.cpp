@@ -163,41 +163,38 @@ TEST(FolderProtection, AFolderFoundIsTakenWithItsDataButRefusedUnchangedForCodeO
     ASSERT_TRUE(LetEverybodyChange(folder + "\\Data\\notes.txt"));
     const FolderRequest request = {false, "", folder, false, Manifest};
 
-    // Somebody else's code, or a link (a folder's, a file's other name), refuses it; nothing changes.
-    ASSERT_TRUE(CreateDirectoryA((scratch / "Elsewhere").c_str(), nullptr));
+    // Somebody else's library below it, or a file with another name elsewhere, refuses it, and
+    // nothing changes: no file, no permission. (Links to folders: end to end.)
+    WriteWholeFile(scratch / "other.txt", "other");
     const struct {
-        std::string Name;
+        std::string Planted;
         std::function<bool()> Plant;
-        std::string Message;
+        std::string What;
     } refusals[] = {
-        {"Data\\version.dll",
+        {folder + "\\Data\\version.dll",
          [&] {
              WriteWholeFile(folder + "\\Data\\version.dll", "MZ");
              return true;
          },
-         "The directory " + folder + " holds programs that are not part of Brisel Backup 7. Choose another directory."},
-        {"Help", [&] { return MakeHostLink(scratch / "Elsewhere", folder + "\\Help"); },
-         "The directory " + folder + " is or holds a link to another place. Choose another directory."},
-        {"Data\\second.txt",
+         " holds programs that are not part of Brisel Backup 7"},
+        {folder + "\\Data\\second.txt",
          [&] {
-             WriteWholeFile(scratch / "other.txt", "other");
-             return CreateHardLinkA((folder + "\\Data\\second.txt").c_str(), (scratch / "other.txt").c_str(), nullptr);
+             return CreateHardLinkA((folder + "\\Data\\second.txt").c_str(), (scratch / "other.txt").c_str(),
+                                    nullptr) != 0;
          },
-         "The directory " + folder + " is or holds a link to another place. Choose another directory."},
+         " is or holds a link to another place"},
     };
     for (const auto& refusal : refusals) {
-        SCOPED_TRACE(refusal.Name);
+        SCOPED_TRACE(refusal.Planted);
         ASSERT_TRUE(refusal.Plant());
         EXPECT_FALSE(run.Prepare(request));
-        EXPECT_EQ(std::vector<std::string>{refusal.Message}, run.lines) << "the box, as a silent run writes it";
+        EXPECT_EQ(std::vector<std::string>{"The directory " + folder + refusal.What + ". Choose another directory."},
+                  run.lines)
+            << "the box, as a silent run writes it";
         EXPECT_TRUE(run.notes.empty());
-        EXPECT_EQ("MZ theirs", ReadWholeFile(folder + "\\BriService.exe")) << "nothing changed";
-        EXPECT_FALSE(OnlyAdministratorsMayChangePath(folder + "\\Data\\notes.txt")) << "its permissions neither";
-        const std::string planted = folder + "\\" + refusal.Name;
-        if (refusal.Name == "Help")
-            RemoveHostLink(planted);
-        else
-            ASSERT_TRUE(DeleteFileA(planted.c_str()));
+        EXPECT_EQ("MZ theirs", ReadWholeFile(folder + "\\BriService.exe"));
+        EXPECT_FALSE(OnlyAdministratorsMayChangePath(folder + "\\Data\\notes.txt"));
+        ASSERT_TRUE(DeleteFileA(refusal.Planted.c_str()));
     }
 
     // Data stays and becomes the installer's own; its file at a name the installation writes goes.
