@@ -120,6 +120,7 @@ upgrade() { # upgrade RECORDED_FOLDER: a silent run into C:\Bb7 Signed 2 over th
 upgrade 'C:\Bb7 Signed\'
 [ ! -e "$installed/BriBU.exe" ] || fail "the earlier uninstaller, signed like the installer, was not run"
 grep -q 'was not run' "$silent_log" && fail "$(grep 'was not run' "$silent_log")"
+rm -f "$build/unsigned.exe" # osslsigncode writes no file that exists
 osslsigncode remove-signature -in "$payload/Distro/bb7uninstall.exe" -out "$build/unsigned.exe" >>"$log" 2>&1 ||
     fail "the signature could not be removed"
 cp "$payload/Distro/bb7uninstall.exe" "$build/tampered.exe"
