@@ -250,6 +250,14 @@ bool DeleteHeldEntry(HANDLE Entry)
 
 bool KeepsPermissions(HANDLE Entry)
 {
+    // A share keeps what the other computer's permissions say, whose accounts (its own
+    // Administrators) are not this computer's: nothing set from here protects anything there.
+    const ULONG RemoteDevice = 0x10; // FILE_REMOTE_DEVICE
+    FILE_FS_DEVICE_INFORMATION device = {};
+    IO_STATUS_BLOCK deviceIo = {};
+    if (!NT_SUCCESS(NtQueryVolumeInformationFile(Entry, &deviceIo, &device, sizeof device, FileFsDeviceInformation)) ||
+        (device.Characteristics & RemoteDevice))
+        return false;
     // The record ends with the file system's name, which is not needed here.
     union {
         FILE_FS_ATTRIBUTE_INFORMATION Info;

@@ -79,6 +79,6 @@ bool IsLinkedEntry(HANDLE Entry, const std::string& Path);
 // a read-only file too when the handle may also write attributes (FILE_WRITE_ATTRIBUTES).
 bool DeleteHeldEntry(HANDLE Entry);
 
-// True when the volume of the entry held by Entry keeps permissions (NTFS does, FAT and exFAT
-// do not).
+// True when the volume of the entry held by Entry keeps permissions of this computer's (NTFS
+// does; FAT and exFAT do not, nor does another computer's share).
 bool KeepsPermissions(HANDLE Entry);

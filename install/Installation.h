@@ -47,7 +47,7 @@ struct InstallSettings {
     // library is then loaded after it, from the files it put in place.
     std::function<bool(InstallSink& Sink)> PlaceFiles;
     // An earlier installation whose uninstaller was not run: its service, autostart entries and
-    // program group go first, and this installation's records take their place.
+    // program groups go first, and this installation's records take their place.
     bool ReplaceEarlierRecords = false;
 };
 
