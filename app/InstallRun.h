@@ -63,6 +63,10 @@ public:
     // True once the earlier version was put back in this run.
     bool PutEarlierVersionBack() const { return putBack_; }
 
+    // The folder's drive keeps permissions, which the service type needs (true before the folder
+    // step has run).
+    bool FolderKeepsPermissions() const { return !prepared_ || prepared_->KeepsPermissions; }
+
     // The settings of the installation in the log file's notes (never the password).
     void NoteSettings(const std::string& Folder, bool CreateIcons, const SettingsAnswers& Answers);
 
@@ -73,6 +77,8 @@ private:
 
     InstallSink& sink_;
     bool madeFolder_ = false; // the folder step made the installation folder
+    // The installation folder as the folder step left it, held until the run ends.
+    std::optional<PreparedFolder> prepared_;
     std::optional<EarlierVersion> earlier_;
     bool putBack_ = false;
 };

@@ -83,8 +83,8 @@ std::optional<std::string> InstallRun::LeaveFolders(FolderRequest Request, Produ
     }
     std::string folder;
     if (!WindowsFolderName(Request.Folder, folder)) {
-        Request.OldVersionFound = false;
-        return PrepareFolder(Request, sink_); // which refuses the text, as it always did
+        JudgeFolder(Request, sink_); // which refuses the text, as it always did
+        return std::nullopt;
     }
     if (!CheckBeforeChanging(folder, Request.Folder, Source))
         return std::nullopt;
@@ -96,14 +96,15 @@ std::optional<std::string> InstallRun::LeaveFolders(FolderRequest Request, Produ
         if (Request.OldVersionFound)
             Request.OldInstallDir = recorded;
     }
-    // An earlier installation whose folder or uninstaller is gone (deleted by hand) has nothing
-    // left to remove: the new installation's records replace its own.
-    if (Request.OldVersionFound && !IsExistingFile(AddTrailingBackslash(Request.OldInstallDir) + UninstallProgram)) {
-        sink_.Note("The earlier installation in " + Request.OldInstallDir +
-                   " has no uninstaller any more: it counts as removed");
-        Request.OldVersionFound = false;
-    }
-    if (Request.OldVersionFound) {
+    // What the new version writes into the folder: a program found there that it does not name
+    // is somebody else's.
+    Source.ReadManifest(Request.Manifest);
+    prepared_.reset(); // a folder chosen before is let go
+    const std::shared_ptr<FolderJudgement> judgement = JudgeFolder(Request, sink_);
+    if (!judgement)
+        return std::nullopt;
+    // Kept once: what an earlier Next kept is the earlier version, whatever its uninstaller left.
+    if (ChangesEarlierVersion(Request, *judgement) && !earlier_) {
         earlier_ = EarlierVersion::Keep(AddTrailingBackslash(Request.OldInstallDir), sink_);
         if (!earlier_) {
             sink_.Inform("Couldn't keep a copy of the earlier version; it was not removed");
@@ -113,9 +114,8 @@ std::optional<std::string> InstallRun::LeaveFolders(FolderRequest Request, Produ
     }
 
     const bool existed = FolderExists(folder);
-    std::optional<std::string> prepared;
     try {
-        prepared = PrepareFolder(Request, sink_);
+        prepared_ = PrepareFolder(Request, *judgement, sink_);
     } catch (...) {
         // The uninstaller could not be started: the earlier version is as it was.
         if (earlier_)
@@ -123,12 +123,12 @@ std::optional<std::string> InstallRun::LeaveFolders(FolderRequest Request, Produ
         earlier_.reset();
         throw;
     }
-    if (!prepared) {
+    if (!prepared_) {
         PutBack();
         return std::nullopt;
     }
     madeFolder_ = !existed;
-    return AddTrailingBackslash(*prepared);
+    return AddTrailingBackslash(prepared_->Folder);
 }
 
 void InstallRun::NoteSettings(const std::string& Folder, bool CreateIcons, const SettingsAnswers& Answers)
@@ -145,6 +145,7 @@ void InstallRun::PutBack(const SettingsAnswers* Answers)
 {
     if (!earlier_)
         return;
+    prepared_.reset(); // the folder held open could not be removed when the earlier one was elsewhere
     if (Answers && Answers->AccountKind == akNamedAccount)
         earlier_->PutBack(sink_, Answers->AccountName, Answers->AccountPassword);
     else
@@ -182,6 +183,7 @@ int InstallRun::Install(ProductSource& Source, const std::string& Folder, bool C
     settings.Windows95Family = PlatformId() == VER_PLATFORM_WIN32_WINDOWS;
     settings.Hives = Hives;
     settings.EarlierVersionKept = earlier_.has_value();
+    settings.ReplaceEarlierRecords = prepared_ && prepared_->ReplaceEarlierRecords;
     settings.StartProgramWindow = StartProgramWindow;
     TInstallation installation(settings, Source, sink_);
     InstallOutcome outcome;
@@ -211,6 +213,7 @@ int InstallRun::Install(ProductSource& Source, const std::string& Folder, bool C
         return ecStoppedEarly;
     // Checked before anything changed, damaged now: no half installation stays.
     installation.RemovePlaced();
+    prepared_.reset(); // a folder held open cannot be removed
     if (madeFolder_)
         RemoveDirectoryA(Folder.c_str());
     sink_.Inform(NotUnzippedMessage);

@@ -207,6 +207,11 @@ void TMainForm::b_Next2Click()
     if (!CheckSettings())
         return;
     const SettingsAnswers answers = TakeSettings(ReadSettingsPage());
+    // Every user could change the service's program on a drive that keeps no permissions.
+    if (answers.InstallKind == ikService && !Run.FolderKeepsPermissions()) {
+        InformationBox(UnprotectedServiceRefusal(e_Dir.Text()));
+        return;
+    }
     e_ID.SetText(answers.AccountName); // the box shows the name as it is taken
     AccountName = answers.AccountName;
     AccountPassword = answers.AccountPassword;

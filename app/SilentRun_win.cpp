@@ -124,8 +124,10 @@ int SilentInstallation::Run()
     // Leaving the Folders page: the earlier installation's uninstaller, closing by itself,
     // then the folder. What keeps the wizard on that page refuses the settings.
     std::optional<std::string> folder;
+    FolderRequest request = {!recorded.empty(), recorded, choices.Folder, true};
+    request.ServiceType = TakeSettings(choices.Settings).InstallKind == ikService;
     try {
-        folder = run_.LeaveFolders({!recorded.empty(), recorded, choices.Folder, true}, payload_);
+        folder = run_.LeaveFolders(request, payload_);
     } catch (const std::exception& e) {
         sink_.Inform(Application::ErrorBoxText(e.what()));
     }
@@ -162,7 +164,7 @@ int SilentInstallation::Install(const SilentChoices& Choices, const std::string&
 int FinishUpgrade(const CommandLineOptions& Options)
 {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
-    if (!ClaimSingleInstance())
+    if (ClaimSingleInstance() == SingleInstance::AnotherCopy)
         return ecNotInstalled; // the installer that runs finishes it first
     RunLog log;
     log.Open(RunLogPath(Options));
@@ -180,7 +182,7 @@ int RunSilently(const CommandLineOptions& Options)
     // that cannot be opened or a crash.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
     // Another installer runs: its log file stays its own, and only the exit code tells.
-    if (!ClaimSingleInstance())
+    if (ClaimSingleInstance() == SingleInstance::AnotherCopy)
         return ecNotInstalled;
     RunLog log;
     log.Open(RunLogPath(Options)); // without its file the run goes on all the same

@@ -42,7 +42,7 @@ int WINAPI WinMain(HINSTANCE Instance, HINSTANCE, LPSTR CommandLine, int)
     int exitCode = 0;
     if (!RunsWizard(options))
         return RunWithoutWizard(options); // which starts COM only where it makes shell links
-    if (!ClaimSingleInstance()) {
+    if (ClaimSingleInstance() == SingleInstance::AnotherCopy) {
         InformationBox(AlreadyRunningMessage);
         return ecNotInstalled;
     }

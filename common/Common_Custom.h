@@ -21,8 +21,7 @@ bool FolderExists(const std::string& Path);
 // folder exists at the end; a failure keeps the folders created so far.
 // Throws EInOutError(3, "Unable to create directory") for an empty path.
 bool CreateFolderPath(const std::string& Path);
+// The same; Outermost receives the outermost folder that it made (empty when every folder
+// existed), so that a run that cannot go on takes away what it made.
+bool CreateFolderPath(const std::string& Path, std::string& Outermost);
 
-// The same; the outermost folder that it creates gets Outermost's security (nullptr: the
-// protection it inherits), the folders below it inherit from it, and Created receives the
-// outermost folder created (empty when every folder existed).
-bool CreateFolderPath(const std::string& Path, SECURITY_ATTRIBUTES* Outermost, std::string* Created);

@@ -13,13 +13,13 @@ bool FolderExists(const std::string& Path)
 
 bool CreateFolderPath(const std::string& Path)
 {
-    return CreateFolderPath(Path, nullptr, nullptr);
+    std::string outermost;
+    return CreateFolderPath(Path, outermost);
 }
 
-bool CreateFolderPath(const std::string& Path, SECURITY_ATTRIBUTES* Outermost, std::string* Created)
+bool CreateFolderPath(const std::string& Path, std::string& Outermost)
 {
-    if (Created)
-        Created->clear();
+    Outermost.clear();
     if (Path.empty())
         throw EInOutError(ERROR_PATH_NOT_FOUND, "Unable to create directory");
     // The ANSI calls take no longer folder names: a longer one fails as any folder would
@@ -48,11 +48,10 @@ bool CreateFolderPath(const std::string& Path, SECURITY_ATTRIBUTES* Outermost, s
         current = std::move(parent);
     }
     for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder) {
-        const bool outermost = folder == missing.rbegin();
-        if (!CreateDirectoryA(folder->c_str(), outermost ? Outermost : nullptr))
+        if (!CreateDirectoryA(folder->c_str(), nullptr))
             return false;
-        if (outermost && Created)
-            *Created = *folder;
+        if (Outermost.empty())
+            Outermost = *folder;
     }
     return true;
 }

@@ -87,7 +87,7 @@ inline constexpr const char* ShellFoldersKeyPath =
 inline constexpr const char* DefaultUserShellFoldersKeyPath =
     "\\.DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 inline constexpr const char* ProgramGroup = "Brisel Backup 7";
-// The places a program group may be in (ProgramGroups.h): all users', the 95 family's, the
+// The places a program group may be in (ProgramGroup_win.h): all users', the 95 family's, the
 // user's, the default user's Programs folder.
 inline constexpr int ProgramGroupPlaceCount = 4;
 inline constexpr const char* GroupShortcuts[] = {

@@ -30,8 +30,8 @@ bool ReadHeldFile(HANDLE File, std::string& Content, size_t MaxSize);
 bool ReadUnpackedFile(const std::string& Path, const Sha256Digest* Expected, std::string& Content,
                       size_t MaxSize = 64u << 20);
 
-// Copies Source, which must still be what was unpacked, to Target, creating or replacing it
-// with the source's attributes and time of last change. Nothing is written to Target unless
+// Copies Source, which must still be what was unpacked, to Target, a file made anew (a file
+// there goes first) with the source's attributes and time of last change. Nothing is written to Target unless
 // the source's content was confirmed first; the source stays held open meanwhile, so that
 // the bytes written are the bytes checked.
 bool CopyUnpackedFile(const std::string& Source, const Sha256Digest* Expected, const std::string& Target);

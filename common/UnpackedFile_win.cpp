@@ -89,8 +89,17 @@ bool CopyUnpackedFile(const std::string& Source, const Sha256Digest* Expected, c
     const DWORD keptAttributes =
         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
     const DWORD attributes = info.dwFileAttributes & keptAttributes;
-    // As CopyFileA with its fail-if-exists argument false: an existing target is replaced.
-    FileHandle target(CreateFileA(Target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    // As CopyFileA with its fail-if-exists argument false an existing target is replaced, but by
+    // a file made anew: written into, it would keep what it had of its own (its permissions and
+    // owner, other names it has).
+    const DWORD existing = GetFileAttributesA(Target.c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES) {
+        if (existing & FILE_ATTRIBUTE_READONLY)
+            SetFileAttributesA(Target.c_str(), existing & ~FILE_ATTRIBUTE_READONLY);
+        if (!DeleteFileA(Target.c_str()))
+            return false;
+    }
+    FileHandle target(CreateFileA(Target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!target)
         return false;

@@ -10,7 +10,7 @@
 #include "Manifest.h"
 #include "PrivateFolder.h"
 #include "Product.h"
-#include "ProgramGroups.h"
+#include "ProgramGroup_win.h"
 #include "Registry.h"
 #include "UnpackedFile.h"
 #include "UpgradeFolder.h"
@@ -89,17 +89,16 @@ bool IsPlainFile(const std::string& Path)
            !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
 }
 
-// A hard link costs nothing where the folder lies on the drive of the common application
-// data folder; elsewhere the file is copied. Never through a link.
+// A copy, never a hard link: a second name of the earlier uninstaller's file would be a name
+// that somebody else might change it by, and the earlier version's trust would be judged so;
+// and a program running from the file would keep the kept name from being deleted. Never
+// through a link.
 bool KeepFile(const std::string& From, const std::string& To)
 {
     if (!IsPlainFile(From))
         return false;
     const size_t slash = To.find_last_of('\\');
-    if (!CreateFolderPath(To.substr(0, slash)))
-        return false;
-    DeleteFileA(To.c_str());
-    return CreateHardLinkA(To.c_str(), From.c_str(), nullptr) || CopyFileA(From.c_str(), To.c_str(), FALSE);
+    return CreateFolderPath(To.substr(0, slash)) && CopyFileA(From.c_str(), To.c_str(), FALSE);
 }
 
 // The earlier installation's files as its uninstaller removes them: what its manifest names,

@@ -60,7 +60,7 @@ bool TInstallation::CopyManifestLine(const std::string& Line)
     const std::string target = settings_.InstallDir + entry.Folder;
     if (entry.StaysInside && !FolderExists(target)) {
         std::string outermost;
-        if (CreateFolderPath(target, nullptr, &outermost)) {
+        if (CreateFolderPath(target, outermost)) {
             Placed.Folders.push_back({target, outermost});
             Log(LogLine::Creating(target));
         } else {

@@ -86,7 +86,20 @@ std::string OldUninstallerCommandLine(const std::string& OldInstallDir, bool Aut
     return QuoteText(program) + " " + (AutoMode ? "-nowarningclose" : "-nowarning");
 }
 
-const char* const ProtectedFolderSddl = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+const char* const ProtectedFolderSddl = "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+const char* const ProtectedSubfolderSddl = "O:BAD:AI(A;OICIID;FA;;;SY)(A;OICIID;FA;;;BA)(A;OICIID;0x1200a9;;;BU)";
+const char* const ProtectedFileSddl = "O:BAD:AI(A;ID;FA;;;SY)(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)";
+
+const char* const UnprotectedServiceMessage =
+    "The directory %s is on a drive that keeps no permissions: any user could change the service's "
+    "program there. Choose another directory, or another installation type.";
+
+std::string UnprotectedServiceRefusal(const std::string& Folder)
+{
+    std::string text = UnprotectedServiceMessage;
+    text.replace(text.find("%s"), 2, Folder);
+    return text;
+}
 
 bool NeedsOwnProtection(const std::string& Folder, const std::vector<std::string>& ProgramFilesFolders)
 {

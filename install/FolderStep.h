@@ -1,8 +1,10 @@
 // Leaving the Folders page: the folder is taken in the form Windows names it, an earlier
 // installation is removed by its own uninstaller, which the program waits for, and the
-// installation folder is made to exist.
+// installation folder is made to exist, as the installer's own.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +16,26 @@ struct FolderRequest {
     std::string OldInstallDir; // the earlier installation's "Path", as read
     std::string Folder;        // the folder box's text, as typed; messages show it so
     bool AutoMode;             // unattended: the uninstaller closes by itself
+    // The lines of the manifest of the installation to come: the files it writes into the folder.
+    std::vector<std::string> Manifest = {};
+    // The service is the type chosen already (a silent run): a folder on a drive that keeps no
+    // permissions refuses it before anything changes.
+    bool ServiceType = false;
+};
+
+// The installation folder once the folder step has made it the installer's own, and what the
+// rest of the run needs to know of the step.
+struct PreparedFolder {
+    std::string Folder; // as Windows names it
+    // The folder held open for the whole run, so that it cannot be renamed, deleted or replaced;
+    // none on Windows 95/98/Me. It is let go when the last copy of the holder goes.
+    std::shared_ptr<void> Hold;
+    // Its drive keeps permissions (NTFS does, FAT and exFAT do not, nor Windows 95/98/Me): the
+    // service type needs that, or every user could change the service's program.
+    bool KeepsPermissions = true;
+    // An earlier installation was found whose uninstaller was not run: this installation takes
+    // the place of its records (service, autostart entries, program group).
+    bool ReplaceEarlierRecords = false;
 };
 
 extern const char* const UninstallingOldVersion; // "Uninstalling the old version"
@@ -24,10 +46,19 @@ extern const char* const UninstallingOldVersion; // "Uninstalling the old versio
 std::string OldUninstallerCommandLine(const std::string& OldInstallDir, bool AutoMode);
 
 // The protection that the Program Files folder gives what lies in it, for an installation
-// folder made elsewhere: full control for SYSTEM and Administrators, read and execute for
-// Users, passed on to every folder and file below, and nothing inherited from the parent
-// (a drive's root lets every authenticated user change what is created in it).
+// folder made elsewhere or found: owner the Administrators, full control for SYSTEM and
+// Administrators, read and execute for Users, passed on to every folder and file below, and
+// nothing inherited from the parent (a drive's root lets every authenticated user change what
+// is created in it).
 extern const char* const ProtectedFolderSddl;
+// What a folder and a file below it carry once they are taken: the same owner and, as
+// inherited from the folder, the same rights.
+extern const char* const ProtectedSubfolderSddl;
+extern const char* const ProtectedFileSddl;
+
+// Messages of the folder step that refuse a folder.
+extern const char* const UnprotectedServiceMessage; // "... keeps no permissions ..." with %s
+std::string UnprotectedServiceRefusal(const std::string& Folder);
 
 // True when an installation folder created at Folder needs that protection of its own:
 // it lies outside every folder of ProgramFilesFolders, whose protection it would inherit.
@@ -48,15 +79,30 @@ std::string TidyFolderPath(const std::string& Path);
 // when the text names no full path, or names a device instead of a folder.
 bool WindowsFolderName(const std::string& Text, std::string& Folder);
 
-// The installation folder as Windows names it, when the wizard may go on to the Settings page.
-// A text that names no full path is refused before an earlier version is removed; it and a
-// folder that cannot be created are said so, with the text as typed. An empty folder box and
-// an uninstaller that cannot be started raise their error.
-std::optional<std::string> PrepareFolder(const FolderRequest& Request, InstallSink& Sink);
+// The folder step's two halves. The first judges, before anything changes, what can be judged
+// (see PrepareFolder below), and says a refusal itself; the second removes the earlier version
+// and makes or takes the folder. An upgrade keeps the earlier version between the two.
+struct FolderJudgement;
+std::shared_ptr<FolderJudgement> JudgeFolder(const FolderRequest& Request, InstallSink& Sink);
+// True when the second half removes something of the earlier installation: its uninstaller
+// runs, or its records are replaced because the uninstaller cannot be trusted. An uninstaller
+// that is gone leaves nothing of it to remove.
+bool ChangesEarlierVersion(const FolderRequest& Request, const FolderJudgement& Judgement);
+std::optional<PreparedFolder> PrepareFolder(const FolderRequest& Request, FolderJudgement& Judgement,
+                                            InstallSink& Sink);
 
-// Runs the old version's uninstaller and returns when its process has ended.
-void UninstallOldVersion(const FolderRequest& Request, InstallSink& Sink);
+// The installation folder, when the wizard may go on to the Settings page. What can be judged
+// before an earlier version is removed is judged first, and refuses with nothing changed: a
+// text that names no full path, a folder that exists and holds links or programs that are not
+// the product's (see FoundFolder.h), the service type on a drive without permissions. Then the
+// earlier version's uninstaller runs and is waited for, when it can be trusted (see
+// UninstallerTrust.h; otherwise a line of the log file says why, and the result asks to replace
+// its records), and the folder is made, or taken, as the installer's own (see
+// FolderOwnership_win.h). A refusal is said with the text
+// as typed. An empty folder box and an uninstaller that cannot be started raise their error.
+std::optional<PreparedFolder> PrepareFolder(const FolderRequest& Request, InstallSink& Sink);
 
 // Starts CommandLine and waits for its process to end, without a time limit; the window
 // processes no message meanwhile. Raises EOSError with the system's text when it cannot start.
-void RunAndWait(const std::string& CommandLine);
+// Started, when given, runs as soon as the process exists.
+void RunAndWait(const std::string& CommandLine, const std::function<void()>& Started = nullptr);

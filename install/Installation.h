@@ -45,6 +45,9 @@ struct InstallSettings {
     // An earlier version waits to be put back should this one fail: the post-install steps stop
     // before the shortcuts and the program's start once the new version cannot stand.
     bool EarlierVersionKept = false;
+    // An earlier installation whose uninstaller was not run: its service, autostart entries and
+    // program groups go first, and this installation's records take their place.
+    bool ReplaceEarlierRecords = false;
 };
 
 // How the sequence ended.
@@ -81,6 +84,7 @@ public:
     InstallOutcome Install();
 
     // The steps, in the order Install runs them.
+    void RemoveEarlierRecords();
     void LoadServiceLibrary(const std::string& Folder);
     InstallOutcome CopyFiles();
     void PostInstall();

@@ -23,6 +23,9 @@ InstallOutcome TInstallation::Install()
         }
     } freeAtEnd{*this, service};
 
+    // Before any file is written: the earlier service may still run from the folder.
+    if (settings_.ReplaceEarlierRecords)
+        RemoveEarlierRecords();
     // The library comes from the product's own folder before the copy where the source has
     // one; otherwise from the installation folder, once the copy has placed and checked it.
     const std::optional<std::string> ownFolder = source_.OwnFolder();

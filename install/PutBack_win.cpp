@@ -9,7 +9,7 @@
 #include "Common_Custom.h"
 #include "EarlierVersion.h"
 #include "Product.h"
-#include "ProgramGroups.h"
+#include "ProgramGroup_win.h"
 #include "Registry.h"
 #include "ServiceControl.h"
 #include "UpgradeFolder.h"

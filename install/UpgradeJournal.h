@@ -30,7 +30,7 @@ struct KeptValue {
 
 // A shortcut of the earlier version's program group.
 struct KeptShortcut {
-    int Place = 0;    // where the group was: 0 to ProgramGroupPlaceCount - 1 (ProgramGroups.h)
+    int Place = 0;    // where the group was: 0 to ProgramGroupPlaceCount - 1 (ProgramGroup_win.h)
     std::string File; // one of the group's shortcut names (Product.h)
 };
 

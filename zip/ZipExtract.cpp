@@ -267,8 +267,10 @@ void TZABaseArchiver::ProcessItem(TRunState& Run, TZADirItem& Item, const std::s
         zipfs::RemoveFile(path);
     }
 
+    // Always a file made anew: one that could not be removed above is no file to write into,
+    // since it would keep what it had of its own (its permissions, other names it has).
     zipfs::TZAWriteFile file;
-    if (!file.Create(path))
+    if (!file.CreateNew(path))
         Raise(zecCannotCreateFile, path);
     if (AfterCreatePath)
         AfterCreatePath(this, path, false);

@@ -1,15 +1,24 @@
-// The protection an installation folder made outside Program Files gets, as the folder step
-// builds it and decides when to give it. Wine stores no permissions: the descriptor that the
-// step passes on is read, not the folder's.
+// The installation folder as the folder step leaves it: the owner and permissions that it, the
+// folders and files in it and the one-installer lock get; which folders found beforehand it
+// takes and which it refuses; when the earlier uninstaller is trusted. Wine keeps permissions
+// only as Unix mode bits: the descriptors are read as the step builds them, and what Wine
+// shows of a folder afterwards is read through the same rule that judges an uninstaller.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <sddl.h>
 #include <shlobj.h>
 
+#include <functional>
+#include <optional>
+
+#include "BriCommon.h"
+#include "EarlierUninstaller_win.h"
 #include "FolderStep.h"
 #include "LogOnlySink.h"
+#include "SecurityDescriptor_win.h"
+#include "SingleInstance.h"
+#include "UninstallerTrust.h"
 #include "WinTestSupport.h"
 
 namespace {
@@ -21,64 +30,258 @@ bool IsWellKnown(PSID Sid, WELL_KNOWN_SID_TYPE Type)
     return CreateWellKnownSid(Type, nullptr, known, &size) && EqualSid(Sid, known);
 }
 
-TEST(FolderProtection, AdministratorsAndSystemMayChangeWhatIsBelowUsersOnlyReadIt)
+struct ExpectedAce {
+    WELL_KNOWN_SID_TYPE Who;
+    ACCESS_MASK Rights;
+};
+
+// The descriptor of Sddl as the system reads it: owner, control flags, and exactly these ACEs.
+void ExpectDescriptor(const char* Sddl, SECURITY_DESCRIPTOR_CONTROL Control, BYTE AceFlags,
+                      const std::vector<ExpectedAce>& Aces)
 {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(ProtectedFolderSddl, SDDL_REVISION_1, &descriptor,
-                                                                     nullptr));
+    SCOPED_TRACE(Sddl);
+    const SecurityDescriptor descriptor(Sddl);
+    ASSERT_TRUE(descriptor);
+    PSID owner = nullptr;
+    BOOL defaulted = FALSE;
+    ASSERT_TRUE(GetSecurityDescriptorOwner(descriptor.Get(), &owner, &defaulted));
+    EXPECT_TRUE(owner && IsWellKnown(owner, WinBuiltinAdministratorsSid)) << "owner Administrators";
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD revision = 0;
-    ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
-    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "nothing is inherited from the parent";
-    BOOL present = FALSE, defaulted = FALSE;
+    ASSERT_TRUE(GetSecurityDescriptorControl(descriptor.Get(), &control, &revision));
+    EXPECT_EQ(Control, control & (SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED));
+    BOOL present = FALSE;
     PACL dacl = nullptr;
-    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor.Get(), &present, &dacl, &defaulted));
     ASSERT_TRUE(present && dacl);
-    ASSERT_EQ(3, dacl->AceCount) << "nobody else has any right";
-    const struct {
-        WELL_KNOWN_SID_TYPE Who;
-        ACCESS_MASK Rights;
-    } expected[] = {{WinLocalSystemSid, FILE_ALL_ACCESS},
-                    {WinBuiltinAdministratorsSid, FILE_ALL_ACCESS},
-                    {WinBuiltinUsersSid, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE}};
+    ASSERT_EQ(Aces.size(), dacl->AceCount) << "nobody else has any right";
     for (DWORD i = 0; i < dacl->AceCount; ++i) {
         ACCESS_ALLOWED_ACE* ace = nullptr;
         ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
         EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, ace->Header.AceType);
-        EXPECT_EQ(OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, ace->Header.AceFlags)
-            << "for every file and folder below";
-        EXPECT_TRUE(IsWellKnown(&ace->SidStart, expected[i].Who)) << i;
-        EXPECT_EQ(expected[i].Rights, ace->Mask) << i;
+        EXPECT_EQ(AceFlags, ace->Header.AceFlags) << i;
+        EXPECT_TRUE(IsWellKnown(&ace->SidStart, Aces[i].Who)) << i;
+        EXPECT_EQ(Aces[i].Rights, ace->Mask) << i;
     }
-    LocalFree(descriptor);
 }
 
-TEST(FolderProtection, OnlyAFolderTheStepMakesOutsideProgramFilesGetsItAndTheLogFileSaysSo)
+bool OnlyAdministratorsMayChangePath(const std::string& Path)
+{
+    return OnlyAdministratorsMayChange(SecurityText(Path), ProcessUserSid());
+}
+
+class FolderStepRun {
+public:
+    FolderStepRun()
+        : sink_([this](const std::string& Text, bool) { lines.push_back(Text); },
+                [this](const std::string& Text) { notes.push_back(Text); })
+    {
+    }
+    std::optional<PreparedFolder> Prepare(const FolderRequest& Request)
+    {
+        lines.clear();
+        notes.clear();
+        return PrepareFolder(Request, sink_);
+    }
+    std::vector<std::string> lines, notes;
+
+private:
+    LogOnlySink sink_;
+};
+
+const std::vector<std::string> Manifest = {"BriService.exe", "Help\\index.htm", "bb7setup.dat"};
+
+} // namespace
+
+TEST(FolderProtection, AdministratorsOwnTheFolderAndWhatIsInItAndMayChangeItUsersOnlyReadIt)
+{
+    const std::vector<ExpectedAce> aces = {{WinLocalSystemSid, FILE_ALL_ACCESS},
+                                           {WinBuiltinAdministratorsSid, FILE_ALL_ACCESS},
+                                           {WinBuiltinUsersSid, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE}};
+    // Nothing inherited from the drive's root; the folders and files in it inherit from it.
+    ExpectDescriptor(ProtectedFolderSddl, SE_DACL_PROTECTED, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, aces);
+    ExpectDescriptor(ProtectedSubfolderSddl, SE_DACL_AUTO_INHERITED,
+                     OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE | INHERITED_ACE, aces);
+    ExpectDescriptor(ProtectedFileSddl, SE_DACL_AUTO_INHERITED, INHERITED_ACE, aces);
+    // The lock of one installer per machine: nobody but SYSTEM and the Administrators may open it.
+    ExpectDescriptor(MachineLockSddl, SE_DACL_PROTECTED, 0,
+                     {{WinLocalSystemSid, FILE_ALL_ACCESS}, {WinBuiltinAdministratorsSid, FILE_ALL_ACCESS}});
+    char windows[MAX_PATH] = {};
+    ASSERT_TRUE(GetSystemWindowsDirectoryA(windows, MAX_PATH));
+    EXPECT_EQ(AddTrailingBackslash(windows) + "Bb7Setup.lock", MachineLockPath())
+        << "where only administrators may make a file, for every session";
+    // By the rule that judges an uninstaller, each of them is protected.
+    for (const char* sddl : {ProtectedFolderSddl, ProtectedSubfolderSddl, ProtectedFileSddl, MachineLockSddl})
+        EXPECT_TRUE(OnlyAdministratorsMayChange(sddl, "")) << sddl;
+}
+
+TEST(FolderProtection, AFolderMadeOutsideProgramFilesGetsItOneInsideInheritsAndOneFoundIsTaken)
 {
     ScratchFolder scratch; // in the temporary folder, outside Program Files
-    std::vector<std::string> lines, notes;
-    LogOnlySink sink([&](const std::string& Text, bool) { lines.push_back(Text); },
-                     [&](const std::string& Text) { notes.push_back(Text); });
-    const FolderRequest outside = {false, "", scratch / "New\\Brisel Backup 7", false};
-    EXPECT_TRUE(PrepareFolder(outside, sink));
+    FolderStepRun run;
+    const FolderRequest outside = {false, "", scratch / "New\\Brisel Backup 7", false, Manifest};
+    std::optional<PreparedFolder> made = run.Prepare(outside);
+    ASSERT_TRUE(made);
+    EXPECT_EQ(outside.Folder, made->Folder);
+    EXPECT_TRUE(made->Hold) << "held for the whole run";
+    EXPECT_TRUE(made->KeepsPermissions);
+    EXPECT_FALSE(made->ReplaceEarlierRecords);
     EXPECT_TRUE(FolderPresent(outside.Folder));
     EXPECT_EQ(std::vector<std::string>{"Folder protected against changes by ordinary users: " + scratch / "New"},
-              notes);
+              run.notes);
+    EXPECT_FALSE(MoveFileA(outside.Folder.c_str(), (scratch / "Moved").c_str())) << "while it is held";
+    made.reset();
 
-    // A folder that exists keeps the permissions it has.
-    notes.clear();
-    EXPECT_TRUE(PrepareFolder(outside, sink));
-    EXPECT_TRUE(notes.empty());
+    // A folder that exists is taken, its own permissions replaced.
+    ASSERT_TRUE(LetEverybodyChange(outside.Folder));
+    EXPECT_FALSE(OnlyAdministratorsMayChangePath(outside.Folder));
+    ASSERT_TRUE(run.Prepare(outside));
+    EXPECT_EQ(std::vector<std::string>{"Folder taken over and protected against changes by ordinary users: " +
+                                       outside.Folder},
+              run.notes);
+    EXPECT_TRUE(OnlyAdministratorsMayChangePath(outside.Folder)) << SecurityText(outside.Folder);
 
-    // Below Program Files the folder inherits its protection.
+    // Below Program Files a new folder inherits its protection.
     char programFiles[MAX_PATH] = {};
     ASSERT_EQ(S_OK, SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programFiles));
     const std::string inside = std::string(programFiles) + "\\" + UniqueTestName("bb7-protection");
-    EXPECT_TRUE(PrepareFolder({false, "", inside + "\\Brisel Backup 7", false}, sink));
+    EXPECT_TRUE(run.Prepare({false, "", inside + "\\Brisel Backup 7", false}));
     EXPECT_TRUE(FolderPresent(inside + "\\Brisel Backup 7"));
-    EXPECT_TRUE(notes.empty());
+    EXPECT_TRUE(run.notes.empty());
     RemoveTree(inside);
-    EXPECT_TRUE(lines.empty()) << "no message, no line";
+    EXPECT_TRUE(run.lines.empty()) << "no message, no line";
 }
 
-} // namespace
+TEST(FolderProtection, AFolderFoundIsTakenWithItsDataButRefusedUnchangedForCodeOrLinks)
+{
+    ScratchFolder scratch;
+    FolderStepRun run;
+    const std::string folder = scratch / "BB7";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) && CreateDirectoryA((folder + "\\Data").c_str(), nullptr));
+    WriteWholeFile(folder + "\\Data\\notes.txt", "mine");
+    WriteWholeFile(folder + "\\BriService.exe", "MZ theirs");
+    ASSERT_TRUE(LetEverybodyChange(folder + "\\Data\\notes.txt"));
+    const FolderRequest request = {false, "", folder, false, Manifest};
+
+    // Somebody else's library below it, or a file with another name elsewhere, refuses it, and
+    // nothing changes: no file, no permission. (Links to folders: end to end.)
+    WriteWholeFile(scratch / "other.txt", "other");
+    const struct {
+        std::string Planted;
+        std::function<bool()> Plant;
+        std::string What;
+    } refusals[] = {
+        {folder + "\\Data\\version.dll",
+         [&] {
+             WriteWholeFile(folder + "\\Data\\version.dll", "MZ");
+             return true;
+         },
+         " holds programs that are not part of Brisel Backup 7"},
+        {folder + "\\Data\\second.txt",
+         [&] {
+             return CreateHardLinkA((folder + "\\Data\\second.txt").c_str(), (scratch / "other.txt").c_str(),
+                                    nullptr) != 0;
+         },
+         " is or holds a link to another place"},
+    };
+    for (const auto& refusal : refusals) {
+        SCOPED_TRACE(refusal.Planted);
+        ASSERT_TRUE(refusal.Plant());
+        EXPECT_FALSE(run.Prepare(request));
+        EXPECT_EQ(std::vector<std::string>{"The directory " + folder + refusal.What + ". Choose another directory."},
+                  run.lines)
+            << "the box, as a silent run writes it";
+        EXPECT_TRUE(run.notes.empty());
+        EXPECT_EQ("MZ theirs", ReadWholeFile(folder + "\\BriService.exe"));
+        EXPECT_FALSE(OnlyAdministratorsMayChangePath(folder + "\\Data\\notes.txt"));
+        ASSERT_TRUE(DeleteFileA(refusal.Planted.c_str()));
+    }
+
+    // Data stays and becomes the installer's own; its file at a name the installation writes goes.
+    ASSERT_TRUE(run.Prepare(request));
+    EXPECT_EQ("mine", ReadWholeFile(folder + "\\Data\\notes.txt"));
+    EXPECT_TRUE(OnlyAdministratorsMayChangePath(folder + "\\Data\\notes.txt")) << SecurityText(folder + "\\Data");
+    EXPECT_FALSE(FilePresent(folder + "\\BriService.exe"));
+    EXPECT_TRUE(FilePresent(scratch / "other.txt"));
+
+    // A folder that lies behind a link is refused as one that holds a link.
+    ASSERT_TRUE(MakeHostLink(scratch.Path(), scratch / "Behind"));
+    EXPECT_FALSE(run.Prepare({false, "", scratch / "Behind\\BB7", false, Manifest}));
+    EXPECT_EQ(std::vector<std::string>{"The directory " + scratch / "Behind\\BB7" +
+                                       " is or holds a link to another place. Choose another directory."},
+              run.lines);
+    RemoveHostLink(scratch / "Behind");
+}
+
+TEST(FolderProtection, TheEarlierInstallationsFolderKeepsWhatItsTrustedUninstallerLeft)
+{
+    ScratchFolder scratch;
+    FolderStepRun run;
+    const std::string old = scratch / "Old\\";
+    ASSERT_TRUE(CreateDirectoryA(old.c_str(), nullptr) && CreateDirectoryA((old + "Plugins").c_str(), nullptr));
+    ASSERT_TRUE(CopyFileA((OwnFolder() + "bb7recorder.exe").c_str(), (old + "bb7uninstall.exe").c_str(), FALSE));
+    WriteWholeFile(old + "Plugins\\MyPlugin.dll", "MZ a user's plug-in");
+    const FolderRequest upgrade = {true, old, old, true, Manifest};
+
+    // Run, closing by itself and waited for; what it kept stays, and becomes the installer's own.
+    ASSERT_TRUE(run.Prepare(upgrade));
+    EXPECT_EQ("\"" + old + "bb7uninstall.exe\" -nowarningclose\ndone\n", ReadWholeFile(old + "bb7uninstall.exe.log"));
+    EXPECT_EQ("MZ a user's plug-in", ReadWholeFile(old + "Plugins\\MyPlugin.dll"));
+    DeleteFileA((old + "bb7uninstall.exe.log").c_str());
+
+    // An uninstaller that anybody may change is not run, and what its folder holds is anybody's:
+    // its folder is refused before anything changes, another one is taken, and the records of
+    // the earlier version are to be replaced.
+    ASSERT_TRUE(LetEverybodyChange(old + "bb7uninstall.exe"));
+    EXPECT_FALSE(run.Prepare(upgrade));
+    EXPECT_EQ(
+        std::vector<std::string>{"The directory " + old +
+                                 " holds programs that are not part of Brisel Backup 7. Choose another directory."},
+        run.lines);
+    const std::optional<PreparedFolder> elsewhere = run.Prepare({true, old, scratch / "New", true, Manifest});
+    ASSERT_TRUE(elsewhere);
+    EXPECT_TRUE(elsewhere->ReplaceEarlierRecords);
+    EXPECT_EQ((std::vector<std::string>{"The earlier version's uninstaller " + old +
+                                            "bb7uninstall.exe was not run (it can be changed by users who are not "
+                                            "administrators); this installation replaces the earlier version's records",
+                                        "Folder protected against changes by ordinary users: " + scratch / "New"}),
+              run.notes);
+    EXPECT_FALSE(FilePresent(old + "bb7uninstall.exe.log")) << "not run";
+    EXPECT_EQ("MZ a user's plug-in", ReadWholeFile(old + "Plugins\\MyPlugin.dll"));
+}
+
+TEST(FolderProtection, TheEarlierUninstallerIsJudgedByWhatItIsAndWhereItLies)
+{
+    ScratchFolder scratch;
+    const std::string old = scratch / "Old";
+    ASSERT_TRUE(CreateDirectoryA(old.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileA((OwnFolder() + "bb7recorder.exe").c_str(), (old + "\\bb7uninstall.exe").c_str(), FALSE));
+    auto facts = [](const std::string& Folder) {
+        return HeldUninstaller(Folder, Folder + "\\bb7uninstall.exe").Facts();
+    };
+    // The administrator's own file in the administrator's own folder: no refusal. This test is
+    // not signed, so no signature is asked for.
+    UninstallerFacts plain = facts(old);
+    EXPECT_TRUE(plain.Checked && plain.FolderProtected && plain.ProgramProtected);
+    EXPECT_FALSE(plain.FolderIsLink || plain.ProgramIsLink || plain.SignatureRequired);
+    EXPECT_EQ("", UninstallerRefusal(plain));
+
+    ASSERT_TRUE(MakeHostLink(old, scratch / "Linked"));
+    EXPECT_TRUE(facts(scratch / "Linked").FolderIsLink);
+    RemoveHostLink(scratch / "Linked");
+    EXPECT_TRUE(HeldUninstaller(scratch / "Gone", scratch / "Gone\\bb7uninstall.exe").Missing());
+    EXPECT_TRUE(HeldUninstaller(scratch.Path(), scratch / "bb7uninstall.exe").Missing());
+
+    ASSERT_TRUE(CreateHardLinkA((scratch / "other.exe").c_str(), (old + "\\bb7uninstall.exe").c_str(), nullptr));
+    EXPECT_TRUE(facts(old).ProgramIsLink) << "a file with another name elsewhere";
+    DeleteFileA((scratch / "other.exe").c_str());
+    ASSERT_TRUE(LetEverybodyChange(old));
+    EXPECT_FALSE(facts(old).FolderProtected);
+
+    // Held while it is judged: it cannot be replaced before it is started.
+    HeldUninstaller held(old, old + "\\bb7uninstall.exe");
+    EXPECT_FALSE(DeleteFileA((old + "\\bb7uninstall.exe").c_str()));
+    EXPECT_FALSE(MoveFileA(old.c_str(), (scratch / "Moved").c_str()));
+    held.Release();
+    EXPECT_TRUE(DeleteFileA((old + "\\bb7uninstall.exe").c_str()));
+}

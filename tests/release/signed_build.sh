@@ -3,8 +3,10 @@
 # builds the installer with the signing option in a build folder of its own, checks the
 # signatures of the installer and of every program packed into its payload against that
 # authority (and that another authority refuses them), then runs the signed installer
-# unattended under Wine in a prefix of its own to a complete installation, which its quiet
-# uninstall string removes again. The winget manifest beside it names the signed file's digest.
+# unattended under Wine in a prefix of its own to a complete installation, upgrades it silently
+# (running the earlier uninstaller only when it is signed like the installer), and removes the
+# last installation with its quiet uninstall string. The winget manifest beside it names the
+# signed file's digest.
 # Usage: signed_build.sh RUNNER SOURCE_DIR BUILD_DIR TOOLCHAIN_FILE LIBJPEG_ROOT HOST_BIN_DIR VERSION
 # (RUNNER is not used: the signed build runs its programs in its own Wine prefix.)
 # Exit status 77 (skipped) when osslsigncode is missing.
@@ -106,7 +108,45 @@ quiet=$(value QuietUninstallString)
 [ "$quiet" = '"C:\Bb7 Signed\bb7uninstall.exe" -nowarningclose' ] || fail "QuietUninstallString is \"$quiet\""
 echo "installed: every file of the manifest, the uninstall entry of version $(value DisplayVersion)"
 
+# An upgrade by the signed installer runs the earlier installation's uninstaller, signed by the
+# same certificate; an earlier uninstaller that is not signed, or whose content no longer matches
+# its signature, is not run (each stands beside a program and a list that it would remove), and
+# the installation completes all the same.
+silent_log="$WINEPREFIX/drive_c/bb7signed.log"
+upgrade() { # upgrade RECORDED_FOLDER: a silent run into C:\Bb7 Signed 2 over the installation recorded there
+    wine reg add 'HKLM\SOFTWARE\Brisel\Brisel Backup 7' /v Path /d "$1" /f /reg:32 >/dev/null 2>&1 ||
+        fail "the earlier installation could not be recorded"
+    printf 'STDDIR=C:\\Bb7 Signed 2\\\r\nINSTKIND=2\r\nCREATEICONS=FALSE\r\n' >"$build/run/Bb7Auto.txt"
+    status=0
+    timeout 180 wine "$build/run/Bb7Setup.exe" /silent '/log=C:\bb7signed.log' </dev/null >>"$log" 2>&1 || status=$?
+    [ "$status" -eq 0 ] || { cat "$silent_log" >>"$log"; fail "the upgrade over $1 ended with exit code $status"; }
+    wineserver -k 2>/dev/null || true # the application it started, which holds its program file
+}
+upgrade 'C:\Bb7 Signed\'
+[ ! -e "$installed/BriBU.exe" ] || fail "the earlier uninstaller, signed like the installer, was not run"
+grep -q 'was not run' "$silent_log" && fail "$(grep 'was not run' "$silent_log")"
+rm -f "$build/unsigned.exe" # osslsigncode writes no file that exists
+osslsigncode remove-signature -in "$payload/Distro/bb7uninstall.exe" -out "$build/unsigned.exe" >>"$log" 2>&1 ||
+    fail "the signature could not be removed"
+cp "$payload/Distro/bb7uninstall.exe" "$build/tampered.exe"
+printf 'X' | dd of="$build/tampered.exe" bs=1 seek=4096 conv=notrunc status=none
+for kind in unsigned tampered; do
+    earlier="$WINEPREFIX/drive_c/Bb7 $kind"
+    mkdir -p "$earlier"
+    cp "$build/$kind.exe" "$earlier/bb7uninstall.exe"
+    cp "$payload/Distro/BriBU.exe" "$earlier/"
+    printf 'BriBU.exe\r\nbb7uninstall.exe\r\n' >"$earlier/bb7setup.dat"
+    upgrade "C:\\Bb7 $kind\\"
+    grep -q "C:\\\\Bb7 $kind\\\\bb7uninstall.exe was not run (it is not signed by the publisher of this installer)" \
+        "$silent_log" || { cat "$silent_log" >>"$log"; fail "the $kind uninstaller: no line says why it was not run"; }
+    [ -e "$earlier/BriBU.exe" ] || fail "the $kind uninstaller was run"
+done
+echo "upgrades: the earlier uninstaller signed like the installer runs, an unsigned or altered one does not"
+
 # Removal as a deployment tool does it: the quiet uninstall string's program and switch.
+installed="$WINEPREFIX/drive_c/Bb7 Signed 2"
+quiet=$(value QuietUninstallString)
+[ "$quiet" = '"C:\Bb7 Signed 2\bb7uninstall.exe" -nowarningclose' ] || fail "QuietUninstallString is \"$quiet\""
 program=${quiet#\"} && program=${program%%\"*}
 timeout 120 wine "$program" ${quiet##*\" } </dev/null >>"$log" 2>&1 || fail "the quiet uninstall failed"
 wine reg query "$entry" /reg:32 >/dev/null 2>&1 && fail "the uninstall entry is still there"

@@ -180,9 +180,10 @@ TEST_F(WingetManifestTest, EveryValueIsWhatTheInstallerAndItsUninstallEntryDo)
 
     // The other codes the installer tells winget: another installer runs, a switch not understood.
     {
-        HANDLE running = CreateMutexA(nullptr, FALSE, "Local\\BriselBackup7Setup");
+        // A wizard that shows its pages holds the one installer's lock.
+        InstallerProcess wizard(exe_, programDir_);
+        ASSERT_NE(nullptr, wizard.WaitForWindow("TMainForm", 60s));
         EXPECT_EQ(DWORD(ecNotInstalled), Run(custom));
-        CloseHandle(running);
     }
     EXPECT_EQ(DWORD(ecBadCommandLine), Run(custom + " /upgrade"));
 

@@ -1,5 +1,8 @@
 #include "WinTestSupport.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -125,6 +128,37 @@ bool IsLink(const std::string& Path)
 {
     const DWORD attributes = GetFileAttributesA(Path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+std::string SecurityText(const std::string& Path)
+{
+    const SECURITY_INFORMATION parts = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoA(Path.c_str(), SE_FILE_OBJECT, parts, nullptr, nullptr, nullptr, nullptr, &descriptor) !=
+        ERROR_SUCCESS)
+        return "";
+    char* text = nullptr;
+    ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, parts, &text, nullptr);
+    const std::string result = text ? text : "";
+    LocalFree(text);
+    LocalFree(descriptor);
+    return result;
+}
+
+bool LetEverybodyChange(const std::string& Path)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &descriptor,
+                                                              nullptr))
+        return false;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    const bool changed = SetNamedSecurityInfoA(const_cast<char*>(Path.c_str()), SE_FILE_OBJECT,
+                                               DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl,
+                                               nullptr) == ERROR_SUCCESS;
+    LocalFree(descriptor);
+    return changed;
 }
 
 bool FolderPresent(const std::string& Path)

@@ -24,9 +24,35 @@ void RemoveTree(const std::string& Path);
 bool MakeHostLink(const std::string& Target, const std::string& Link);
 // Removes a link, whatever it leads to, and never what it leads to.
 void RemoveHostLink(const std::string& Link);
+// A host link made for a test, removed again when this object goes (or by Remove).
+class PlantedLink {
+public:
+    PlantedLink(const std::string& Target, const std::string& Link) : link_(Link), made_(MakeHostLink(Target, Link)) {}
+    ~PlantedLink() { Remove(); }
+    PlantedLink(const PlantedLink&) = delete;
+    PlantedLink& operator=(const PlantedLink&) = delete;
+    explicit operator bool() const { return made_; }
+    void Remove()
+    {
+        if (made_)
+            RemoveHostLink(link_);
+        made_ = false;
+    }
+
+private:
+    std::string link_;
+    bool made_;
+};
 // A link, junction or other reparse point, as Wine shows a link to a folder.
 bool IsLink(const std::string& Path);
 bool FolderPresent(const std::string& Path);
+
+// The owner and DACL of a file or folder in their text form, as the system shows them (Wine
+// shows its Unix mode bits so); empty when they cannot be read.
+std::string SecurityText(const std::string& Path);
+// Lets everybody change the file or folder and what is made in it (Wine: mode bits for all),
+// as the folder or file of an ordinary user may. False when the system refuses.
+bool LetEverybodyChange(const std::string& Path);
 bool FilePresent(const std::string& Path);
 std::string ReadWholeFile(const std::string& Path); // empty when it cannot be read
 void WriteWholeFile(const std::string& Path, const std::string& Data);

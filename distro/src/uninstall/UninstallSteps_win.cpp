@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "Product.h"
-#include "ProgramGroups.h"
+#include "ProgramGroup_win.h"
 #include "Registry.h"
 #include "ServiceControl.h"
 #include "WinHandles.h"
@@ -155,20 +155,20 @@ void RemoveRunEntries(TUninstallResult& Result)
 
 void RemoveProgramGroups(TUninstallResult& Result)
 {
-    std::vector<std::string> done;
-    for (const ProgramGroupPlace& place : ProgramGroupPlaces) {
-        std::string group = ProgramGroupAt(place);
-        if (group.empty())
-            continue;
-        group.pop_back(); // without its backslash, as the report names folders
-        if (std::any_of(done.begin(), done.end(), [&](const std::string& G) { return SameFolder(G, group); }) ||
-            !Exists(group))
-            continue;
-        done.push_back(group);
-        for (const char* shortcut : GroupShortcuts)
-            if (!DeleteInstalledFile(group + '\\' + shortcut, Result))
-                Result.Left.push_back("the shortcut " + group + '\\' + shortcut);
-        RemoveFolderIfEmpty(group, Result);
+    const std::vector<std::string> shortcuts(std::begin(GroupShortcuts), std::end(GroupShortcuts));
+    for (const std::string& group : ProductProgramGroups()) {
+        const GroupRemoval removal = RemoveProgramGroup(group, shortcuts);
+        if (removal.BehindLink)
+            Result.Kept.push_back("the program group " + group +
+                                  ", which is a link or lies behind one (it was not followed)");
+        for (const std::string& left : removal.Left)
+            Result.Left.push_back("the shortcut " + left);
+        for (const std::string& link : removal.Unlinked)
+            Result.Kept.push_back("what the link " + link + " led to (only the link was removed)");
+        for (const std::string& link : removal.NotFollowed)
+            Result.Kept.push_back("the link " + link + " and what it leads to (it was not followed)");
+        if (removal.FolderLeft)
+            Result.Left.push_back("the folder " + group);
     }
 }
 

@@ -23,7 +23,8 @@ void RemoveService(TUninstallResult& Result);
 void RemoveRunEntries(TUninstallResult& Result);
 
 // The program group with the shortcuts that the installation made, wherever a Start-menu
-// programs folder of all users, of the current user or of the default user holds it.
+// programs folder of all users, of the current user or of the default user holds it. A group
+// that is a link or lies behind one is left alone and listed as kept (see ProgramGroup_win.h).
 void RemoveProgramGroups(TUninstallResult& Result);
 
 // The product key's values, the uninstall entry, and the keys that they leave empty.

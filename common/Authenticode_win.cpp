@@ -1,0 +1,108 @@
+#include "Authenticode_win.h"
+
+#include <softpub.h>
+#include <wincrypt.h>
+#include <wintrust.h>
+
+#include "FolderHandles_win.h"
+#include "WinHandles.h"
+
+namespace {
+
+// wintrust.dll is no library that Windows always keeps loaded: imported by name, it would be
+// looked for beside the installer first, where a downloads folder may hold one of that name.
+// It is loaded from the system folder, by its full path, when first needed.
+struct WinTrust {
+    using VerifyProc = LONG(WINAPI*)(HWND, GUID*, LPVOID);
+    using ProviderDataProc = CRYPT_PROVIDER_DATA*(WINAPI*)(HANDLE);
+    using SignerProc = CRYPT_PROVIDER_SGNR*(WINAPI*)(CRYPT_PROVIDER_DATA*, DWORD, BOOL, DWORD);
+    VerifyProc Verify = nullptr;
+    ProviderDataProc ProviderData = nullptr;
+    SignerProc Signer = nullptr;
+
+    WinTrust()
+    {
+        char system[MAX_PATH + 1] = {};
+        const UINT length = GetSystemDirectoryA(system, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH)
+            return;
+        const HMODULE module = LoadLibraryA((std::string(system) + "\\wintrust.dll").c_str());
+        if (!module)
+            return;
+        Verify = ModuleExport<VerifyProc>(module, "WinVerifyTrust");
+        ProviderData = ModuleExport<ProviderDataProc>(module, "WTHelperProvDataFromStateData");
+        Signer = ModuleExport<SignerProc>(module, "WTHelperGetProvSignerFromChain");
+        if (!ProviderData || !Signer)
+            Verify = nullptr;
+    }
+};
+
+const WinTrust& TrustLibrary()
+{
+    static const WinTrust library; // kept loaded for the program's life
+    return library;
+}
+
+// WinVerifyTrust's answers for a signature whose digest matches the file but whose chain this
+// computer does not trust: a release signed by an authority of the company's own is still
+// compared with the installer's certificate, which is what decides.
+bool ContentMatchesSignature(LONG Result)
+{
+    switch (static_cast<HRESULT>(Result)) {
+    case S_OK:
+    case CERT_E_UNTRUSTEDROOT:
+    case CERT_E_CHAINING:
+    case CERT_E_UNTRUSTEDTESTROOT:
+    case CERT_E_UNTRUSTEDCA:
+    case CERT_E_EXPIRED:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+std::string AuthenticodeSigner(HANDLE File, const std::string& Path)
+{
+    const WinTrust& trust = TrustLibrary();
+    if (!trust.Verify)
+        return "";
+    const std::wstring path = WideText(Path);
+    WINTRUST_FILE_INFO file = {};
+    file.cbStruct = sizeof file;
+    file.pcwszFilePath = path.c_str();
+    file.hFile = File;
+    WINTRUST_DATA data = {};
+    data.cbStruct = sizeof data;
+    data.dwUIChoice = WTD_UI_NONE;
+    data.fdwRevocationChecks = WTD_REVOKE_NONE; // no network: a deployment may have none
+    data.dwUnionChoice = WTD_CHOICE_FILE;
+    data.pFile = &file;
+    data.dwStateAction = WTD_STATEACTION_VERIFY;
+    GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+    const LONG result = trust.Verify(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+
+    std::string signer;
+    if (ContentMatchesSignature(result)) {
+        CRYPT_PROVIDER_DATA* provider = trust.ProviderData(data.hWVTStateData);
+        CRYPT_PROVIDER_SGNR* first = provider ? trust.Signer(provider, 0, FALSE, 0) : nullptr;
+        if (first && first->csCertChain > 0 && first->pasCertChain && first->pasCertChain[0].pCert) {
+            const CERT_CONTEXT* certificate = first->pasCertChain[0].pCert;
+            signer.assign(reinterpret_cast<const char*>(certificate->pbCertEncoded), certificate->cbCertEncoded);
+        }
+    }
+    data.dwStateAction = WTD_STATEACTION_CLOSE;
+    trust.Verify(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    return signer;
+}
+
+const std::string& OwnAuthenticodeSigner()
+{
+    static const std::string signer = [] {
+        std::string path(32768, '\0');
+        path.resize(GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size())));
+        return path.empty() ? std::string() : AuthenticodeSigner(nullptr, path);
+    }();
+    return signer;
+}
