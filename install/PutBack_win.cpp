@@ -12,6 +12,7 @@
 #include "ProgramGroup_win.h"
 #include "Registry.h"
 #include "ServiceControl.h"
+#include "UnpackedFile.h"
 #include "UpgradeFolder.h"
 #include "WinHandles.h"
 
@@ -67,13 +68,28 @@ bool TakeAwayNewVersion(const UpgradeJournal& Journal)
             }
         }
     }
-    for (const ProgramGroupPlace& place : ProgramGroupPlaces) {
-        const std::string group = ProgramGroupAt(place);
-        if (!IsPlainFolder(group))
-            continue;
-        for (const char* shortcut : GroupShortcuts)
-            DeleteFileA((group + shortcut).c_str());
-        RemoveDirectoryA(group.substr(0, group.size() - 1).c_str());
+    // Through handles that refuse a link anywhere on the way: a group behind one is left alone.
+    const std::vector<std::string> shortcuts(std::begin(GroupShortcuts), std::end(GroupShortcuts));
+    for (const std::string& group : ProductProgramGroups())
+        done = RemoveProgramGroup(group, shortcuts).Left.empty() && done;
+    return done;
+}
+
+// The kept shortcuts of one place, in a group made anew there through handles that refuse links.
+bool RestoreShortcuts(const ProgramGroupPlace& Place, const std::vector<std::string>& Files, const std::string& Kept)
+{
+    const std::string group = ProgramGroupAt(Place);
+    if (Files.empty() || group.empty())
+        return true;
+    const std::string programs = ParentOf(group.substr(0, group.size() - 1));
+    FileHandle held;
+    if (MakeProgramGroup(programs, ProgramGroup, held) != GroupMade::Made)
+        return false;
+    bool done = true;
+    for (const std::string& file : Files) {
+        FileHandle kept = OpenUnchangeable(Kept + file);
+        std::string data;
+        done = kept && ReadHeldFile(kept.Get(), data, 1 << 20) && WriteGroupFile(held.Get(), file, data) && done;
     }
     return done;
 }
@@ -153,11 +169,15 @@ bool EarlierVersion::PutBack(InstallSink& Sink, const std::string& Account, cons
             done = false;
         }
     }
-    for (const KeptShortcut& shortcut : journal_.Shortcuts) {
-        const std::string group = ProgramGroupAt(ProgramGroupPlaces[shortcut.Place]);
-        if (!group.empty() && (IsPlainFolder(group) || GetFileAttributesA(group.c_str()) == INVALID_FILE_ATTRIBUTES))
-            Restore(kept + KeptShortcutsFolder + std::to_string(shortcut.Place) + "\\" + shortcut.File,
-                    group + shortcut.File);
+    for (int place = 0; place < ProgramGroupPlaceCount; ++place) {
+        std::vector<std::string> files;
+        for (const KeptShortcut& shortcut : journal_.Shortcuts)
+            if (shortcut.Place == place)
+                files.push_back(shortcut.File);
+        const std::string keptHere = kept + KeptShortcutsFolder + std::to_string(place) + "\\";
+        if (!RestoreShortcuts(ProgramGroupPlaces[place], files, keptHere))
+            Sink.Note("The earlier version's program group could not be put back in " +
+                      ProgramGroupAt(ProgramGroupPlaces[place]));
     }
     if (const auto& service = journal_.Service) {
         const bool knownPassword = !service->Account.empty() && SameAccount(service->Account, Account);

@@ -277,3 +277,35 @@ TEST_F(SilentInstallTest, WhatCannotBeInstalledEndsWithItsCodeAndChangesNothing)
 }
 
 } // namespace
+
+namespace {
+
+using namespace wizardtest;
+
+TEST_F(SilentInstallTest, AnUpgradeThatCannotStandPutsTheEarlierVersionBackWhole)
+{
+    const std::string nothing = DescribeInstallation(installDir_);
+    Settings("STDDIR=" + installDir_ + "\r\nINSTKIND=3\r\nAUTHKIND=0\r\nCREATEICONS=TRUE\r\n");
+    ASSERT_EQ(0u, RunSilently());
+    const std::string earlier = DescribeInstallation(installDir_);
+    ASSERT_NE(std::string::npos, earlier.find("service exists state 4 ")) << earlier;
+
+    // The new version's service cannot be registered (no such account): the run ends, without a
+    // shortcut or a program started, and the earlier version is back as it was, service running.
+    Settings("STDDIR=" + installDir_ + "\r\nINSTKIND=3\r\nAUTHKIND=1\r\nINSTID=nobody-of-this-name\r\n");
+    EXPECT_EQ(7u, RunSilently());
+    EXPECT_EQ(earlier, DescribeInstallation(installDir_));
+    const std::string log = Log();
+    for (const char* line : {"* The earlier version in " , " ERROR The service COULDN'T be installed",
+                             " ERROR The new version could not be installed", "was put back", "* Exit code 7"})
+        EXPECT_NE(std::string::npos, log.find(line)) << line << " in\n" << log;
+    EXPECT_EQ(std::string::npos, log.find("Creating the icons")) << log;
+    // Nothing of the upgrade stays behind: no kept copy, no journal, no entry for the next start.
+    EXPECT_FALSE(FolderPresent(UpgradeFolderPath()));
+    RegKey runOnce = OpenRegKey(HKEY_LOCAL_MACHINE, RunOnceKey, KEY_READ | KEY_WOW64_64KEY);
+    EXPECT_FALSE(runOnce && ReadRegString(runOnce.Get(), "Brisel Backup 7 Setup"));
+
+    QuietUninstall(nothing);
+}
+
+} // namespace
