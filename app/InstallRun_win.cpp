@@ -86,8 +86,6 @@ std::optional<std::string> InstallRun::LeaveFolders(FolderRequest Request, Produ
         JudgeFolder(Request, sink_); // which refuses the text, as it always did
         return std::nullopt;
     }
-    if (!CheckBeforeChanging(folder, Request.Folder, Source))
-        return std::nullopt;
     // Its own uninstaller, run at an earlier Next, removed the records and itself: there is
     // nothing left to run.
     if (Request.OldVersionFound) {
@@ -100,11 +98,13 @@ std::optional<std::string> InstallRun::LeaveFolders(FolderRequest Request, Produ
     // is somebody else's.
     Source.ReadManifest(Request.Manifest);
     prepared_.reset(); // a folder chosen before is let go
+    // The folder judged first (no link on its way), then its drive.
     const std::shared_ptr<FolderJudgement> judgement = JudgeFolder(Request, sink_);
-    if (!judgement)
+    if (!judgement || !CheckBeforeChanging(folder, Request.Folder, Source))
         return std::nullopt;
     // Kept once: what an earlier Next kept is the earlier version, whatever its uninstaller left.
-    if (ChangesEarlierVersion(Request, *judgement) && !earlier_) {
+    const bool keepsNow = ChangesEarlierVersion(Request, *judgement) && !earlier_;
+    if (keepsNow) {
         earlier_ = EarlierVersion::Keep(AddTrailingBackslash(Request.OldInstallDir), sink_);
         if (!earlier_) {
             sink_.Inform("Couldn't keep a copy of the earlier version; it was not removed");
@@ -118,9 +118,10 @@ std::optional<std::string> InstallRun::LeaveFolders(FolderRequest Request, Produ
         prepared_ = PrepareFolder(Request, *judgement, sink_);
     } catch (...) {
         // The uninstaller could not be started: the earlier version is as it was.
-        if (earlier_)
+        if (keepsNow) {
             earlier_->Drop();
-        earlier_.reset();
+            earlier_.reset();
+        }
         throw;
     }
     if (!prepared_) {

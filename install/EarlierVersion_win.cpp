@@ -120,6 +120,11 @@ std::vector<std::string> InstalledFilesOf(const std::string& Folder)
 std::optional<EarlierVersion> EarlierVersion::Keep(const std::string& Folder, InstallSink& Sink)
 {
     const std::string upgrade = UpgradeFolder();
+    // An upgrade that could not be finished still needs its own kept copy.
+    if (ReadUpgradeJournal()) {
+        Sink.Note("An earlier upgrade could not be finished; its journal stays in " + upgrade);
+        return std::nullopt;
+    }
     if (upgrade.empty() || !OpenUpgradeFolder(/*Fresh=*/true)) {
         Sink.Note("No private folder for the earlier version's copy: " + upgrade);
         return std::nullopt;
