@@ -194,12 +194,17 @@ run_new() { # run_new MODE [EVENT DELAY_MS]
     [ -z "$ended_by" ] && ended_by="exit $status"
 }
 
+# The interface that an installation started shows its window, by which the next uninstaller
+# finds and closes it: one still starting would keep its program file in use.
+interface_up() { wine "$bin/bb7drive.exe" wait TBriUIForm 10 </dev/null >/dev/null 2>&1; }
+
 # The earlier release installed silently, its service and interface running: what each cut
 # starts from. Prints why when it does not stand.
 install_old() {
     local status=0 state
     timeout 120 wine "$work/old/Bb7Setup.exe" /silent '/log=C:\bb7-cutoff-earlier.log' </dev/null >/dev/null 2>&1 ||
         status=$?
+    interface_up
     state=$(installed "$1")
     [ "$status" -eq 0 ] && [ "$(head -n1 <<<"$state")" = old ] && return 0
     echo "the earlier release did not install (exit code $status): $state"
@@ -245,6 +250,7 @@ for mode in $modes; do
     echo "=== $mode upgrade of the service ($(account_of "$mode")), cut off at moments spread over the run"
     install_old "$mode" || { failures+=("$mode: the earlier release does not install"); continue; }
     run_new "$mode"
+    interface_up
     state=$(installed "$mode")
     if [ "$ended_by" != "exit 0" ] || [ "$(head -n1 <<<"$state")" != new ]; then
         echo "FAIL: the uninterrupted upgrade ended with $ended_by and left: $state"
@@ -280,6 +286,7 @@ for mode in $modes; do
         restart_state=$(head -n1 <<<"$after_restart")
 
         run_new "$mode"
+        interface_up
         after_second=$(installed "$mode")
         second_state=$(head -n1 <<<"$after_second")
         verdict=ok
