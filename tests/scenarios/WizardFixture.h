@@ -126,6 +126,24 @@ protected:
         return box;
     }
 
+    // The report box of an earlier version's uninstaller run with "-nowarning": a visible dialog
+    // of another process than the installer; nullptr when none came.
+    HWND WaitForOldUninstallerReport()
+    {
+        HWND report = nullptr;
+        const auto found = [&] {
+            for (report = FindWindowExA(nullptr, nullptr, "#32770", nullptr); report;
+                 report = FindWindowExA(nullptr, report, "#32770", nullptr)) {
+                DWORD pid = 0;
+                GetWindowThreadProcessId(report, &pid);
+                if (pid != process_->Id() && IsWindowVisible(report))
+                    return true;
+            }
+            return false;
+        };
+        return WaitUntil(found, WizardTimeout) ? report : nullptr;
+    }
+
     // Waits for a message box, checks its text (and caption, when given) and presses Button.
     void AnswerMessageBox(const std::string& Text, const char* Caption = nullptr, int Button = IDOK)
     {
