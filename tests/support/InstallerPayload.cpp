@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "WinHandles.h"
+
 namespace {
 
 const char* const PayloadName = "DISTRO";
@@ -21,16 +23,10 @@ BOOL CALLBACK FirstLanguage(HMODULE, LPCSTR, LPCSTR, WORD Language, LONG_PTR Par
 
 std::string InstallerPayload(const std::string& Exe)
 {
-    HMODULE module = LoadLibraryExA(Exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!module)
-        return std::string();
-    std::string data;
-    if (HRSRC resource = FindResourceA(module, PayloadName, RT_RCDATA)) {
-        if (const void* bytes = LockResource(LoadResource(module, resource)))
-            data.assign(static_cast<const char*>(bytes), SizeofResource(module, resource));
-    }
-    FreeLibrary(module);
-    return data;
+    ModuleHandle module(LoadLibraryExA(Exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    HRSRC resource = module ? FindResourceA(module.Get(), PayloadName, RT_RCDATA) : nullptr;
+    const void* bytes = resource ? LockResource(LoadResource(module.Get(), resource)) : nullptr;
+    return bytes ? std::string(static_cast<const char*>(bytes), SizeofResource(module.Get(), resource)) : std::string();
 }
 
 bool ReplaceInstallerPayload(const std::string& Exe, const std::string& Data)
@@ -38,11 +34,13 @@ bool ReplaceInstallerPayload(const std::string& Exe, const std::string& Data)
     // UpdateResource replaces a resource only under its own language; a new language would
     // add a second payload beside the first, which the installer would not read.
     FoundLanguage language;
-    HMODULE module = LoadLibraryExA(Exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!module)
-        return false;
-    EnumResourceLanguagesA(module, RT_RCDATA, PayloadName, FirstLanguage, reinterpret_cast<LONG_PTR>(&language));
-    FreeLibrary(module);
+    {
+        ModuleHandle module(LoadLibraryExA(Exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+        if (!module)
+            return false;
+        EnumResourceLanguagesA(module.Get(), RT_RCDATA, PayloadName, FirstLanguage,
+                               reinterpret_cast<LONG_PTR>(&language));
+    } // the file is free again for the update
     if (!language.Found)
         return false;
     HANDLE update = BeginUpdateResourceA(Exe.c_str(), FALSE);

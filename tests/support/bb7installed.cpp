@@ -29,11 +29,10 @@
 #include "Manifest.h"
 #include "Product.h"
 #include "ServiceFacts.h"
+#include "WinHandles.h"
 #include "WinTestSupport.h"
 
 namespace {
-
-using namespace std::chrono_literals;
 
 struct Version {
     std::string Name, Product;
@@ -56,14 +55,10 @@ std::string CommonAppData()
 // The program file of a process: the path of its first module.
 std::string ImagePath(DWORD ProcessId)
 {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, ProcessId);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return std::string();
+    FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, ProcessId));
     MODULEENTRY32 module = {};
     module.dwSize = sizeof module;
-    const std::string path = Module32First(snapshot, &module) ? module.szExePath : "";
-    CloseHandle(snapshot);
-    return path;
+    return snapshot && Module32First(snapshot.Get(), &module) ? module.szExePath : "";
 }
 
 // A process that finishes or repairs an installation: an installer (by its name, whatever
@@ -72,20 +67,20 @@ std::string ImagePath(DWORD ProcessId)
 std::string InstallingProcess()
 {
     const std::string kept = CommonAppData();
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
+    FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
         return std::string();
     std::string found;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more && found.empty(); more = Process32Next(snapshot, &entry)) {
+    for (BOOL more = Process32First(snapshot.Get(), &entry); more && found.empty();
+         more = Process32Next(snapshot.Get(), &entry)) {
         const std::string name = Lower(entry.szExeFile);
         const std::string path = Lower(ImagePath(entry.th32ProcessID));
         if (name.rfind("bb7setup", 0) == 0 || name == Lower(UninstallProgram) ||
             (!kept.empty() && path.rfind(kept, 0) == 0))
             found = entry.szExeFile;
     }
-    CloseHandle(snapshot);
     return found;
 }
 
