@@ -74,7 +74,7 @@ run() { # run WHO LOG: a silent run of that installer to its end; fails on anoth
 }
 # The interface that an installation started shows its window, by which the next uninstaller
 # finds and closes it: one still starting would keep its program file in use.
-interface_up() { wine "$root/build/win32/bin/bb7drive.exe" wait TBriUIForm 10 </dev/null >/dev/null 2>&1; }
+interface_up() { wine "$root/build/win32/bin/bb7drive.exe" wait TBriUIForm 10 </dev/null >/dev/null 2>&1 || true; }
 time_upgrade() { # time_upgrade WHO: prints the ms of its upgrade over a fresh base installation
     local start end
     run base setup.log
@@ -92,7 +92,7 @@ remove() { # the last installation goes with its own uninstaller
     quiet=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\BriBackup7' \
         /v QuietUninstallString /reg:32 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p') || true
     local program=${quiet#\"}
-    [ -n "$quiet" ] && wine "${program%%\"*}" -nowarningclose </dev/null >/dev/null 2>&1
+    [ -z "$quiet" ] || wine "${program%%\"*}" -nowarningclose </dev/null >/dev/null 2>&1 || true
     wine reg delete 'HKLM\SOFTWARE\Brisel' /f /reg:32 >/dev/null 2>&1 || true
     rm -rf "$WINEPREFIX/drive_c/bench/upgrade"
 }
