@@ -236,20 +236,8 @@ TEST_F(ProductInstallTest, InstallingAgainOverAnInstallationRunsItsUninstallerFi
     GoToFolders();
     EXPECT_EQ(installDir_, TextOf("e_Dir"));
     ASSERT_TRUE(ClickButton(Ctl("b_Next1")));
-    HWND report = nullptr;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            for (report = FindWindowExA(nullptr, nullptr, "#32770", nullptr); report;
-                 report = FindWindowExA(nullptr, report, "#32770", nullptr)) {
-                DWORD pid = 0;
-                GetWindowThreadProcessId(report, &pid);
-                if (pid != process_->Id() && IsWindowVisible(report))
-                    return true;
-            }
-            return false;
-        },
-        60s))
-        << "the old uninstaller did not report";
+    HWND report = WaitForOldUninstallerReport();
+    ASSERT_NE(nullptr, report) << "the old uninstaller did not report";
     DWORD_PTR answer = 0;
     EXPECT_FALSE(SendMessageTimeoutA(wizard_, WM_NULL, 0, 0, SMTO_BLOCK, 500, &answer))
         << "the installer waits for the uninstaller without handling messages";

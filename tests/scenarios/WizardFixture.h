@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "InstallerPayload.h"
 #include "MainFormLayout.h"
 #include "WizardDriver.h"
 
@@ -15,12 +16,6 @@ using namespace std::chrono_literals;
 namespace wizardtest {
 
 const auto WizardTimeout = 60s;
-
-inline BOOL CALLBACK FirstLanguage(HMODULE, LPCSTR, LPCSTR, WORD Language, LONG_PTR Param)
-{
-    *reinterpret_cast<WORD*>(Param) = Language;
-    return FALSE;
-}
 
 class WizardFixture : public testing::Test {
 protected:
@@ -105,27 +100,12 @@ protected:
     // Replaces the payload resource of the test's copy.
     void ReplacePayload(const std::string& Data)
     {
-        WORD language = 0;
-        HMODULE module = LoadLibraryExA(exe_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_NE(nullptr, module);
-        EnumResourceLanguagesA(module, MAKEINTRESOURCEA(10), "DISTRO", FirstLanguage,
-                               reinterpret_cast<LONG_PTR>(&language));
-        FreeLibrary(module);
-        HANDLE update = BeginUpdateResourceA(exe_.c_str(), FALSE);
-        ASSERT_NE(nullptr, update);
-        ASSERT_TRUE(UpdateResourceA(update, MAKEINTRESOURCEA(10), "DISTRO", language, const_cast<char*>(Data.data()),
-                                    static_cast<DWORD>(Data.size())));
-        ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
+        ASSERT_TRUE(ReplaceInstallerPayload(exe_, Data));
     }
 
     std::string Payload()
     {
-        HMODULE module = LoadLibraryExA(exe_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        HRSRC resource = FindResourceA(module, "DISTRO", MAKEINTRESOURCEA(10));
-        std::string data(static_cast<const char*>(LockResource(LoadResource(module, resource))),
-                         SizeofResource(module, resource));
-        FreeLibrary(module);
-        return data;
+        return InstallerPayload(exe_);
     }
 
     // The installation's log file where a run without /log writes it.
@@ -144,6 +124,24 @@ protected:
         HWND box = nullptr;
         WaitUntil([&] { return (box = process_->FindMessageBox()) != nullptr; }, WizardTimeout);
         return box;
+    }
+
+    // The report box of an earlier version's uninstaller run with "-nowarning": a visible dialog
+    // of another process than the installer; nullptr when none came.
+    HWND WaitForOldUninstallerReport()
+    {
+        HWND report = nullptr;
+        const auto found = [&] {
+            for (report = FindWindowExA(nullptr, nullptr, "#32770", nullptr); report;
+                 report = FindWindowExA(nullptr, report, "#32770", nullptr)) {
+                DWORD pid = 0;
+                GetWindowThreadProcessId(report, &pid);
+                if (pid != process_->Id() && IsWindowVisible(report))
+                    return true;
+            }
+            return false;
+        };
+        return WaitUntil(found, WizardTimeout) ? report : nullptr;
     }
 
     // Waits for a message box, checks its text (and caption, when given) and presses Button.
