@@ -5,6 +5,8 @@
 
 #include <shlobj.h>
 
+#include <set>
+
 #include "BriCommon.h"
 #include "Common_Custom.h"
 #include "Manifest.h"
@@ -89,16 +91,21 @@ bool IsPlainFile(const std::string& Path)
            !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
 }
 
-// A copy, never a hard link: a second name of the earlier uninstaller's file would be a name
-// that somebody else might change it by, and the earlier version's trust would be judged so;
-// and a program running from the file would keep the kept name from being deleted. Never
-// through a link.
-bool KeepFile(const std::string& From, const std::string& To)
+// Keeps the file From at To, never through a link. A hard link costs nothing where both lie
+// on one drive (the earlier uninstaller deletes its name, the kept name keeps the content);
+// elsewhere, and for the uninstaller itself, it is a copy: a second name of the uninstaller's
+// file would have it judged as a file somebody else might change it by, should a later Next of
+// the wizard find it still recorded. Folders is what was made so far.
+bool KeepFile(const std::string& From, const std::string& To, std::set<std::string>& Folders)
 {
     if (!IsPlainFile(From))
         return false;
-    const size_t slash = To.find_last_of('\\');
-    return CreateFolderPath(To.substr(0, slash)) && CopyFileA(From.c_str(), To.c_str(), FALSE);
+    const std::string folder = To.substr(0, To.find_last_of('\\'));
+    if (!Folders.count(folder) && !CreateFolderPath(folder))
+        return false;
+    Folders.insert(folder);
+    const bool linkable = !SameFileName(From.substr(From.find_last_of('\\') + 1), UninstallProgram);
+    return (linkable && CreateHardLinkA(To.c_str(), From.c_str(), nullptr)) || CopyFileA(From.c_str(), To.c_str(), FALSE);
 }
 
 // The earlier installation's files as its uninstaller removes them: what its manifest names,
@@ -139,14 +146,16 @@ std::optional<EarlierVersion> EarlierVersion::Keep(const std::string& Folder, In
         kept.Drop();
         return std::nullopt;
     }
+    std::set<std::string> made;
     for (const std::string& file : InstalledFilesOf(Folder))
-        if (KeepFile(Folder + file, upgrade + KeptFilesFolder + file))
+        if (KeepFile(Folder + file, upgrade + KeptFilesFolder + file, made))
             kept.journal_.OldFiles.push_back(file);
     for (int place = 0; place < ProgramGroupPlaceCount; ++place) {
         const std::string group = ProgramGroupAt(ProgramGroupPlaces[place]);
         for (const char* shortcut : GroupShortcuts)
             if (IsPlainFolder(group) &&
-                KeepFile(group + shortcut, upgrade + KeptShortcutsFolder + std::to_string(place) + "\\" + shortcut))
+                KeepFile(group + shortcut, upgrade + KeptShortcutsFolder + std::to_string(place) + "\\" + shortcut,
+                         made))
                 kept.journal_.Shortcuts.push_back({place, shortcut});
     }
     kept.journal_.Values = ReadProductValues();
