@@ -91,11 +91,11 @@ bool IsPlainFile(const std::string& Path)
            !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
 }
 
-// Keeps the file From at To, never through a link. A hard link costs nothing where both lie
-// on one drive (the earlier uninstaller deletes its name, the kept name keeps the content);
-// elsewhere, and for the uninstaller itself, it is a copy: a second name of the uninstaller's
-// file would have it judged as a file somebody else might change it by, should a later Next of
-// the wizard find it still recorded. Folders is what was made so far.
+// Keeps the file From at To as a copy, never through a link. Never a hard link: a program of
+// the earlier version running from the file (its service, started again by Windows after a
+// cut) would keep the kept name from being deleted, and a second name of a file in the
+// product's folder has the folder judged as holding a link to another place, so that no later
+// run could install there. Folders is what was made so far.
 bool KeepFile(const std::string& From, const std::string& To, std::set<std::string>& Folders)
 {
     if (!IsPlainFile(From))
@@ -104,8 +104,7 @@ bool KeepFile(const std::string& From, const std::string& To, std::set<std::stri
     if (!Folders.count(folder) && !CreateFolderPath(folder))
         return false;
     Folders.insert(folder);
-    const bool linkable = !SameFileName(From.substr(From.find_last_of('\\') + 1), UninstallProgram);
-    return (linkable && CreateHardLinkA(To.c_str(), From.c_str(), nullptr)) || CopyFileA(From.c_str(), To.c_str(), FALSE);
+    return CopyFileA(From.c_str(), To.c_str(), FALSE) != 0;
 }
 
 // The earlier installation's files as its uninstaller removes them: what its manifest names,
