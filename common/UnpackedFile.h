@@ -30,6 +30,11 @@ bool ReadHeldFile(HANDLE File, std::string& Content, size_t MaxSize);
 bool ReadUnpackedFile(const std::string& Path, const Sha256Digest* Expected, std::string& Content,
                       size_t MaxSize = 64u << 20);
 
+// Copies the file held open (OpenUnchangeable), from its start, to Target, a file made anew (a
+// file there goes first) with the source's attributes and time of last change. A copy that
+// fails half-way is deleted.
+bool CopyHeldFile(HANDLE Source, const std::string& Target);
+
 // Copies Source, which must still be what was unpacked, to Target, a file made anew (a file
 // there goes first) with the source's attributes and time of last change. Nothing is written to Target unless
 // the source's content was confirmed first; the source stays held open meanwhile, so that

@@ -78,13 +78,10 @@ bool ReadUnpackedFile(const std::string& Path, const Sha256Digest* Expected, std
     return true;
 }
 
-bool CopyUnpackedFile(const std::string& Source, const Sha256Digest* Expected, const std::string& Target)
+bool CopyHeldFile(HANDLE Source, const std::string& Target)
 {
-    FileHandle source = OpenUnchangeable(Source);
-    if (!source || !HasUnpackedContent(source.Get(), Expected) || !Rewind(source.Get()))
-        return false;
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(source.Get(), &info))
+    if (!Rewind(Source) || !GetFileInformationByHandle(Source, &info))
         return false;
     const DWORD keptAttributes =
         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
@@ -107,7 +104,7 @@ bool CopyUnpackedFile(const std::string& Source, const Sha256Digest* Expected, c
     std::vector<char> buffer(CopyBufferSize);
     for (;;) {
         DWORD read = 0, written = 0;
-        if (!ReadFile(source.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) {
+        if (!ReadFile(Source, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) {
             copied = false;
             break;
         }
@@ -124,4 +121,10 @@ bool CopyUnpackedFile(const std::string& Source, const Sha256Digest* Expected, c
     if (!copied)
         DeleteFileA(Target.c_str()); // a partial file is no copy
     return copied;
+}
+
+bool CopyUnpackedFile(const std::string& Source, const Sha256Digest* Expected, const std::string& Target)
+{
+    FileHandle source = OpenUnchangeable(Source);
+    return source && HasUnpackedContent(source.Get(), Expected) && CopyHeldFile(source.Get(), Target);
 }

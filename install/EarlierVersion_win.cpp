@@ -80,31 +80,22 @@ std::optional<KeptService> ReadService()
     return kept;
 }
 
-// A plain file, not a link (opened as itself, and shared with every other opener: a program
-// of the earlier version may be running from it).
-bool IsPlainFile(const std::string& Path)
-{
-    FileHandle file(CreateFileA(Path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    BY_HANDLE_FILE_INFORMATION info;
-    return file && GetFileInformationByHandle(file.Get(), &info) &&
-           !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
-}
-
-// Keeps the file From at To as a copy, never through a link. Never a hard link: a program of
-// the earlier version running from the file (its service, started again by Windows after a
+// Keeps the file From at To as a copy, read through a handle that opens a link as itself
+// (refused) and denies writing while it is read; a program of the earlier version may run
+// from it. Never a hard link: that program (its service, started again by Windows after a
 // cut) would keep the kept name from being deleted, and a second name of a file in the
 // product's folder has the folder judged as holding a link to another place, so that no later
 // run could install there. Folders is what was made so far.
 bool KeepFile(const std::string& From, const std::string& To, std::set<std::string>& Folders)
 {
-    if (!IsPlainFile(From))
+    FileHandle source = OpenUnchangeable(From);
+    if (!source)
         return false;
     const std::string folder = To.substr(0, To.find_last_of('\\'));
     if (!Folders.count(folder) && !CreateFolderPath(folder))
         return false;
     Folders.insert(folder);
-    return CopyFileA(From.c_str(), To.c_str(), FALSE) != 0;
+    return CopyHeldFile(source.Get(), To);
 }
 
 // The earlier installation's files as its uninstaller removes them: what its manifest names,
