@@ -15,7 +15,8 @@
 # from outside: its start, the old version's uninstaller running, the old files going one by
 # one, the uninstaller gone, the log file's "copied" lines, its post-install line and its exit
 # code. A cut waits for one of these events, then for a share of the time that the watched run
-# took from that event to the next one.
+# took from that event to the next one. The last part of the time before the uninstaller runs
+# is the earlier version being kept: two moments fall into it.
 set -uo pipefail
 source_dir=$2 bin=$3 host_bin=$4 new_product=$5 old_product=$6 old_payload=$7 work=$8
 modes=${BB7_CUTOFF_MODES:-unattended silent}
@@ -240,7 +241,7 @@ plan_moments() {
     removed=$(last_of removed) copied=$(last_of copied)
     [ "$removed" -ge 2 ] && [ "$copied" -ge 4 ] ||
         { echo "FAIL: the watched run removed $removed old files and copied $copied" >&2; return 1; }
-    for e in "start 95" "uninstaller 0" "uninstaller 50" removed:1 "removed:$((removed / 2))" \
+    for e in "start 70" "start 95" "uninstaller 0" "uninstaller 50" removed:1 "removed:$((removed / 2))" \
         "removed:$removed" "uninstalled 0" "uninstalled 50" copied:1 "copied:$((copied / 3))" \
         "copied:$((copied * 2 / 3))" "copied:$copied" "post 0" "post 5" "post 20" "post 50" "exit 0"; do
         set -- $e
