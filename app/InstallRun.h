@@ -39,8 +39,9 @@ public:
     bool StartProgramWindow = true;
 
     // Before anything else at a start: an upgrade that was cut off is finished (the earlier
-    // version put back, or the kept copy dropped), and the log notes it.
-    void FinishInterruptedUpgrade();
+    // version put back, or the kept copy dropped), and the log notes it. False when the earlier
+    // version could not be put back: the store stays for the next attempt.
+    bool FinishInterruptedUpgrade();
 
     // Leaving the Folders page. What can be checked before anything changes is checked first:
     // the folder text, the drive and the folder above, room for the product's files. An earlier
@@ -57,15 +58,23 @@ public:
     int Install(ProductSource& Source, const std::string& Folder, bool CreateIcons, const SettingsAnswers& Answers);
 
     // The run ends without installing after the Folders page removed the earlier version (the
-    // wizard closed on the Settings page): it is put back. True when it was.
+    // wizard closed on the Settings page): it is put back. True when it was, whole.
     bool GiveUp();
 
-    // True once the earlier version was put back in this run.
+    // True once the earlier version was put back in this run; the other once that was tried and
+    // something could not be put back.
     bool PutEarlierVersionBack() const { return putBack_; }
+    bool PutBackFailed() const { return putBackFailed_; }
+    // The exit code of a run that ended before its installation: 7 when the earlier version was
+    // put back, 4 when that was tried and failed, Otherwise when the earlier version was not touched.
+    int ExitCodeAfterRefusal(int Otherwise) const;
 
     // The folder's drive keeps permissions, which the service type needs (true before the folder
-    // step has run).
-    bool FolderKeepsPermissions() const { return !prepared_ || prepared_->KeepsPermissions; }
+    // step has run, and on Windows 95/98/Me, where no drive keeps any and none are asked for).
+    bool FolderKeepsPermissions() const
+    {
+        return !prepared_ || !prepared_->PermissionsApply || prepared_->KeepsPermissions;
+    }
 
     // The settings of the installation in the log file's notes (never the password).
     void NoteSettings(const std::string& Folder, bool CreateIcons, const SettingsAnswers& Answers);
@@ -74,6 +83,9 @@ private:
     // Folder: as Windows names it; Text: as typed, for the messages.
     bool CheckBeforeChanging(const std::string& Folder, const std::string& Text, ProductSource& Source);
     void PutBack(const SettingsAnswers* Answers = nullptr);
+    // The new version stands: the kept copy goes, and the earlier installation's folder, when it
+    // was elsewhere and nothing is left in it.
+    void NewVersionStands();
 
     InstallSink& sink_;
     bool madeFolder_ = false; // the folder step made the installation folder
@@ -81,4 +93,5 @@ private:
     std::optional<PreparedFolder> prepared_;
     std::optional<EarlierVersion> earlier_;
     bool putBack_ = false;
+    bool putBackFailed_ = false;
 };

@@ -3,12 +3,13 @@
 #include "BriCommon.h"
 #include "BriErrors.h"
 #include "Common_Custom.h"
+#include "FolderHandles_win.h"
+#include "KeptFolders_win.h"
 #include "Manifest.h"
 #include "PayloadResource.h"
 #include "Product.h"
 #include "Registry.h"
 #include "RunLog.h"
-#include "UpgradeFolder.h"
 
 const char* const NoRoomMessage = "There is not enough free space for the program in ";
 
@@ -35,42 +36,42 @@ std::string ParentOf(const std::string& Folder)
     return end == std::string::npos ? std::string() : Folder.substr(0, end + 1);
 }
 
-// A folder can be made in Folder: one is made there and removed again.
-bool CanMakeFolderIn(const std::string& Folder)
+FolderIdentity IdentityOfHeld(const std::shared_ptr<void>& Hold)
 {
-    const std::string probe = Folder + "bb7-check-" + std::to_string(GetCurrentProcessId());
-    return CreateDirectoryA(probe.c_str(), nullptr) && RemoveDirectoryA(probe.c_str());
+    return Hold ? IdentityOf(Hold.get()) : FolderIdentity();
 }
 
 } // namespace
 
-void InstallRun::FinishInterruptedUpgrade()
+bool InstallRun::FinishInterruptedUpgrade()
 {
-    if (std::optional<EarlierVersion> interrupted = EarlierVersion::Interrupted())
-        interrupted->Finish(sink_);
-    // What a finished run could not remove while it ran (its own copy of the installer) has gone
-    // with the start of Windows since; the folder is left empty.
-    const std::string upgrade = UpgradeFolder();
-    if (!upgrade.empty())
-        RemoveDirectoryA(upgrade.substr(0, upgrade.size() - 1).c_str());
+    // Whatever the store holds, nothing of it ends the program.
+    try {
+        std::optional<EarlierVersion> interrupted = EarlierVersion::Interrupted(sink_);
+        return !interrupted || interrupted->Finish(sink_);
+    } catch (const std::exception& e) {
+        sink_.Log(std::string("Couldn't finish the upgrade that was cut off: ") + e.what(), true);
+        return false;
+    }
+}
+
+int InstallRun::ExitCodeAfterRefusal(int Otherwise) const
+{
+    return putBack_ ? ecEarlierVersionPutBack : putBackFailed_ ? ecStoppedEarly : Otherwise;
 }
 
 bool InstallRun::CheckBeforeChanging(const std::string& Folder, const std::string& Text, ProductSource& Source)
 {
-    // The folder itself, or the nearest folder above it that exists: the drive must be there, a
-    // folder must be possible there, and the drive must hold the product.
+    // The folder itself, or the nearest folder above it that exists (the folder step has found
+    // that its drive is there and that a folder can be made): the drive must hold the product.
     std::string existing = AddTrailingBackslash(Folder);
     while (!existing.empty() && !FolderExists(existing))
         existing = ParentOf(existing);
     ULARGE_INTEGER available = {};
-    if (existing.empty() || !CanMakeFolderIn(existing)) {
-        sink_.Inform("Couldn't create the directory " + Text);
-    } else if (GetDiskFreeSpaceExA(existing.c_str(), &available, nullptr, nullptr) &&
-               available.QuadPart < Source.ProductBytes()) {
-        sink_.Inform(NoRoomMessage + Text);
-    } else {
+    if (existing.empty() || !GetDiskFreeSpaceExA(existing.c_str(), &available, nullptr, nullptr) ||
+        available.QuadPart >= Source.ProductBytes())
         return true;
-    }
+    sink_.Inform(NoRoomMessage + Text);
     sink_.FolderRefused();
     return false;
 }
@@ -105,7 +106,9 @@ std::optional<std::string> InstallRun::LeaveFolders(FolderRequest Request, Produ
     // Kept once: what an earlier Next kept is the earlier version, whatever its uninstaller left.
     const bool keepsNow = ChangesEarlierVersion(Request, *judgement) && !earlier_;
     if (keepsNow) {
-        earlier_ = EarlierVersion::Keep(AddTrailingBackslash(Request.OldInstallDir), sink_);
+        const HANDLE held = HeldEarlierFolder(*judgement);
+        earlier_ = EarlierVersion::Keep(AddTrailingBackslash(Request.OldInstallDir), held,
+                                        held ? IdentityOf(held) : FolderIdentity(), sink_);
         if (!earlier_) {
             sink_.Inform("Couldn't keep a copy of the earlier version; it was not removed");
             sink_.FolderRefused();
@@ -146,20 +149,46 @@ void InstallRun::PutBack(const SettingsAnswers* Answers)
 {
     if (!earlier_)
         return;
-    prepared_.reset(); // the folder held open could not be removed when the earlier one was elsewhere
-    if (Answers && Answers->AccountKind == akNamedAccount)
-        earlier_->PutBack(sink_, Answers->AccountName, Answers->AccountPassword);
-    else
-        earlier_->PutBack(sink_);
+    // The new folder held open could not be removed when the earlier one was elsewhere; the
+    // earlier one stays held until it is back.
+    if (prepared_)
+        prepared_->Hold.reset();
+    const bool done = Answers && Answers->AccountKind == akNamedAccount
+                          ? earlier_->PutBack(sink_, Answers->AccountName, Answers->AccountPassword)
+                          : earlier_->PutBack(sink_);
+    prepared_.reset();
     earlier_.reset();
-    putBack_ = true;
+    putBack_ = done;
+    putBackFailed_ = !done;
+}
+
+void InstallRun::NewVersionStands()
+{
+    const std::string earlier = earlier_ ? earlier_->Journal().OldFolder : std::string();
+    const std::shared_ptr<void> earlierHold = prepared_ ? prepared_->EarlierHold : nullptr;
+    if (earlier_)
+        earlier_->Drop();
+    earlier_.reset();
+    if (!prepared_)
+        return;
+    // The folder is the recorded installation's now, not one that an uninstaller kept.
+    ForgetKeptFolder(prepared_->Folder);
+    // The earlier installation's folder, elsewhere, goes as its uninstaller would have removed it,
+    // when nothing of anybody's is left in it.
+    if (earlier.empty() || SameFileName(AddTrailingBackslash(earlier), AddTrailingBackslash(prepared_->Folder)))
+        return;
+    const FolderIdentity identity = IdentityOfHeld(earlierHold);
+    prepared_->EarlierHold.reset();
+    FolderPath folder = OpenFolderPath(earlier, FILE_LIST_DIRECTORY | DELETE, ReadOnlyShare);
+    if (folder.State == FolderPathState::Opened && IdentityOf(folder.Folder.Get()) == identity &&
+        DeleteHeldEntry(folder.Folder.Get()))
+        ForgetKeptFolder(earlier);
 }
 
 bool InstallRun::GiveUp()
 {
-    const bool kept = earlier_.has_value();
     PutBack();
-    return kept;
+    return putBack_;
 }
 
 int InstallRun::Install(ProductSource& Source, const std::string& Folder, bool CreateIcons,
@@ -171,7 +200,7 @@ int InstallRun::Install(ProductSource& Source, const std::string& Folder, bool C
     if (earlier_) {
         std::vector<std::string> lines;
         Source.ReadManifest(lines);
-        earlier_->NewVersionGoesTo(Folder, InstalledFiles(lines));
+        earlier_->NewVersionGoesTo(Folder, IdentityOfHeld(prepared_ ? prepared_->Hold : nullptr), InstalledFiles(lines));
     }
 
     InstallSettings settings;
@@ -198,9 +227,7 @@ int InstallRun::Install(ProductSource& Source, const std::string& Folder, bool C
         sink_.Log(Source.Failure(), true);
     // A fresh installation keeps what it could do, with its red lines.
     if (outcome == InstallOutcome::Completed && (installation.NewVersionStands() || !earlier_)) {
-        if (earlier_)
-            earlier_->Drop();
-        earlier_.reset();
+        NewVersionStands();
         return sink_.ErrorLines() > 0 ? ecInstalledWithErrors : ecInstalled;
     }
     if (earlier_) {
@@ -208,7 +235,8 @@ int InstallRun::Install(ProductSource& Source, const std::string& Folder, bool C
         PutBack(&Answers);
         if (outcome == InstallOutcome::Damaged)
             sink_.Inform(NotUnzippedMessage);
-        return ecEarlierVersionPutBack;
+        // The earlier version works again only when all of it was put back.
+        return putBack_ ? ecEarlierVersionPutBack : ecStoppedEarly;
     }
     if (outcome == InstallOutcome::Stopped)
         return ecStoppedEarly;

@@ -132,7 +132,7 @@ int SilentInstallation::Run()
         sink_.Inform(Application::ErrorBoxText(e.what()));
     }
     if (!folder)
-        return run_.PutEarlierVersionBack() ? ecEarlierVersionPutBack : ecSettingsRefused;
+        return run_.ExitCodeAfterRefusal(ecSettingsRefused);
     return Install(choices, *folder);
 }
 
@@ -156,7 +156,7 @@ int SilentInstallation::Install(const SilentChoices& Choices, const std::string&
         return run_.Install(payload_, Folder, Choices.CreateIcons, TakeSettings(Choices.Settings));
     } catch (const std::exception& e) {
         sink_.Log(Application::ErrorBoxText(e.what()), true);
-        return run_.PutEarlierVersionBack() ? ecEarlierVersionPutBack : ecStoppedEarly;
+        return run_.ExitCodeAfterRefusal(ecStoppedEarly);
     }
 }
 

@@ -256,8 +256,8 @@ bool TMainForm::FormCloseQuery()
 void TMainForm::FormClose()
 {
     // Closed after the Folders page removed the earlier version, without installing: it comes back.
-    if (Run.GiveUp())
-        ExitCode = ecEarlierVersionPutBack;
+    Run.GiveUp();
+    ExitCode = Run.ExitCodeAfterRefusal(ExitCode);
     DeleteSourceDir();
     if (AutoMode)
         AutoSettings.reset();
@@ -295,8 +295,7 @@ void TMainForm::Install()
     try {
         ExitCode = Run.Install(source, InstallDir, CreateIcons, answers);
     } catch (...) {
-        if (Run.PutEarlierVersionBack())
-            ExitCode = ecEarlierVersionPutBack;
+        ExitCode = Run.ExitCodeAfterRefusal(ExitCode);
         throw;
     }
 }

@@ -16,10 +16,9 @@ const NTSTATUS StatusNoMoreFiles = static_cast<NTSTATUS>(0x80000006);
 const NTSTATUS StatusObjectNameNotFound = static_cast<NTSTATUS>(0xC0000034);
 const NTSTATUS StatusObjectPathNotFound = static_cast<NTSTATUS>(0xC000003A);
 const NTSTATUS StatusNotADirectory = static_cast<NTSTATUS>(0xC0000103);
+const NTSTATUS StatusObjectNameInvalid = static_cast<NTSTATUS>(0xC0000033);
 
 const ULONG ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-// A held folder cannot be renamed or deleted (both need FILE_SHARE_DELETE).
-const ULONG HeldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 // The levels above the folder are only passed through.
 const ACCESS_MASK PassThrough = FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 
@@ -86,6 +85,10 @@ bool SplitRoot(const std::wstring& Path, std::wstring& Root, std::vector<std::ws
 
 } // namespace
 
+// A held folder cannot be renamed or deleted (both need FILE_SHARE_DELETE).
+const ULONG HeldFolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+const ULONG ReadOnlyShare = FILE_SHARE_READ;
+
 std::wstring WideText(const std::string& Text)
 {
     const int length = MultiByteToWideChar(CP_ACP, 0, Text.data(), static_cast<int>(Text.size()), nullptr, 0);
@@ -107,7 +110,7 @@ std::string AnsiText(const std::wstring& Text)
     return ansi;
 }
 
-FolderPath OpenFolderPath(const std::string& Path, ACCESS_MASK Access)
+FolderPath OpenFolderPath(const std::string& Path, ACCESS_MASK Access, ULONG Share)
 {
     FolderPath result;
     std::wstring root;
@@ -117,7 +120,7 @@ FolderPath OpenFolderPath(const std::string& Path, ACCESS_MASK Access)
     std::wstring walked = root;
     result.Deepest = AnsiText(walked);
     result.Folder.Reset(CreateFileW(root.c_str(), names.empty() ? Access : PassThrough,
-                                    names.empty() ? HeldShare : ShareAll, nullptr, OPEN_EXISTING,
+                                    names.empty() ? Share : ShareAll, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!result.Folder)
         return result;
@@ -125,7 +128,7 @@ FolderPath OpenFolderPath(const std::string& Path, ACCESS_MASK Access)
         const bool last = level + 1 == names.size();
         NTSTATUS status = 0;
         FileHandle next = NtOpen(result.Folder.Get(), names[level], last ? Access : PassThrough,
-                                 last ? HeldShare : ShareAll, FILE_OPEN, FILE_DIRECTORY_FILE, nullptr, status);
+                                 last ? Share : ShareAll, FILE_OPEN, FILE_DIRECTORY_FILE, nullptr, status);
         walked += (level ? L"\\" : L"") + names[level];
         if (!next) {
             if (status == StatusObjectNameNotFound || status == StatusObjectPathNotFound) {
@@ -151,7 +154,7 @@ FolderPath OpenFolderPath(const std::string& Path, ACCESS_MASK Access)
     return result;
 }
 
-bool CreateMissingFolders(FolderPath& Path, ACCESS_MASK Access, PSECURITY_DESCRIPTOR Outermost)
+bool CreateMissingFolders(FolderPath& Path, ACCESS_MASK Access, PSECURITY_DESCRIPTOR Outermost, ULONG Share)
 {
     if (Path.State != FolderPathState::Missing || !Path.Folder)
         return false;
@@ -159,7 +162,7 @@ bool CreateMissingFolders(FolderPath& Path, ACCESS_MASK Access, PSECURITY_DESCRI
         const bool last = level + 1 == Path.Missing.size();
         NTSTATUS status = 0;
         FileHandle made =
-            NtOpen(Path.Folder.Get(), Path.Missing[level], last ? Access : PassThrough, last ? HeldShare : ShareAll,
+            NtOpen(Path.Folder.Get(), Path.Missing[level], last ? Access : PassThrough, last ? Share : ShareAll,
                    FILE_CREATE, FILE_DIRECTORY_FILE, level == 0 ? Outermost : nullptr, status);
         if (!made)
             return false;
@@ -203,15 +206,24 @@ bool ListFolder(HANDLE Folder, std::vector<FolderEntry>& Entries)
 }
 
 FileHandle OpenEntry(HANDLE Folder, const std::wstring& Name, ACCESS_MASK Access, ULONG Share, ULONG Disposition,
-                     EntryKind Kind, PSECURITY_DESCRIPTOR Security)
+                     EntryKind Kind, PSECURITY_DESCRIPTOR Security, NTSTATUS* Status)
 {
-    if (!IsPlainName(Name))
-        return FileHandle();
-    const ULONG options = Kind == EntryKind::Folder ? FILE_DIRECTORY_FILE
-                          : Kind == EntryKind::File ? FILE_NON_DIRECTORY_FILE
-                                                    : 0;
-    NTSTATUS status = 0;
-    return NtOpen(Folder, Name, Access, Share, Disposition, options, Security, status);
+    NTSTATUS status = StatusObjectNameInvalid;
+    FileHandle entry;
+    if (IsPlainName(Name)) {
+        const ULONG options = Kind == EntryKind::Folder ? FILE_DIRECTORY_FILE
+                              : Kind == EntryKind::File ? FILE_NON_DIRECTORY_FILE
+                                                        : 0;
+        entry = NtOpen(Folder, Name, Access, Share, Disposition, options, Security, status);
+    }
+    if (Status)
+        *Status = status;
+    return entry;
+}
+
+bool IsNotFound(NTSTATUS Status)
+{
+    return Status == StatusObjectNameNotFound || Status == StatusObjectPathNotFound;
 }
 
 bool IsLinkedEntry(HANDLE Entry)
@@ -234,8 +246,16 @@ bool DeleteHeldEntry(HANDLE Entry)
     // NtSetInformationFile does what SetFileInformationByHandle does from Windows Vista on, and
     // on every NT system; a folder that is not empty refuses it, and so does a read-only file,
     // which loses that attribute first when the handle may write attributes.
-    FILE_DISPOSITION_INFORMATION dispose = {TRUE};
+    // From Windows 10 1709 on, the name goes at once even while others hold it open (POSIX
+    // semantics): a folder that Explorer shows can be made anew at the same name right away.
+    // Older systems refuse the class, and the name goes when the last handle closes.
+    const ULONG DeleteAtOnce = 0x1 | 0x2; // FILE_DISPOSITION_DELETE | FILE_DISPOSITION_POSIX_SEMANTICS
+    const auto DispositionEx = static_cast<FILE_INFORMATION_CLASS>(64); // FileDispositionInformationEx
     IO_STATUS_BLOCK io = {};
+    ULONG flags = DeleteAtOnce;
+    if (NT_SUCCESS(NtSetInformationFile(Entry, &io, &flags, sizeof flags, DispositionEx)))
+        return true;
+    FILE_DISPOSITION_INFORMATION dispose = {TRUE};
     if (NT_SUCCESS(NtSetInformationFile(Entry, &io, &dispose, sizeof dispose, FileDispositionInformation)))
         return true;
     FILE_BASIC_INFORMATION basic = {};
@@ -268,4 +288,12 @@ bool KeepsPermissions(HANDLE Entry)
         NtQueryVolumeInformationFile(Entry, &io, &volume, sizeof volume, FileFsAttributeInformation);
     return (NT_SUCCESS(status) || io.Information >= sizeof(ULONG)) &&
            (volume.Info.FileSystemAttributes & FILE_PERSISTENT_ACLS);
+}
+
+FolderIdentity IdentityOf(HANDLE Entry)
+{
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!GetFileInformationByHandle(Entry, &info))
+        return {};
+    return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
 }

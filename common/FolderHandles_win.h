@@ -32,18 +32,24 @@ struct FolderPath {
     std::string Deepest;               // the path of the last level looked at
 };
 
+// How the last level of a path is shared while it is held. By default others may read and write
+// it but not delete it: while the handle is held nobody may rename or delete the folder, and no
+// folder above it can be renamed either. ReadOnlyShare keeps writers out too: nobody may open it
+// to add anything, and opening it fails while anybody else holds it open for that.
+extern const ULONG HeldFolderShare; // FILE_SHARE_READ | FILE_SHARE_WRITE
+extern const ULONG ReadOnlyShare;   // FILE_SHARE_READ
+
 // Walks Path ("C:\Program Files\Brisel Backup 7", "\\server\share\BB7") from its root one
-// level at a time. The last level is opened with Access and shares reading and writing but not
-// deletion: while the handle is held nobody may rename or delete the folder, and no folder
-// above it can be renamed either. Backup intent: with OwnershipPrivileges alive an
-// administrator opens a folder that another account keeps to itself.
-FolderPath OpenFolderPath(const std::string& Path, ACCESS_MASK Access);
+// level at a time. The last level is opened with Access and Share. Backup intent: with
+// OwnershipPrivileges alive an administrator opens a folder that another account keeps to itself.
+FolderPath OpenFolderPath(const std::string& Path, ACCESS_MASK Access, ULONG Share = HeldFolderShare);
 
 // Creates the Missing levels of Path, each inside the one before. The outermost gets Outermost
 // as its security (nullptr: what its parent passes on) and the others inherit from it. Path's
-// Folder then holds the last one, opened as OpenFolderPath opens it. False when a level cannot
-// be made, also when somebody else made it meanwhile.
-bool CreateMissingFolders(FolderPath& Path, ACCESS_MASK Access, PSECURITY_DESCRIPTOR Outermost);
+// Folder then holds the last one, opened as OpenFolderPath opens it with Share. False when a
+// level cannot be made, also when somebody else made it meanwhile.
+bool CreateMissingFolders(FolderPath& Path, ACCESS_MASK Access, PSECURITY_DESCRIPTOR Outermost,
+                          ULONG Share = HeldFolderShare);
 
 // An entry of a folder as the folder lists it.
 struct FolderEntry {
@@ -63,9 +69,13 @@ enum class EntryKind { Any, Folder, File };
 // Opens Name, one name without separators, inside the folder held by Folder: a link at that
 // name opens as itself, never what it leads to. Disposition is FILE_OPEN or FILE_CREATE (a
 // new entry, which fails on any name that exists, a link included). Share is as for
-// CreateFile. Empty when it cannot be opened or is not of Kind.
+// CreateFile. Empty when it cannot be opened or is not of Kind; Status, when given, gets the
+// system's reason.
 FileHandle OpenEntry(HANDLE Folder, const std::wstring& Name, ACCESS_MASK Access, ULONG Share, ULONG Disposition,
-                     EntryKind Kind, PSECURITY_DESCRIPTOR Security = nullptr);
+                     EntryKind Kind, PSECURITY_DESCRIPTOR Security = nullptr, NTSTATUS* Status = nullptr);
+
+// The reason an entry could not be opened: there is nothing of that name (or no folder on the way).
+bool IsNotFound(NTSTATUS Status);
 
 // True when the entry held by Entry is a link: a reparse point, or a file of more than one name
 // (a hard link, whose content and permissions another name shares).
@@ -82,3 +92,13 @@ bool DeleteHeldEntry(HANDLE Entry);
 // True when the volume of the entry held by Entry keeps permissions of this computer's (NTFS
 // does; FAT and exFAT do not, nor does another computer's share).
 bool KeepsPermissions(HANDLE Entry);
+
+// The same folder or file, and not another made at the same path meanwhile: volume and file index.
+struct FolderIdentity {
+    DWORD Volume = 0, IndexHigh = 0, IndexLow = 0;
+    bool operator==(const FolderIdentity& Other) const
+    {
+        return Volume == Other.Volume && IndexHigh == Other.IndexHigh && IndexLow == Other.IndexLow;
+    }
+};
+FolderIdentity IdentityOf(HANDLE Entry);

@@ -81,6 +81,13 @@ inline constexpr const char* FinishRunOnceValue = "Brisel Backup 7 Setup";
 inline constexpr const char* ApplicationRunValue = "Brisel Backup 7";
 inline constexpr const char* InterfaceRunValue = "Brisel Backup 7 Interface";
 
+// What the installer keeps for itself where only administrators may write: the store of an
+// upgrade that has not ended yet (its folder's name, the earlier and the new installation's
+// folders), and the folders that the product's uninstaller left because they hold the user's
+// files, which a later installation may take as the product's own.
+inline constexpr const char* SetupKeyPath = "\\SOFTWARE\\Brisel\\Brisel Backup 7 Setup";
+inline constexpr const char* KeptFoldersKeyPath = "\\SOFTWARE\\Brisel\\Brisel Backup 7 Setup\\Kept folders";
+
 // The program group in a Start-menu programs folder, and the shortcuts an installation puts there.
 inline constexpr const char* ShellFoldersKeyPath =
     "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";

@@ -3,19 +3,14 @@
 
 #include <windows.h>
 
-#include <shlobj.h>
-
-#include <set>
-
 #include "BriCommon.h"
-#include "Common_Custom.h"
+#include "FolderHandles_win.h"
+#include "HeldFiles_win.h"
 #include "Manifest.h"
-#include "PrivateFolder.h"
 #include "Product.h"
 #include "ProgramGroup_win.h"
 #include "Registry.h"
 #include "UnpackedFile.h"
-#include "UpgradeFolder.h"
 #include "WinHandles.h"
 
 const char* const FinishSwitch = "/finish";
@@ -80,31 +75,28 @@ std::optional<KeptService> ReadService()
     return kept;
 }
 
-// Keeps the file From at To as a copy, read through a handle that opens a link as itself
-// (refused) and denies writing while it is read; a program of the earlier version may run
-// from it. Never a hard link: that program (its service, started again by Windows after a
-// cut) would keep the kept name from being deleted, and a second name of a file in the
-// product's folder has the folder judged as holding a link to another place, so that no later
-// run could install there. Folders is what was made so far.
-bool KeepFile(const std::string& From, const std::string& To, std::set<std::string>& Folders)
+// The file Relative ("Help\index.htm") below the folder held by Folder, opened for reading
+// through the folders on its way, none of them a link.
+FileHandle OpenBelow(HANDLE Folder, const std::string& Relative)
 {
-    FileHandle source = OpenUnchangeable(From);
-    if (!source)
-        return false;
-    const std::string folder = To.substr(0, To.find_last_of('\\'));
-    if (!Folders.count(folder) && !CreateFolderPath(folder))
-        return false;
-    Folders.insert(folder);
-    return CopyHeldFile(source.Get(), To);
+    std::vector<std::wstring> names = RelativeNames(Relative);
+    if (names.empty())
+        return FileHandle();
+    const std::wstring file = names.back();
+    names.pop_back();
+    if (names.empty())
+        return OpenFileForReading(Folder, file);
+    FileHandle folder = OpenSubfolders(Folder, names, FILE_TRAVERSE, false);
+    return folder ? OpenFileForReading(folder.Get(), file) : FileHandle();
 }
 
 // The earlier installation's files as its uninstaller removes them: what its manifest names,
 // the manifest and the uninstaller.
-std::vector<std::string> InstalledFilesOf(const std::string& Folder)
+std::vector<std::string> InstalledFilesOf(HANDLE Folder)
 {
     std::vector<std::string> lines;
     std::string text;
-    FileHandle manifest = OpenUnchangeable(Folder + ManifestFile);
+    FileHandle manifest = OpenFileForReading(Folder, WideText(ManifestFile));
     if (manifest && ReadHeldFile(manifest.Get(), text, 1 << 20))
         lines = SplitTextLines(text);
     lines.push_back(ManifestFile);
@@ -114,71 +106,115 @@ std::vector<std::string> InstalledFilesOf(const std::string& Folder)
 
 } // namespace
 
-std::optional<EarlierVersion> EarlierVersion::Keep(const std::string& Folder, InstallSink& Sink)
+std::optional<EarlierVersion> EarlierVersion::Keep(const std::string& Folder, HANDLE Held,
+                                                   const FolderIdentity& Identity, InstallSink& Sink)
 {
-    const std::string upgrade = UpgradeFolder();
     // An upgrade that could not be finished still needs its own kept copy.
-    if (ReadUpgradeJournal()) {
-        Sink.Note("An earlier upgrade could not be finished; its journal stays in " + upgrade);
+    std::string failure;
+    if (std::optional<UpgradeStore> unfinished = UpgradeStore::Recorded(failure)) {
+        Sink.Note("An earlier upgrade could not be finished; its journal stays in " + unfinished->Path());
         return std::nullopt;
     }
-    if (upgrade.empty() || !OpenUpgradeFolder(/*Fresh=*/true)) {
-        Sink.Note("No private folder for the earlier version's copy: " + upgrade);
+    std::optional<UpgradeStore> store = UpgradeStore::Create(Folder, Identity, failure);
+    if (!store) {
+        Sink.Note("No private folder for the earlier version's copy: " + failure);
         return std::nullopt;
     }
     UpgradeJournal journal;
     journal.State = UpgradeState::Keeping;
     journal.OldFolder = Folder;
-    EarlierVersion kept(journal);
+    EarlierVersion kept(std::move(*store), journal);
     // Written first: a run cut off while it keeps drops the part it had kept.
-    if (!kept.Save() || !RegisterFinishAtStart()) {
-        Sink.Note("The earlier version's journal could not be written in " + upgrade);
-        kept.Drop();
+    if (!kept.Save() || !kept.store_.RegisterFinishAtStart()) {
+        Sink.Note("The earlier version's journal could not be written in " + kept.store_.Path());
+        kept.store_.Remove();
         return std::nullopt;
     }
-    std::set<std::string> made;
-    for (const std::string& file : InstalledFilesOf(Folder))
-        if (KeepFile(Folder + file, upgrade + KeptFilesFolder + file, made))
-            kept.journal_.OldFiles.push_back(file);
+    if (Held) {
+        for (const std::string& file : InstalledFilesOf(Held)) {
+            FileHandle source = OpenBelow(Held, file);
+            Sha256Digest digest;
+            if (source && kept.store_.Keep(source.Get(), KeptFilesFolder + file, digest))
+                kept.journal_.OldFiles.push_back({file, digest});
+        }
+    }
     for (int place = 0; place < ProgramGroupPlaceCount; ++place) {
         const std::string group = ProgramGroupAt(ProgramGroupPlaces[place]);
-        for (const char* shortcut : GroupShortcuts)
-            if (IsPlainFolder(group) &&
-                KeepFile(group + shortcut, upgrade + KeptShortcutsFolder + std::to_string(place) + "\\" + shortcut,
-                         made))
-                kept.journal_.Shortcuts.push_back({place, shortcut});
+        // Through handles that refuse a link on the way to the group.
+        const FolderPath held = group.empty() ? FolderPath() : OpenFolderPath(group, FILE_LIST_DIRECTORY | FILE_TRAVERSE);
+        if (held.State != FolderPathState::Opened)
+            continue;
+        for (const char* shortcut : GroupShortcuts) {
+            FileHandle source = OpenFileForReading(held.Folder.Get(), WideText(shortcut));
+            Sha256Digest digest;
+            if (source && kept.store_.Keep(source.Get(),
+                                           KeptShortcutsFolder + std::to_string(place) + "\\" + shortcut, digest))
+                kept.journal_.Shortcuts.push_back({place, shortcut, digest});
+        }
     }
     kept.journal_.Values = ReadProductValues();
     kept.journal_.Service = ReadService();
     kept.journal_.State = UpgradeState::Kept;
     if (!kept.Save()) {
-        Sink.Note("The earlier version's journal could not be written in " + upgrade);
-        kept.Drop();
+        Sink.Note("The earlier version's journal could not be written in " + kept.store_.Path());
+        kept.store_.Remove();
         return std::nullopt;
     }
-    Sink.Note("The earlier version in " + Folder + " is kept in " + upgrade + " until the new one stands");
+    Sink.Note("The earlier version in " + Folder + " is kept in " + kept.store_.Path() + " until the new one stands");
     return kept;
 }
 
-std::optional<EarlierVersion> EarlierVersion::Interrupted()
+bool EarlierVersion::UnfinishedUpgradeRecorded()
 {
-    const std::optional<UpgradeJournal> journal = ReadUpgradeJournal();
-    if (!journal)
-        return std::nullopt;
-    return EarlierVersion(*journal);
+    std::string failure;
+    return UpgradeStore::Recorded(failure).has_value();
 }
 
-void EarlierVersion::NewVersionGoesTo(const std::string& Folder, const std::vector<std::string>& Files)
+std::optional<EarlierVersion> EarlierVersion::Interrupted(InstallSink& Sink)
 {
+    std::string failure;
+    std::optional<UpgradeStore> store = UpgradeStore::Recorded(failure);
+    if (!store) {
+        if (!failure.empty()) {
+            Sink.Note("An upgrade's record is forgotten: " + failure);
+            UpgradeStore::ForgetRecord();
+        }
+        return std::nullopt;
+    }
+    std::string text;
+    if (!store->ReadJournal(text)) {
+        // The journal is written before anything changes: without one nothing did.
+        Sink.Note("An upgrade was cut off before it changed anything: its store " + store->Path() + " goes");
+        store->Remove();
+        return std::nullopt;
+    }
+    const std::optional<UpgradeJournal> journal = ReadJournal(text);
+    const std::string disagreement =
+        !journal ? std::string("it cannot be read")
+                 : JournalDisagreement(*journal, store->Record().EarlierFolder, store->Record().NewFolder);
+    if (!disagreement.empty()) {
+        Sink.Note("The journal of an upgrade in " + store->Path() + " is set aside, for an administrator to look at: " +
+                  disagreement);
+        store->SetAside();
+        return std::nullopt;
+    }
+    return EarlierVersion(std::move(*store), *journal);
+}
+
+void EarlierVersion::NewVersionGoesTo(const std::string& Folder, const FolderIdentity& Identity,
+                                      const std::vector<std::string>& Files)
+{
+    // Recorded where only administrators may write before the journal names it.
+    store_.RecordNewFolder(Folder, Identity);
     journal_.State = UpgradeState::Installing;
     journal_.NewFolder = Folder;
     journal_.NewFiles = Files;
     Save();
 }
 
-bool EarlierVersion::Save() const
+bool EarlierVersion::Save()
 {
-    return WriteUpgradeJournal(journal_);
+    return store_.WriteJournal(JournalText(journal_));
 }
 
 void EarlierVersion::Drop()
@@ -188,5 +224,5 @@ void EarlierVersion::Drop()
         journal_.State = UpgradeState::Installed;
         Save();
     }
-    RemoveUpgradeFolder();
+    store_.Remove();
 }

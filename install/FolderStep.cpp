@@ -87,8 +87,6 @@ std::string OldUninstallerCommandLine(const std::string& OldInstallDir, bool Aut
 }
 
 const char* const ProtectedFolderSddl = "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
-const char* const ProtectedSubfolderSddl = "O:BAD:AI(A;OICIID;FA;;;SY)(A;OICIID;FA;;;BA)(A;OICIID;0x1200a9;;;BU)";
-const char* const ProtectedFileSddl = "O:BAD:AI(A;ID;FA;;;SY)(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)";
 
 const char* const UnprotectedServiceMessage =
     "The directory %s is on a drive that keeps no permissions: any user could change the service's "

@@ -27,12 +27,18 @@ struct FolderRequest {
 // rest of the run needs to know of the step.
 struct PreparedFolder {
     std::string Folder; // as Windows names it
-    // The folder held open for the whole run, so that it cannot be renamed, deleted or replaced;
-    // none on Windows 95/98/Me. It is let go when the last copy of the holder goes.
+    // The folder held open for the whole run, so that nobody can add to it, rename, delete or
+    // replace it; none on Windows 95/98/Me. It is let go when the last copy of the holder goes.
     std::shared_ptr<void> Hold;
-    // Its drive keeps permissions (NTFS does, FAT and exFAT do not, nor Windows 95/98/Me): the
-    // service type needs that, or every user could change the service's program.
+    // The earlier installation's folder, held the same way until the run ends (when there was
+    // one to hold): the earlier version goes back into the very folder it was kept from.
+    std::shared_ptr<void> EarlierHold;
+    // Its drive keeps permissions (NTFS does, FAT and exFAT do not): the service type needs that,
+    // or every user could change the service's program.
     bool KeepsPermissions = true;
+    // The system keeps permissions at all: Windows 95/98/Me keeps none, and there the folder is
+    // made as it always was, whatever the installation type.
+    bool PermissionsApply = true;
     // An earlier installation was found whose uninstaller was not run: this installation takes
     // the place of its records (service, autostart entries, program group).
     bool ReplaceEarlierRecords = false;
@@ -46,15 +52,11 @@ extern const char* const UninstallingOldVersion; // "Uninstalling the old versio
 std::string OldUninstallerCommandLine(const std::string& OldInstallDir, bool AutoMode);
 
 // The protection that the Program Files folder gives what lies in it, for an installation
-// folder made elsewhere or found: owner the Administrators, full control for SYSTEM and
-// Administrators, read and execute for Users, passed on to every folder and file below, and
-// nothing inherited from the parent (a drive's root lets every authenticated user change what
-// is created in it).
+// folder made elsewhere, set as the folder is created: owner the Administrators, full control
+// for SYSTEM and Administrators, read and execute for Users, passed on to every folder and file
+// below, and nothing inherited from the parent (a drive's root lets every authenticated user
+// change what is created in it).
 extern const char* const ProtectedFolderSddl;
-// What a folder and a file below it carry once they are taken: the same owner and, as
-// inherited from the folder, the same rights.
-extern const char* const ProtectedSubfolderSddl;
-extern const char* const ProtectedFileSddl;
 
 // Messages of the folder step that refuse a folder.
 extern const char* const UnprotectedServiceMessage; // "... keeps no permissions ..." with %s
@@ -81,9 +83,12 @@ bool WindowsFolderName(const std::string& Text, std::string& Folder);
 
 // The folder step's two halves. The first judges, before anything changes, what can be judged
 // (see PrepareFolder below), and says a refusal itself; the second removes the earlier version
-// and makes or takes the folder. An upgrade keeps the earlier version between the two.
+// and makes the folder, or keeps the earlier installation's. An upgrade keeps the earlier
+// version between the two, reading it through the earlier installation's folder that the first
+// half holds (a HANDLE; nullptr when there is none to hold).
 struct FolderJudgement;
 std::shared_ptr<FolderJudgement> JudgeFolder(const FolderRequest& Request, InstallSink& Sink);
+void* HeldEarlierFolder(const FolderJudgement& Judgement);
 // True when the second half removes something of the earlier installation: its uninstaller
 // runs, or its records are replaced because the uninstaller cannot be trusted. An uninstaller
 // that is gone leaves nothing of it to remove.
@@ -93,13 +98,14 @@ std::optional<PreparedFolder> PrepareFolder(const FolderRequest& Request, Folder
 
 // The installation folder, when the wizard may go on to the Settings page. What can be judged
 // before an earlier version is removed is judged first, and refuses with nothing changed: a
-// text that names no full path, a folder that exists and holds links or programs that are not
-// the product's (see FoundFolder.h), the service type on a drive without permissions. Then the
+// text that names no full path, a folder found there that the installer did not make and that
+// is not empty, or that another program holds open, a link on the way, a place where no folder
+// can be made, the service type on a drive without permissions (see OwnFolder_win.h). Then the
 // earlier version's uninstaller runs and is waited for, when it can be trusted (see
 // UninstallerTrust.h; otherwise a line of the log file says why, and the result asks to replace
-// its records), and the folder is made, or taken, as the installer's own (see
-// FolderOwnership_win.h). A refusal is said with the text
-// as typed. An empty folder box and an uninstaller that cannot be started raise their error.
+// its records), and the folder is made as the installer's own, or the earlier installation's
+// kept. A refusal is said with the text as typed. An empty folder box and an uninstaller that
+// cannot be started raise their error.
 std::optional<PreparedFolder> PrepareFolder(const FolderRequest& Request, InstallSink& Sink);
 
 // Starts CommandLine and waits for its process to end, without a time limit; the window

@@ -7,22 +7,14 @@
 #include "Common_Custom.h"
 #include "EarlierUninstaller_win.h"
 #include "FolderHandles_win.h"
-#include "FolderOwnership_win.h"
+#include "HeldFiles_win.h"
+#include "KeptFolders_win.h"
+#include "OwnFolder_win.h"
 #include "Product.h"
-#include "Registry.h"
 #include "SecurityDescriptor_win.h"
+#include "UninstallerTrust.h"
 
 namespace {
-
-// The system's Program Files folders: a 32-bit program's own, and on 64-bit Windows the other.
-std::vector<std::string> ProgramFilesFolders()
-{
-    std::vector<std::string> folders;
-    for (const char* value : {ProgramFilesDirValue, ProgramW6432DirValue})
-        if (auto folder = ReadKeyString(HKEY_LOCAL_MACHINE, CurrentVersionKeyPath, value))
-            folders.push_back(*folder);
-    return folders;
-}
 
 std::nullopt_t Refuse(InstallSink& Sink, const std::string& Message)
 {
@@ -36,15 +28,6 @@ std::nullopt_t RefuseFolder(const FolderRequest& Request, InstallSink& Sink)
     return Refuse(Sink, "Couldn't create the directory " + Request.Folder);
 }
 
-// The refusal for a path whose walk stopped before the folder: a link on the way, or a level
-// that is no folder or cannot be opened.
-std::nullopt_t RefusePath(const FolderRequest& Request, const FolderPath& Path, InstallSink& Sink)
-{
-    if (Path.State == FolderPathState::Link)
-        return Refuse(Sink, FoundFolderRefusal(Request.Folder, FoundEntryVerdict::Link));
-    return RefuseFolder(Request, Sink);
-}
-
 bool SameFolderName(std::string A, std::string B)
 {
     A = AddTrailingBackslash(A);
@@ -52,12 +35,25 @@ bool SameFolderName(std::string A, std::string B)
     return lstrcmpiA(A.c_str(), B.c_str()) == 0;
 }
 
-// The earlier installation's recorded folder is the folder chosen.
-bool IsEarlierFolder(const FolderRequest& Request, const std::string& Folder)
+// Only SYSTEM, the Administrators, TrustedInstaller and the administrator who installs may change
+// the folder held by Folder (open with READ_CONTROL): a folder that a run of the installer made
+// (inside Program Files, or outside with its own protection), and that nobody else could have
+// opened to add to it.
+bool IsInstallersOwn(HANDLE Folder)
 {
-    std::string earlier;
-    return Request.OldVersionFound && WindowsFolderName(Request.OldInstallDir, earlier) &&
-           SameFolderName(earlier, Folder);
+    const std::string administrator = IsAdministrator() ? ProcessUserSid() : std::string();
+    return OnlyAdministratorsMayChange(OwnerAndDaclText(Folder), administrator);
+}
+
+// A folder can be made in the folder held by Parent: one of a name that nobody can make first is
+// made there and removed again.
+bool CanMakeFolderIn(HANDLE Parent)
+{
+    const std::string name = UnpredictableName();
+    FileHandle probe = name.empty() ? FileHandle()
+                                    : OpenEntry(Parent, WideText("bb7-check-" + name), DELETE | FILE_READ_ATTRIBUTES, 0,
+                                                FILE_CREATE, EntryKind::Folder);
+    return probe && DeleteHeldEntry(probe.Get());
 }
 
 // A folder as the log file names it: without its final backslash, unless it is a drive's root.
@@ -142,6 +138,7 @@ std::optional<PreparedFolder> PrepareUnprotectedFolder(const FolderRequest& Requ
     PreparedFolder prepared;
     prepared.Folder = Folder;
     prepared.KeepsPermissions = false;
+    prepared.PermissionsApply = false;
     RunUninstaller(Request, JudgeUninstaller(Request), prepared, Sink);
     if (FolderExists(Folder))
         return prepared;
@@ -166,9 +163,17 @@ struct FolderJudgement {
     bool Unprotected = false; // Windows 95/98/Me (or an empty folder text): made as it always was
     std::unique_ptr<HeldUninstaller> Uninstaller;
     bool KeepsPermissions = true;
-    bool EarlierFolderThere = false;
-    FolderIdentity EarlierIdentity;
+    OwnFolder Place; // the chosen folder: ours, to be made, or an empty one to be made anew
+    // The earlier installation's folder, held from now on so that nobody can add to it, rename or
+    // delete it (its uninstaller included: it empties the folder, and the folder stays the one
+    // that was kept from, for the new version or for the put-back).
+    FileHandle Earlier;
 };
+
+void* HeldEarlierFolder(const FolderJudgement& Judgement)
+{
+    return Judgement.Earlier ? Judgement.Earlier.Get() : nullptr;
+}
 
 bool ChangesEarlierVersion(const FolderRequest& Request, const FolderJudgement& Judgement)
 {
@@ -222,31 +227,34 @@ std::shared_ptr<FolderJudgement> JudgeFolder(const FolderRequest& Request, Insta
     if (folder.size() >= MAX_PATH)
         return Refused(RefuseFolder(Request, Sink));
 
-    // The folder may be somebody else's, who keeps administrators out of it.
+    // A folder may be somebody else's, who keeps administrators out of it.
     const OwnershipPrivileges privileges;
-    // What the earlier version's uninstaller keeps in its folder (a user's plug-ins) may stay
-    // there; what an uninstaller that is not run leaves is anybody's.
     judgement->Uninstaller = JudgeUninstaller(Request);
-    const bool earlierPath = RefusalOf(judgement->Uninstaller).empty() &&
-                             !UninstallerMissing(Request, judgement->Uninstaller) && IsEarlierFolder(Request, folder);
+    std::string earlier;
+    const bool earlierThere = Request.OldVersionFound && !UninstallerMissing(Request, judgement->Uninstaller) &&
+                              WindowsFolderName(Request.OldInstallDir, earlier);
+    if (earlierThere) {
+        FolderPath held = OpenFolderPath(earlier, OwnFolderAccess, ReadOnlyShare);
+        if (held.State == FolderPathState::Opened)
+            judgement->Earlier = std::move(held.Folder);
+        else if (held.State == FolderPathState::Failed) // somebody holds it open to add to it
+            return Refused(Refuse(Sink, FolderRefusalMessage(Request.OldInstallDir, FolderRefusal::InUse)));
+    }
 
-    // Before anything changes: the drive, and what the folder holds if it exists.
-    const FolderPath found = OpenFolderPath(folder, FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES);
-    if (found.State != FolderPathState::Opened && found.State != FolderPathState::Missing)
-        return Refused(RefusePath(Request, found, Sink));
-    judgement->KeepsPermissions = KeepsPermissions(found.Folder.Get());
+    // Before anything changes: what stands at the place, and its drive. A folder found there is
+    // the product's own only when it is the earlier installation's, or the one that the
+    // product's uninstaller kept, and nobody but the administrators could have changed it.
+    const bool recorded = (earlierThere && SameFolderName(earlier, folder)) || IsKeptFolder(folder);
+    judgement->Place = JudgeOwnFolder(folder, [&](HANDLE Found) { return recorded && IsInstallersOwn(Found); });
+    OwnFolder& place = judgement->Place;
+    if (place.State == OwnFolderState::Refused)
+        return Refused(Refuse(Sink, FolderRefusalMessage(Request.Folder, place.Refusal)));
+    judgement->KeepsPermissions = KeepsPermissions(place.Path.Folder.Get());
     if (Request.ServiceType && !judgement->KeepsPermissions)
         return Refused(Refuse(Sink, UnprotectedServiceRefusal(Request.Folder)));
-    if (found.State == FolderPathState::Opened) {
-        const FolderWalk walk =
-            InspectFolder(found.Folder.Get(), earlierPath ? FoundFolderKind::EarlierInstallation : FoundFolderKind::Foreign,
-                          Request.Manifest);
-        if (!walk.Complete)
-            return Refused(Refuse(Sink, FoundFolderRefusal(Request.Folder, walk.Refusal)));
-        judgement->EarlierFolderThere = earlierPath;
-        judgement->EarlierIdentity = IdentityOf(found.Folder.Get());
-    }
-    return judgement; // the folder is let go: the earlier version's uninstaller deletes it
+    if (!CanMakeFolderIn(place.Path.Folder.Get()))
+        return Refused(RefuseFolder(Request, Sink));
+    return judgement;
 }
 
 std::optional<PreparedFolder> PrepareFolder(const FolderRequest& Request, FolderJudgement& Judgement,
@@ -261,35 +269,24 @@ std::optional<PreparedFolder> PrepareFolder(const FolderRequest& Request, Folder
     prepared.KeepsPermissions = Judgement.KeepsPermissions;
     RunUninstaller(Request, std::move(Judgement.Uninstaller), prepared, Sink);
 
-    // Made, or taken, as the installer's own, and held from now on. The folder found after the
-    // uninstaller is the earlier installation's only when it is the very folder found before:
-    // one that somebody made again meanwhile is anybody's.
-    FolderPath path = OpenFolderPath(folder, HeldFolderAccess);
-    if (path.State == FolderPathState::Missing) {
-        const bool own = prepared.KeepsPermissions && NeedsOwnProtection(folder, ProgramFilesFolders());
-        const SecurityDescriptor protection(ProtectedFolderSddl);
-        const std::string outermost = AddTrailingBackslash(path.Deepest) + AnsiText(path.Missing.front());
-        if (!CreateMissingFolders(path, HeldFolderAccess, own ? protection.Get() : nullptr))
-            return RefuseFolder(Request, Sink);
-        if (!prepared.KeepsPermissions)
-            Sink.Note("Folder not protected, as its drive keeps no permissions: " + outermost);
-        else if (own)
-            Sink.Note("Folder protected against changes by ordinary users: " + outermost);
-    } else if (path.State == FolderPathState::Opened) {
-        const bool earlier = Judgement.EarlierFolderThere && IdentityOf(path.Folder.Get()) == Judgement.EarlierIdentity;
-        const FoundFolderKind kind = earlier ? FoundFolderKind::EarlierInstallation : FoundFolderKind::Foreign;
-        // On a drive without permissions nothing can be taken: it is only looked through again.
-        const FolderWalk walk = prepared.KeepsPermissions ? TakeOverFolder(path.Folder.Get(), kind, Request.Manifest)
-                                                          : InspectFolder(path.Folder.Get(), kind, Request.Manifest);
-        if (!walk.Complete)
-            return Refuse(Sink, FoundFolderRefusal(Request.Folder, walk.Refusal));
-        Sink.Note(prepared.KeepsPermissions
-                      ? "Folder taken over and protected against changes by ordinary users: " + LogName(folder)
-                      : "Folder not protected, as its drive keeps no permissions: " + LogName(folder));
-    } else {
-        return RefusePath(Request, path, Sink);
-    }
-    prepared.Hold = Holder(std::move(path.Folder));
+    // Made, or kept, as the installer's own, and held from now on.
+    OwnFolder& place = Judgement.Place;
+    const bool found = place.State == OwnFolderState::Empty;
+    const bool made = place.State != OwnFolderState::Ours;
+    const bool own = prepared.KeepsPermissions && OutsideProgramFiles(folder);
+    const SecurityDescriptor protection(ProtectedFolderSddl);
+    std::string outermost;
+    if (!MakeOwnFolder(place, folder, own ? protection.Get() : nullptr, &outermost))
+        return Refuse(Sink, FolderRefusalMessage(Request.Folder, place.Refusal));
+    if (found)
+        Sink.Note("An empty folder that this setup did not make was made anew: " + LogName(folder));
+    if (!prepared.KeepsPermissions)
+        Sink.Note("Folder not protected, as its drive keeps no permissions: " + (made ? outermost : LogName(folder)));
+    else if (made && own)
+        Sink.Note("Folder protected against changes by ordinary users: " + outermost);
+    prepared.Hold = Holder(std::move(place.Path.Folder));
+    if (Judgement.Earlier)
+        prepared.EarlierHold = Holder(std::move(Judgement.Earlier));
     return prepared;
 }
 

@@ -1,6 +1,7 @@
 // Putting the earlier version back: what the new version placed and recorded goes, then the
 // kept files, records, shortcuts and service return as they were. Every step may be repeated:
-// a put-back cut off in its turn is done again, whole, from the journal.
+// a put-back cut off in its turn is done again, whole, from the journal. Files are removed and
+// written only through handles of folders that are the installer's own, never by path.
 #include <windows.h>
 
 #include <algorithm>
@@ -8,52 +9,93 @@
 #include "BriCommon.h"
 #include "Common_Custom.h"
 #include "EarlierVersion.h"
+#include "FolderHandles_win.h"
+#include "FolderStep.h"
+#include "HeldFiles_win.h"
+#include "OwnFolder_win.h"
 #include "Product.h"
 #include "ProgramGroup_win.h"
 #include "Registry.h"
+#include "SecurityDescriptor_win.h"
 #include "ServiceControl.h"
 #include "UnpackedFile.h"
-#include "UpgradeFolder.h"
 #include "WinHandles.h"
 
 namespace {
 
 const DWORD ProgramCloseTimeoutMs = 15000;
 const DWORD ServiceTimeoutMs = 30000;
+const size_t KeptFileMaxSize = 256u << 20;
 
 HKEY Hive(bool CurrentUser)
 {
     return CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
 }
 
-std::string ParentOf(const std::string& Path)
+// The folder part of a relative path ("Help\Images" of "Help\Images\logo.png"); empty for none.
+std::string FolderOf(const std::string& Relative)
 {
-    return Path.substr(0, Path.find_last_of('\\'));
+    const size_t end = Relative.find_last_of('\\');
+    return end == std::string::npos ? std::string() : Relative.substr(0, end);
 }
 
-// Removes a folder and the folders above it up to Top, each only while it is empty.
-void RemoveEmptyFolders(std::string Folder, const std::string& Top)
+std::wstring NameOf(const std::string& Relative)
 {
-    while (Folder.size() > Top.size() && RemoveDirectoryA(Folder.c_str()))
-        Folder = ParentOf(Folder);
+    return WideText(Relative.substr(Relative.find_last_of('\\') + 1));
+}
+
+// The files the new version placed go from its folder, through handles, and the folders they
+// leave empty; the folder itself too when it is not the earlier one. Only the folder that the
+// run noted (its identity) is touched: one that somebody put in its place meanwhile is left alone.
+bool TakeAwayNewFiles(const UpgradeJournal& Journal, const FolderIdentity& Recorded)
+{
+    if (Journal.NewFolder.empty())
+        return true;
+    FolderPath folder = OpenFolderPath(Journal.NewFolder, FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    if (folder.State == FolderPathState::Missing)
+        return true;
+    if (folder.State != FolderPathState::Opened || !(IdentityOf(folder.Folder.Get()) == Recorded))
+        return false;
+    bool done = true;
+    std::vector<std::string> folders;
+    for (const std::string& file : Journal.NewFiles) {
+        const std::string below = FolderOf(file);
+        FileHandle parent = OpenSubfolders(folder.Folder.Get(), RelativeNames(below), FILE_TRAVERSE, false);
+        if (parent)
+            done = DeleteEntry(parent.Get(), NameOf(file)) && done;
+        for (std::string level = below; !level.empty(); level = FolderOf(level))
+            if (std::find(folders.begin(), folders.end(), level) == folders.end())
+                folders.push_back(level);
+    }
+    // Deepest first, each only while it is empty: a file of somebody else's keeps its folder.
+    std::sort(folders.begin(), folders.end(),
+              [](const std::string& A, const std::string& B) { return A.size() > B.size(); });
+    for (const std::string& level : folders) {
+        FileHandle parent = OpenSubfolders(folder.Folder.Get(), RelativeNames(FolderOf(level)), FILE_TRAVERSE, false);
+        FileHandle empty = parent ? OpenSubfolders(parent.Get(), {NameOf(level)}, FILE_LIST_DIRECTORY | DELETE, false)
+                                  : FileHandle();
+        if (empty && IsEmptyFolder(empty.Get()))
+            DeleteHeldEntry(empty.Get());
+    }
+    if (!SameFileName(Journal.NewFolder, Journal.OldFolder)) {
+        folder.Folder.Reset();
+        FolderPath top = OpenFolderPath(Journal.NewFolder, FILE_LIST_DIRECTORY | DELETE, ReadOnlyShare);
+        if (top.State == FolderPathState::Opened && IdentityOf(top.Folder.Get()) == Recorded &&
+            IsEmptyFolder(top.Folder.Get()))
+            DeleteHeldEntry(top.Folder.Get());
+    }
+    return done;
 }
 
 // What the new version placed in its folder, and its records, shortcuts and service.
-bool TakeAwayNewVersion(const UpgradeJournal& Journal)
+bool TakeAwayNewVersion(const UpgradeJournal& Journal, const FolderIdentity& NewIdentity)
 {
     bool done = true;
     CloseProductPrograms(ProgramCloseTimeoutMs);
     const ServiceRemoval service = StopAndDeleteService(ServiceName, ServiceTimeoutMs);
     done = (service == ServiceRemoval::Removed || service == ServiceRemoval::Absent) && done;
-    for (const std::string& file : Journal.NewFiles) {
-        const std::string path = Journal.NewFolder + file;
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileA(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
-            done = false;
-        RemoveEmptyFolders(ParentOf(path), Journal.NewFolder);
-    }
-    if (!Journal.NewFolder.empty() && !SameFileName(Journal.NewFolder, Journal.OldFolder))
-        RemoveDirectoryA(Journal.NewFolder.substr(0, Journal.NewFolder.size() - 1).c_str());
+    done = TakeAwayNewFiles(Journal, NewIdentity) && done;
 
     for (const char* key : {ProductKeyPath, UninstallKeyPath, RunKeyPath}) {
         for (bool currentUser : {false, true}) {
@@ -75,37 +117,38 @@ bool TakeAwayNewVersion(const UpgradeJournal& Journal)
     return done;
 }
 
-// The kept shortcuts of one place, in a group made anew there through handles that refuse links.
-bool RestoreShortcuts(const ProgramGroupPlace& Place, const std::vector<std::string>& Files, const std::string& Kept)
+// The content of a kept file, when it still is what was kept.
+bool ReadKept(const UpgradeStore& Store, const std::string& Relative, const Sha256Digest& Digest,
+              std::string& Content, BY_HANDLE_FILE_INFORMATION& Info)
 {
-    const std::string group = ProgramGroupAt(Place);
-    if (Files.empty() || group.empty())
+    FileHandle kept = Store.OpenKept(Relative);
+    return kept && GetFileInformationByHandle(kept.Get(), &Info) && ReadHeldFile(kept.Get(), Content, KeptFileMaxSize) &&
+           Sha256Of(Content.data(), Content.size()) == Digest;
+}
+
+// The kept shortcuts of one place, in a group made anew there through handles that refuse links.
+bool RestoreShortcuts(const UpgradeStore& Store, int Place, const std::vector<KeptShortcut>& Shortcuts)
+{
+    const std::string group = ProgramGroupAt(ProgramGroupPlaces[Place]);
+    std::vector<const KeptShortcut*> here;
+    for (const KeptShortcut& shortcut : Shortcuts)
+        if (shortcut.Place == Place)
+            here.push_back(&shortcut);
+    if (here.empty() || group.empty())
         return true;
-    const std::string programs = ParentOf(group.substr(0, group.size() - 1));
+    const std::string programs = group.substr(0, group.find_last_of('\\', group.size() - 2));
     FileHandle held;
     if (MakeProgramGroup(programs, ProgramGroup, held) != GroupMade::Made)
         return false;
     bool done = true;
-    for (const std::string& file : Files) {
-        FileHandle kept = OpenUnchangeable(Kept + file);
+    for (const KeptShortcut* shortcut : here) {
         std::string data;
-        done = kept && ReadHeldFile(kept.Get(), data, 1 << 20) && WriteGroupFile(held.Get(), file, data) && done;
+        BY_HANDLE_FILE_INFORMATION info;
+        done = ReadKept(Store, KeptShortcutsFolder + std::to_string(Place) + "\\" + shortcut->File, shortcut->Digest,
+                        data, info) &&
+               WriteGroupFile(held.Get(), shortcut->File, data) && done;
     }
     return done;
-}
-
-// A kept file back where it was, as a copy: a hard link would tie the kept copy to a program
-// that runs from the file again (Windows deletes no name of a running program's file), and the
-// kept copy must go once everything is back.
-bool Restore(const std::string& Kept, const std::string& Place)
-{
-    if (GetFileAttributesA(Kept.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return false;
-    if (!CreateFolderPath(ParentOf(Place)))
-        return false;
-    SetFileAttributesA(Place.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(Place.c_str());
-    return CopyFileA(Kept.c_str(), Place.c_str(), FALSE) != 0;
 }
 
 // The service registered again as it was, and started when it ran; the system's error when not.
@@ -150,16 +193,35 @@ bool SameAccount(const std::string& A, const std::string& B)
 bool EarlierVersion::PutBack(InstallSink& Sink, const std::string& Account, const std::string& Password)
 {
     Sink.Note("Putting the earlier version back in " + journal_.OldFolder);
-    bool done = TakeAwayNewVersion(journal_);
+    const StoreRecord& record = store_.Record();
+    bool done = TakeAwayNewVersion(journal_, record.NewIdentity);
     if (!done)
         Sink.Log("Couldn't remove everything of the new version", true);
 
-    const std::string kept = UpgradeFolder();
-    for (const std::string& file : journal_.OldFiles)
-        if (!Restore(kept + KeptFilesFolder + file, journal_.OldFolder + file)) {
-            Sink.Log("Couldn't put back " + journal_.OldFolder + file, true);
+    // Its folder is the installer's own again: the very folder kept from, or one made anew.
+    const OwnershipPrivileges privileges;
+    const FolderIdentity earlier = record.EarlierIdentity;
+    OwnFolder folder = JudgeOwnFolder(journal_.OldFolder, [&](HANDLE Found) { return IdentityOf(Found) == earlier; });
+    const bool protect = OutsideProgramFiles(journal_.OldFolder);
+    const SecurityDescriptor protection(ProtectedFolderSddl);
+    if (!MakeOwnFolder(folder, journal_.OldFolder, protect ? protection.Get() : nullptr)) {
+        // Nothing runs from a folder that is not the installer's own: not its files, nor its
+        // service, nor its autostart entries.
+        Sink.Log("Couldn't put back the earlier version. " + FolderRefusalMessage(journal_.OldFolder, folder.Refusal),
+                 true);
+        return false;
+    }
+    const HANDLE held = folder.Path.Folder.Get();
+    for (const KeptFile& file : journal_.OldFiles) {
+        std::string data;
+        BY_HANDLE_FILE_INFORMATION info;
+        FileHandle parent = OpenSubfolders(held, RelativeNames(FolderOf(file.Path)), FILE_ADD_FILE | FILE_TRAVERSE, true);
+        if (!ReadKept(store_, KeptFilesFolder + file.Path, file.Digest, data, info) || !parent ||
+            !WriteNewFile(parent.Get(), NameOf(file.Path), data, info.dwFileAttributes, &info.ftLastWriteTime)) {
+            Sink.Log("Couldn't put back " + journal_.OldFolder + file.Path, true);
             done = false;
         }
+    }
     for (const KeptValue& value : journal_.Values) {
         RegKey key = CreateRegKey(Hive(value.CurrentUser), value.Key, KEY_WRITE);
         const bool written = key && (value.IsNumber ? WriteRegDword(key.Get(), value.Name, value.Number)
@@ -169,16 +231,10 @@ bool EarlierVersion::PutBack(InstallSink& Sink, const std::string& Account, cons
             done = false;
         }
     }
-    for (int place = 0; place < ProgramGroupPlaceCount; ++place) {
-        std::vector<std::string> files;
-        for (const KeptShortcut& shortcut : journal_.Shortcuts)
-            if (shortcut.Place == place)
-                files.push_back(shortcut.File);
-        const std::string keptHere = kept + KeptShortcutsFolder + std::to_string(place) + "\\";
-        if (!RestoreShortcuts(ProgramGroupPlaces[place], files, keptHere))
+    for (int place = 0; place < ProgramGroupPlaceCount; ++place)
+        if (!RestoreShortcuts(store_, place, journal_.Shortcuts))
             Sink.Note("The earlier version's program group could not be put back in " +
                       ProgramGroupAt(ProgramGroupPlaces[place]));
-    }
     if (const auto& service = journal_.Service) {
         const bool knownPassword = !service->Account.empty() && SameAccount(service->Account, Account);
         if (!service->Account.empty() && !knownPassword)
@@ -190,27 +246,27 @@ bool EarlierVersion::PutBack(InstallSink& Sink, const std::string& Account, cons
         }
     }
     if (done) {
-        RemoveUpgradeFolder();
+        store_.Remove();
         Sink.Note("The earlier version in " + journal_.OldFolder + " was put back");
     }
     return done;
 }
 
-void EarlierVersion::Finish(InstallSink& Sink)
+bool EarlierVersion::Finish(InstallSink& Sink)
 {
     switch (journal_.State) {
     case UpgradeState::Keeping:
         Sink.Note("An upgrade was cut off before it changed anything: its copy of the earlier version goes");
-        RemoveUpgradeFolder();
-        break;
+        store_.Remove();
+        return true;
     case UpgradeState::Kept:
     case UpgradeState::Installing:
         Sink.Note("An upgrade was cut off before the new version stood");
-        PutBack(Sink);
-        break;
+        return PutBack(Sink);
     case UpgradeState::Installed:
         Sink.Note("An upgrade was cut off after the new version stood: its copy of the earlier version goes");
-        RemoveUpgradeFolder();
-        break;
+        store_.Remove();
+        return true;
     }
+    return false;
 }

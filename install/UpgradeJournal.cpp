@@ -10,7 +10,7 @@
 
 namespace {
 
-const char* const FirstLine = "Brisel Backup 7 Setup journal 1";
+const char* const FirstLine = "Brisel Backup 7 Setup journal 2";
 const char* const StateNames[] = {"keeping", "kept", "installing", "installed"};
 
 // Fields are separated by tabs, lines by line feeds: both are escaped inside a field.
@@ -53,6 +53,32 @@ std::string Line(std::initializer_list<std::string> Fields)
     for (const std::string& field : Fields)
         line += (line.empty() ? "" : "\t") + Escaped(field);
     return line + "\n";
+}
+
+// A 32-bit number in decimal digits; nothing for any other text, one out of range included.
+std::optional<uint32_t> Number(const std::string& Text)
+{
+    if (Text.empty() || Text.size() > 10)
+        return std::nullopt;
+    uint64_t value = 0;
+    for (char digit : Text) {
+        if (digit < '0' || digit > '9')
+            return std::nullopt;
+        value = value * 10 + static_cast<uint64_t>(digit - '0');
+    }
+    if (value > 0xFFFFFFFFu)
+        return std::nullopt;
+    return static_cast<uint32_t>(value);
+}
+
+std::optional<Sha256Digest> Digest(const std::string& Hex)
+{
+    Sha256Digest digest = {};
+    if (Hex.size() != 2 * digest.size() || Hex.find_first_not_of("0123456789abcdef") != std::string::npos)
+        return std::nullopt;
+    for (size_t i = 0; i < digest.size(); ++i)
+        digest[i] = static_cast<uint8_t>(std::stoi(Hex.substr(2 * i, 2), nullptr, 16));
+    return digest;
 }
 
 bool IsFolder(const std::string& Folder)
@@ -100,10 +126,10 @@ std::string JournalText(const UpgradeJournal& Journal)
     std::string text = std::string(FirstLine) + "\n";
     text += Line({"state", StateNames[static_cast<int>(Journal.State)]});
     text += Line({"old", Journal.OldFolder});
-    for (const std::string& file : Journal.OldFiles)
-        text += Line({"file", file});
+    for (const KeptFile& file : Journal.OldFiles)
+        text += Line({"file", file.Path, DigestToHex(file.Digest)});
     for (const KeptShortcut& shortcut : Journal.Shortcuts)
-        text += Line({"shortcut", std::to_string(shortcut.Place), shortcut.File});
+        text += Line({"shortcut", std::to_string(shortcut.Place), shortcut.File, DigestToHex(shortcut.Digest)});
     for (const KeptValue& value : Journal.Values)
         text += Line({"value", value.CurrentUser ? "user" : "machine", value.Key, value.Name,
                       value.IsNumber ? "dword" : "sz", value.IsNumber ? std::to_string(value.Number) : value.Text});
@@ -142,23 +168,25 @@ std::optional<UpgradeJournal> ReadJournal(const std::string& Text)
             stateRead = true;
         } else if (kind == "old" && f.size() == 2 && IsFolder(f[1])) {
             journal.OldFolder = f[1];
-        } else if (kind == "file" && f.size() == 2 && IsFileInside(f[1])) {
-            journal.OldFiles.push_back(f[1]);
-        } else if (kind == "shortcut" && f.size() == 3 && f[1].size() == 1 && f[1][0] >= '0' &&
-                   f[1][0] < '0' + ProgramGroupPlaceCount && OneOf(f[2], GroupShortcuts)) {
-            journal.Shortcuts.push_back({f[1][0] - '0', f[2]});
+        } else if (kind == "file" && f.size() == 3 && IsFileInside(f[1]) && Digest(f[2])) {
+            journal.OldFiles.push_back({f[1], *Digest(f[2])});
+        } else if (kind == "shortcut" && f.size() == 4 && f[1].size() == 1 && f[1][0] >= '0' &&
+                   f[1][0] < '0' + ProgramGroupPlaceCount && OneOf(f[2], GroupShortcuts) && Digest(f[3])) {
+            journal.Shortcuts.push_back({f[1][0] - '0', f[2], *Digest(f[3])});
         } else if (kind == "value" && f.size() == 6 && (f[1] == "user" || f[1] == "machine") &&
                    (f[4] == "dword" || f[4] == "sz")) {
             KeptValue value{f[1] == "user", f[2], f[3], f[4] == "dword", f[5], 0};
-            if (value.IsNumber && (f[5].empty() || f[5].find_first_not_of("0123456789") != std::string::npos))
-                return std::nullopt;
-            value.Number = value.IsNumber ? static_cast<uint32_t>(std::stoul(f[5])) : 0;
+            if (value.IsNumber) {
+                const std::optional<uint32_t> number = Number(f[5]);
+                if (!number)
+                    return std::nullopt;
+                value.Number = *number;
+            }
             if (!IsProductValue(value))
                 return std::nullopt;
             journal.Values.push_back(value);
-        } else if (kind == "service" && f.size() == 6 && (f[5] == "running" || f[5] == "stopped") &&
-                   !f[4].empty() && f[4].find_first_not_of("0123456789") == std::string::npos) {
-            journal.Service = KeptService{f[1], f[2], f[3], static_cast<uint32_t>(std::stoul(f[4])), f[5] == "running"};
+        } else if (kind == "service" && f.size() == 6 && (f[5] == "running" || f[5] == "stopped") && Number(f[4])) {
+            journal.Service = KeptService{f[1], f[2], f[3], *Number(f[4]), f[5] == "running"};
         } else if (kind == "new" && f.size() == 2 && IsFolder(f[1])) {
             journal.NewFolder = f[1];
         } else if (kind == "placed" && f.size() == 2 && IsFileInside(f[1])) {
@@ -174,4 +202,17 @@ std::optional<UpgradeJournal> ReadJournal(const std::string& Text)
     if (!journal.NewFiles.empty() && journal.NewFolder.empty())
         return std::nullopt;
     return journal;
+}
+
+std::string JournalDisagreement(const UpgradeJournal& Journal, const std::string& RecordedEarlier,
+                                const std::string& RecordedNew)
+{
+    if (RecordedEarlier.empty() || !SameFileName(Journal.OldFolder, AddTrailingBackslash(RecordedEarlier)))
+        return "it names the earlier installation's folder " + Journal.OldFolder + ", not the one recorded (" +
+               RecordedEarlier + ")";
+    if (!Journal.NewFolder.empty() &&
+        (RecordedNew.empty() || !SameFileName(Journal.NewFolder, AddTrailingBackslash(RecordedNew))))
+        return "it names the new installation's folder " + Journal.NewFolder + ", not the one recorded (" +
+               RecordedNew + ")";
+    return std::string();
 }

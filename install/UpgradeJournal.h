@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "Sha256.h"
+
 enum class UpgradeState {
     Keeping,    // the earlier version is being kept; nothing of it has changed yet
     Kept,       // kept whole: its uninstaller may have run
@@ -28,10 +30,19 @@ struct KeptValue {
     uint32_t Number = 0;
 };
 
+// A file of the earlier version, with the digest of its content when it was kept: a kept copy
+// that no longer has it is not put back.
+struct KeptFile {
+    std::string Path; // relative to the earlier installation's folder
+    Sha256Digest Digest = {};
+    bool operator==(const KeptFile& Other) const { return Path == Other.Path && Digest == Other.Digest; }
+};
+
 // A shortcut of the earlier version's program group.
 struct KeptShortcut {
     int Place = 0;    // where the group was: 0 to ProgramGroupPlaceCount - 1 (ProgramGroup_win.h)
     std::string File; // one of the group's shortcut names (Product.h)
+    Sha256Digest Digest = {};
 };
 
 // The earlier version's service as the service control manager held it.
@@ -45,8 +56,8 @@ struct KeptService {
 
 struct UpgradeJournal {
     UpgradeState State = UpgradeState::Keeping;
-    std::string OldFolder;              // as recorded, ending with a backslash
-    std::vector<std::string> OldFiles;  // relative to OldFolder, each kept
+    std::string OldFolder;           // as recorded, ending with a backslash
+    std::vector<KeptFile> OldFiles;  // each kept
     std::vector<KeptShortcut> Shortcuts;
     std::vector<KeptValue> Values;
     std::optional<KeptService> Service;
@@ -56,7 +67,15 @@ struct UpgradeJournal {
 
 std::string JournalText(const UpgradeJournal& Journal);
 
-// The journal that Text holds, or nothing when it is none of ours or names anything that an
-// upgrade of this product never touches: a value outside the product's keys, a file outside
-// its folder, a shortcut of another name, a folder that is no full path.
+// The journal that Text holds, or nothing when it is none of ours, is damaged (a number out of
+// range, a digest that is no digest) or names anything that an upgrade of this product never
+// touches: a value outside the product's keys, a file outside its folder, a shortcut of another
+// name, a folder that is no full path.
 std::optional<UpgradeJournal> ReadJournal(const std::string& Text);
+
+// Why the journal does not belong to the upgrade that the installer recorded where only
+// administrators may write (the earlier installation's folder when it was kept, the new
+// installation's folder once it was chosen; empty when not yet); empty when it does. A journal
+// that names any other folder is set aside, never acted on.
+std::string JournalDisagreement(const UpgradeJournal& Journal, const std::string& RecordedEarlier,
+                                const std::string& RecordedNew);

@@ -1,8 +1,9 @@
-// The installation folder as the folder step leaves it: the owner and permissions that it, the
-// folders and files in it and the one-installer lock get; which folders found beforehand it
-// takes and which it refuses; when the earlier uninstaller is trusted. Wine keeps permissions
-// only as Unix mode bits: the descriptors are read as the step builds them, and what Wine
-// shows of a folder afterwards is read through the same rule that judges an uninstaller.
+// The installation folder as the folder step leaves it: the permissions that it, the upgrade's
+// store and the one-installer lock get as they are made; that a folder found beforehand is never
+// written into; when the earlier installation's folder and uninstaller are the installer's own.
+// Wine keeps permissions only as Unix mode bits: the descriptors are read as the step builds
+// them, and what Wine shows of a folder afterwards is read through the same rule that judges a
+// folder found.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -19,6 +20,7 @@
 #include "SecurityDescriptor_win.h"
 #include "SingleInstance.h"
 #include "UninstallerTrust.h"
+#include "UpgradeStore_win.h"
 #include "WinTestSupport.h"
 
 namespace {
@@ -65,11 +67,6 @@ void ExpectDescriptor(const char* Sddl, SECURITY_DESCRIPTOR_CONTROL Control, BYT
     }
 }
 
-bool OnlyAdministratorsMayChangePath(const std::string& Path)
-{
-    return OnlyAdministratorsMayChange(SecurityText(Path), ProcessUserSid());
-}
-
 class FolderStepRun {
 public:
     FolderStepRun()
@@ -93,16 +90,17 @@ const std::vector<std::string> Manifest = {"BriService.exe", "Help\\index.htm", 
 
 } // namespace
 
-TEST(FolderProtection, AdministratorsOwnTheFolderAndWhatIsInItAndMayChangeItUsersOnlyReadIt)
+TEST(FolderProtection, TheFoldersOfTheInstallersOwnGetTheirProtectionAsTheyAreMade)
 {
     const std::vector<ExpectedAce> aces = {{WinLocalSystemSid, FILE_ALL_ACCESS},
                                            {WinBuiltinAdministratorsSid, FILE_ALL_ACCESS},
                                            {WinBuiltinUsersSid, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE}};
-    // Nothing inherited from the drive's root; the folders and files in it inherit from it.
+    // The product's folder: nothing inherited from the drive's root; the folders and files in it
+    // inherit from it.
     ExpectDescriptor(ProtectedFolderSddl, SE_DACL_PROTECTED, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, aces);
-    ExpectDescriptor(ProtectedSubfolderSddl, SE_DACL_AUTO_INHERITED,
-                     OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE | INHERITED_ACE, aces);
-    ExpectDescriptor(ProtectedFileSddl, SE_DACL_AUTO_INHERITED, INHERITED_ACE, aces);
+    // The store of an upgrade: nobody but SYSTEM and the Administrators may even read it.
+    ExpectDescriptor(PrivateStoreSddl, SE_DACL_PROTECTED, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE,
+                     {{WinLocalSystemSid, FILE_ALL_ACCESS}, {WinBuiltinAdministratorsSid, FILE_ALL_ACCESS}});
     // The lock of one installer per machine: nobody but SYSTEM and the Administrators may open it.
     ExpectDescriptor(MachineLockSddl, SE_DACL_PROTECTED, 0,
                      {{WinLocalSystemSid, FILE_ALL_ACCESS}, {WinBuiltinAdministratorsSid, FILE_ALL_ACCESS}});
@@ -110,12 +108,12 @@ TEST(FolderProtection, AdministratorsOwnTheFolderAndWhatIsInItAndMayChangeItUser
     ASSERT_TRUE(GetSystemWindowsDirectoryA(windows, MAX_PATH));
     EXPECT_EQ(AddTrailingBackslash(windows) + "Bb7Setup.lock", MachineLockPath())
         << "where only administrators may make a file, for every session";
-    // By the rule that judges an uninstaller, each of them is protected.
-    for (const char* sddl : {ProtectedFolderSddl, ProtectedSubfolderSddl, ProtectedFileSddl, MachineLockSddl})
+    // By the rule that judges a folder found later, each of them is the installer's own.
+    for (const char* sddl : {ProtectedFolderSddl, PrivateStoreSddl, MachineLockSddl})
         EXPECT_TRUE(OnlyAdministratorsMayChange(sddl, "")) << sddl;
 }
 
-TEST(FolderProtection, AFolderMadeOutsideProgramFilesGetsItOneInsideInheritsAndOneFoundIsTaken)
+TEST(FolderProtection, TheFolderIsMadeAnewHeldAgainstOthersAndAFolderFoundIsNeverWrittenInto)
 {
     ScratchFolder scratch; // in the temporary folder, outside Program Files
     FolderStepRun run;
@@ -126,20 +124,49 @@ TEST(FolderProtection, AFolderMadeOutsideProgramFilesGetsItOneInsideInheritsAndO
     EXPECT_TRUE(made->Hold) << "held for the whole run";
     EXPECT_TRUE(made->KeepsPermissions);
     EXPECT_FALSE(made->ReplaceEarlierRecords);
-    EXPECT_TRUE(FolderPresent(outside.Folder));
     EXPECT_EQ(std::vector<std::string>{"Folder protected against changes by ordinary users: " + scratch / "New"},
               run.notes);
-    EXPECT_FALSE(MoveFileA(outside.Folder.c_str(), (scratch / "Moved").c_str())) << "while it is held";
+    // While it is held nobody may rename it, nor open it to add anything to it.
+    EXPECT_FALSE(MoveFileA(outside.Folder.c_str(), (scratch / "Moved").c_str()));
+    EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA(outside.Folder.c_str(), FILE_ADD_FILE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     made.reset();
 
-    // A folder that exists is taken, its own permissions replaced.
+    // Found again, made by somebody else (it is not recorded as the product's) and open to
+    // everybody: empty, it is removed and made anew, with the protection of a folder made now.
     ASSERT_TRUE(LetEverybodyChange(outside.Folder));
-    EXPECT_FALSE(OnlyAdministratorsMayChangePath(outside.Folder));
-    ASSERT_TRUE(run.Prepare(outside));
-    EXPECT_EQ(std::vector<std::string>{"Folder taken over and protected against changes by ordinary users: " +
-                                       outside.Folder},
+    ASSERT_FALSE(OnlyAdministratorsMayChange(SecurityText(outside.Folder), ProcessUserSid()));
+    made = run.Prepare(outside);
+    ASSERT_TRUE(made) << (run.lines.empty() ? "" : run.lines.front());
+    EXPECT_EQ((std::vector<std::string>{"An empty folder that this setup did not make was made anew: " + outside.Folder,
+                                        "Folder protected against changes by ordinary users: " + outside.Folder}),
               run.notes);
-    EXPECT_TRUE(OnlyAdministratorsMayChangePath(outside.Folder)) << SecurityText(outside.Folder);
+    EXPECT_TRUE(OnlyAdministratorsMayChange(SecurityText(outside.Folder), ProcessUserSid()))
+        << SecurityText(outside.Folder);
+    made.reset();
+
+    // Holding a file, or held open by another program to add to it, it is refused with nothing
+    // changed.
+    WriteWholeFile(outside.Folder + "\\notes.txt", "mine");
+    EXPECT_FALSE(run.Prepare(outside));
+    EXPECT_EQ(std::vector<std::string>{"The directory " + outside.Folder +
+                                       " exists already, was not made by this setup and is not empty: other users "
+                                       "could have put files there. Choose another directory, or empty this one."},
+              run.lines)
+        << "the box, as a silent run writes it";
+    EXPECT_EQ("mine", ReadWholeFile(outside.Folder + "\\notes.txt"));
+    ASSERT_TRUE(DeleteFileA((outside.Folder + "\\notes.txt").c_str()));
+    {
+        FileHandle adding(CreateFileA(outside.Folder.c_str(), FILE_ADD_FILE | FILE_LIST_DIRECTORY,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        ASSERT_TRUE(adding);
+        EXPECT_FALSE(run.Prepare(outside));
+        EXPECT_EQ(std::vector<std::string>{"The directory " + outside.Folder +
+                                           " is in use by another program. Close it, or choose another directory."},
+                  run.lines);
+    }
+    EXPECT_TRUE(FolderPresent(outside.Folder));
 
     // Below Program Files a new folder inherits its protection.
     char programFiles[MAX_PATH] = {};
@@ -150,59 +177,6 @@ TEST(FolderProtection, AFolderMadeOutsideProgramFilesGetsItOneInsideInheritsAndO
     EXPECT_TRUE(run.notes.empty());
     RemoveTree(inside);
     EXPECT_TRUE(run.lines.empty()) << "no message, no line";
-}
-
-TEST(FolderProtection, AFolderFoundIsTakenWithItsDataButRefusedUnchangedForCodeOrLinks)
-{
-    ScratchFolder scratch;
-    FolderStepRun run;
-    const std::string folder = scratch / "BB7";
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) && CreateDirectoryA((folder + "\\Data").c_str(), nullptr));
-    WriteWholeFile(folder + "\\Data\\notes.txt", "mine");
-    WriteWholeFile(folder + "\\BriService.exe", "MZ theirs");
-    ASSERT_TRUE(LetEverybodyChange(folder + "\\Data\\notes.txt"));
-    const FolderRequest request = {false, "", folder, false, Manifest};
-
-    // Somebody else's library below it, or a file with another name elsewhere, refuses it, and
-    // nothing changes: no file, no permission. (Links to folders: end to end.)
-    WriteWholeFile(scratch / "other.txt", "other");
-    const struct {
-        std::string Planted;
-        std::function<bool()> Plant;
-        std::string What;
-    } refusals[] = {
-        {folder + "\\Data\\version.dll",
-         [&] {
-             WriteWholeFile(folder + "\\Data\\version.dll", "MZ");
-             return true;
-         },
-         " holds programs that are not part of Brisel Backup 7"},
-        {folder + "\\Data\\second.txt",
-         [&] {
-             return CreateHardLinkA((folder + "\\Data\\second.txt").c_str(), (scratch / "other.txt").c_str(),
-                                    nullptr) != 0;
-         },
-         " is or holds a link to another place"},
-    };
-    for (const auto& refusal : refusals) {
-        SCOPED_TRACE(refusal.Planted);
-        ASSERT_TRUE(refusal.Plant());
-        EXPECT_FALSE(run.Prepare(request));
-        EXPECT_EQ(std::vector<std::string>{"The directory " + folder + refusal.What + ". Choose another directory."},
-                  run.lines)
-            << "the box, as a silent run writes it";
-        EXPECT_TRUE(run.notes.empty());
-        EXPECT_EQ("MZ theirs", ReadWholeFile(folder + "\\BriService.exe"));
-        EXPECT_FALSE(OnlyAdministratorsMayChangePath(folder + "\\Data\\notes.txt"));
-        ASSERT_TRUE(DeleteFileA(refusal.Planted.c_str()));
-    }
-
-    // Data stays and becomes the installer's own; its file at a name the installation writes goes.
-    ASSERT_TRUE(run.Prepare(request));
-    EXPECT_EQ("mine", ReadWholeFile(folder + "\\Data\\notes.txt"));
-    EXPECT_TRUE(OnlyAdministratorsMayChangePath(folder + "\\Data\\notes.txt")) << SecurityText(folder + "\\Data");
-    EXPECT_FALSE(FilePresent(folder + "\\BriService.exe"));
-    EXPECT_TRUE(FilePresent(scratch / "other.txt"));
 
     // A folder that lies behind a link is refused as one that holds a link.
     ASSERT_TRUE(MakeHostLink(scratch.Path(), scratch / "Behind"));
@@ -213,7 +187,7 @@ TEST(FolderProtection, AFolderFoundIsTakenWithItsDataButRefusedUnchangedForCodeO
     RemoveHostLink(scratch / "Behind");
 }
 
-TEST(FolderProtection, TheEarlierInstallationsFolderKeepsWhatItsTrustedUninstallerLeft)
+TEST(FolderProtection, TheEarlierInstallationsFolderIsKeptHeldWhileItsUninstallerRunsOnlyWhenItIsTheInstallersOwn)
 {
     ScratchFolder scratch;
     FolderStepRun run;
@@ -223,27 +197,34 @@ TEST(FolderProtection, TheEarlierInstallationsFolderKeepsWhatItsTrustedUninstall
     WriteWholeFile(old + "Plugins\\MyPlugin.dll", "MZ a user's plug-in");
     const FolderRequest upgrade = {true, old, old, true, Manifest};
 
-    // Run, closing by itself and waited for; what it kept stays, and becomes the installer's own.
-    ASSERT_TRUE(run.Prepare(upgrade));
+    // Run, closing by itself and waited for; what it kept stays.
+    std::optional<PreparedFolder> kept = run.Prepare(upgrade);
+    ASSERT_TRUE(kept);
+    EXPECT_TRUE(kept->EarlierHold) << "held until the run ends";
     EXPECT_EQ("\"" + old + "bb7uninstall.exe\" -nowarningclose\ndone\n", ReadWholeFile(old + "bb7uninstall.exe.log"));
     EXPECT_EQ("MZ a user's plug-in", ReadWholeFile(old + "Plugins\\MyPlugin.dll"));
+    EXPECT_FALSE(RemoveDirectoryA((old + "Plugins").c_str()) && RemoveDirectoryA(old.c_str()))
+        << "nobody removes it meanwhile";
+    kept.reset();
     DeleteFileA((old + "bb7uninstall.exe.log").c_str());
 
-    // An uninstaller that anybody may change is not run, and what its folder holds is anybody's:
-    // its folder is refused before anything changes, another one is taken, and the records of
-    // the earlier version are to be replaced.
+    // One that anybody may change could hold what anybody put there: its uninstaller is not run,
+    // it is refused before anything changes, another one is made, and the records of the earlier
+    // version are to be replaced.
+    ASSERT_TRUE(LetEverybodyChange(old));
     ASSERT_TRUE(LetEverybodyChange(old + "bb7uninstall.exe"));
     EXPECT_FALSE(run.Prepare(upgrade));
-    EXPECT_EQ(
-        std::vector<std::string>{"The directory " + old +
-                                 " holds programs that are not part of Brisel Backup 7. Choose another directory."},
-        run.lines);
+    EXPECT_EQ(std::vector<std::string>{"The directory " + old +
+                                       " exists already, was not made by this setup and is not empty: other users "
+                                       "could have put files there. Choose another directory, or empty this one."},
+              run.lines);
     const std::optional<PreparedFolder> elsewhere = run.Prepare({true, old, scratch / "New", true, Manifest});
     ASSERT_TRUE(elsewhere);
     EXPECT_TRUE(elsewhere->ReplaceEarlierRecords);
     EXPECT_EQ((std::vector<std::string>{"The earlier version's uninstaller " + old +
-                                            "bb7uninstall.exe was not run (it can be changed by users who are not "
-                                            "administrators); this installation replaces the earlier version's records",
+                                            "bb7uninstall.exe was not run (its folder can be changed by users who are "
+                                            "not administrators); this installation replaces the earlier version's "
+                                            "records",
                                         "Folder protected against changes by ordinary users: " + scratch / "New"}),
               run.notes);
     EXPECT_FALSE(FilePresent(old + "bb7uninstall.exe.log")) << "not run";

@@ -58,7 +58,10 @@ TEST(UninstallerTrust, AnybodyElseWhoMayChangeItOrItsPermissionsMakesItUnprotect
              std::string("O:BAD:NO_ACCESS_CONTROL"),
              std::string("O:BA"),
              std::string("O:BAD:(A;;ZZ;;;BU)"),
+             // Allow entries of every kind count: conditional, callback, object.
              std::string("O:BAD:(A;;FA;;;SY)(XA;;FA;;;BU;(x))"),
+             std::string("O:BAD:(A;;FA;;;SY)(ZA;;FA;;;BU;(x))"),
+             std::string("O:BAD:(A;;FA;;;SY)(OA;;FA;;;BU)"),
              std::string("O:BAD:(A;;FA;;;SY"),
          })
         EXPECT_FALSE(Protected(sddl)) << sddl;

@@ -1,5 +1,6 @@
 // The journal of an upgrade: what it keeps of the earlier version reads back as it was written,
-// and a journal that names anything an upgrade of the product never touches is nobody's.
+// a journal that is damaged or names anything an upgrade of the product never touches is
+// nobody's, and one that names other folders than the installer recorded is set aside.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,8 +15,10 @@ UpgradeJournal Example()
     UpgradeJournal journal;
     journal.State = UpgradeState::Installing;
     journal.OldFolder = "C:\\Program Files\\Brisel Backup 7\\";
-    journal.OldFiles = {"BriBU.exe", "Help\\Images\\logo.png", "Languages\\Brazilian Portuguese.lng"};
-    journal.Shortcuts = {{0, "README.lnk"}, {2, "Brisel Backup 7.lnk"}};
+    journal.OldFiles = {{"BriBU.exe", Sha256Of("a", 1)},
+                        {"Help\\Images\\logo.png", Sha256Of("b", 1)},
+                        {"Languages\\Brazilian Portuguese.lng", Sha256Of("", 0)}};
+    journal.Shortcuts = {{0, "README.lnk", Sha256Of("c", 1)}, {2, "Brisel Backup 7.lnk", Sha256Of("d", 1)}};
     journal.Values = {
         {false, ProductKeyPath, PathValue, false, "C:\\Program Files\\Brisel Backup 7\\", 0},
         {false, ProductKeyPath, InstallationTypeValue, true, "", 3},
@@ -49,6 +52,7 @@ TEST(UpgradeJournal, ReadsBackWhatWasWrittenWhateverTheTextsHold)
     EXPECT_EQ(written.OldFiles, read->OldFiles);
     ASSERT_EQ(2u, read->Shortcuts.size());
     EXPECT_EQ(2, read->Shortcuts[1].Place);
+    EXPECT_EQ(Sha256Of("d", 1), read->Shortcuts[1].Digest);
     ASSERT_EQ(4u, read->Values.size());
     EXPECT_TRUE(read->Values[1].IsNumber && read->Values[1].Number == 3);
     EXPECT_EQ("line\nbreak\\and\rreturn", read->Values[3].Text);
@@ -73,24 +77,39 @@ TEST(UpgradeJournal, NothingOutsideWhatAnUpgradeTouchesIsTakenFromIt)
     EXPECT_FALSE(ReadJournal("")) << "empty";
     EXPECT_FALSE(ReadJournal("some other file\n"));
 
-    const char* const foreign[] = {
-        "file\t..\\..\\Windows\\System32\\evil.dll",          // a file outside the folder
-        "file\tC:\\Windows\\win.ini",                          // an absolute one
-        "placed\tHelp\\..\\..\\x",                             // what the new version placed, outside
-        "shortcut\t0\tevil.lnk",                               // a shortcut the product never makes
-        "shortcut\t7\tREADME.lnk",                             // a place that does not exist
+    // Each line as it is meant, its backslashes escaped as the journal writes them: what refuses
+    // it is the rule, not its form.
+    const auto escaped = [](std::string Line) {
+        for (size_t at = 0; (at = Line.find('\\', at)) != std::string::npos; at += 2)
+            Line.insert(at, 1, '\\');
+        return Line;
+    };
+    const size_t lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+    const std::string typeValue = "value\tmachine\t\\SOFTWARE\\Brisel\\Brisel Backup 7\tInstallation type\tdword\t";
+    ASSERT_TRUE(ReadJournal(WithLine(text, lines, escaped(typeValue + "3")))) << "the form itself is sound";
+    const std::string foreign[] = {
+        "file\t..\\..\\Windows\\System32\\evil.dll\t" + std::string(64, '0'), // a file outside the folder
+        "file\tC:\\Windows\\win.ini\t" + std::string(64, '0'),                  // an absolute one
+        "placed\tHelp\\..\\..\\x",                                              // what the new version placed, outside
+        "shortcut\t0\tevil.lnk\t" + std::string(64, '0'),                          // a shortcut the product never makes
+        "shortcut\t7\tREADME.lnk\t" + std::string(64, '0'),                        // a place that does not exist
         "value\tmachine\t\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\tx\tsz\t1", // another key
         "value\tmachine\t\\SOFTWARE\\Brisel\\Brisel Backup 7\tOther\tsz\t1",                  // another name
         "value\tuser\t\\SOFTWARE\\Brisel\\Brisel Backup 7\tPath\tsz\tC:\\x\\",                // the user's own hive
-        "value\tmachine\t\\SOFTWARE\\Brisel\\Brisel Backup 7\tInstallation type\tdword\t3x",  // no number
-        "old\trelative\\folder\\",                             // no full path
-        "state\tfinished",                                     // no state of ours
-        "unknown\tline",                                       // no line of ours
-        "file\tbad\\escape\\q",                                // an escape that is none
+        typeValue + "3x",                                                             // no number
+        typeValue + "99999999999",                                                    // out of range
+        typeValue + "4294967296",                                                     // just out of it
+        "service\tC:\\Program Files\\Brisel Backup 7\\BriService.exe\t\tBriBackup7\t99999999999\trunning",
+        "old\trelative\\folder\\",                                                  // no full path
+        "state\tfinished",                                                           // no state of ours
+        "unknown\tline",                                                             // no line of ours
+        "file\tBriBU.exe",                                                           // a kept file without its digest
+        "file\tBriBU.exe\t0123",                                                     // a digest that is none
+        "file\tBriBU.exe\t" + std::string(63, '0') + "g",                            // nor is this one
     };
-    const size_t lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
-    for (const char* line : foreign)
-        EXPECT_FALSE(ReadJournal(WithLine(text, lines, line))) << line;
+    for (const std::string& line : foreign)
+        EXPECT_FALSE(ReadJournal(WithLine(text, lines, escaped(line)))) << line;
+    EXPECT_FALSE(ReadJournal(WithLine(text, lines, "file\tbad\\escape\\q"))) << "an escape that is none";
 
     // The service's program must be the earlier version's own, in its folder.
     UpgradeJournal elsewhere = Example();
@@ -98,6 +117,27 @@ TEST(UpgradeJournal, NothingOutsideWhatAnUpgradeTouchesIsTakenFromIt)
     EXPECT_FALSE(ReadJournal(JournalText(elsewhere)));
     elsewhere.Service->Program = "c:\\program files\\brisel backup 7\\briservice.exe";
     EXPECT_TRUE(ReadJournal(JournalText(elsewhere))) << "quotes and letter case aside";
+    const std::optional<UpgradeJournal> largest = ReadJournal(WithLine(text, lines, escaped(typeValue + "4294967295")));
+    ASSERT_TRUE(largest);
+    EXPECT_EQ(0xFFFFFFFFu, largest->Values.back().Number) << "the largest number there is";
+}
+
+TEST(UpgradeJournal, BelongsOnlyToTheFoldersThatTheInstallerRecorded)
+{
+    const UpgradeJournal journal = Example(); // the earlier folder in Program Files, the new one D:\BB7
+    EXPECT_EQ("", JournalDisagreement(journal, "C:\\Program Files\\Brisel Backup 7", "D:\\BB7\\"));
+    EXPECT_EQ("", JournalDisagreement(journal, "c:\\program files\\brisel backup 7\\", "d:\\bb7"))
+        << "letter case and the final backslash aside";
+    EXPECT_NE("", JournalDisagreement(journal, "C:\\Windows\\System32\\", "D:\\BB7\\"));
+    EXPECT_NE("", JournalDisagreement(journal, "C:\\Program Files\\Brisel Backup 7\\", "C:\\Users\\Public\\"));
+    EXPECT_NE("", JournalDisagreement(journal, "", "D:\\BB7\\")) << "nothing recorded";
+    EXPECT_NE("", JournalDisagreement(journal, "C:\\Program Files\\Brisel Backup 7\\", ""))
+        << "a new folder that was never recorded";
+    UpgradeJournal kept = journal;
+    kept.NewFolder.clear();
+    kept.NewFiles.clear();
+    EXPECT_EQ("", JournalDisagreement(kept, "C:\\Program Files\\Brisel Backup 7\\", ""))
+        << "kept, before the new folder was chosen";
 }
 
 } // namespace

@@ -11,6 +11,8 @@
 #include <windows.h>
 
 #include "BriCommon.h"
+#include "Common_Custom.h"
+#include "KeptFolders_win.h"
 #include "Product.h"
 #include "ServiceControl.h"
 #include "UninstallPlan.h"
@@ -108,6 +110,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // With files left over, the uninstaller stays beside its list, so that it can be run again.
     if (!result.Failed())
         RemoveOwnFile(folder, result);
+    // A folder that stays (the user's own files in it, something that could not be removed) is
+    // noted where only administrators may write: a later installation may take it as the
+    // product's own again, with what it holds.
+    if (FolderExists(folder))
+        RecordKeptFolder(folder);
 
     if (options.Report)
         ShowBox(Report(result), MB_OK | (result.Failed() ? MB_ICONWARNING : MB_ICONINFORMATION));

@@ -1,0 +1,57 @@
+// Files and folders made, read, copied and removed relative to a folder the program holds open
+// (FolderHandles_win.h): a name is looked up once, inside the held folder, never again by its
+// path, and no link is followed. Where the elevated installer keeps what it must trust later,
+// nothing can be swapped for a link between two calls.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "Sha256.h"
+#include "WinHandles.h"
+
+// The names of a relative path ("Kept\Files\Help\index.htm"); empty names are left out.
+std::vector<std::wstring> RelativeNames(const std::string& Relative);
+
+// Opens the folders that Names lists below the folder held by Top, one level inside the other,
+// the last one with Access (and sharing reading and writing). Create: a level that is missing is
+// made; it inherits what its parent passes on. Empty when a level cannot be opened or made, is
+// no folder, or is a link. No names: Top itself, opened again.
+FileHandle OpenSubfolders(HANDLE Top, const std::vector<std::wstring>& Names, ACCESS_MASK Access, bool Create);
+
+// Opens the file Name in the folder held by Folder for reading; others may read it while it is
+// held, but neither write, rename nor delete it. A link, a folder or a file of several names
+// gives none.
+FileHandle OpenFileForReading(HANDLE Folder, const std::wstring& Name);
+
+// Deletes the file or empty folder Name in the folder held by Folder, a read-only file too; a
+// link goes itself, never what it leads to. True when nothing of that name is there afterwards.
+bool DeleteEntry(HANDLE Folder, const std::wstring& Name);
+
+// Gives the entry From of the folder held by Folder the name To in the same folder, replacing
+// what stands at To: the one step that makes a file written aside whole at its name.
+bool RenameEntry(HANDLE Folder, const std::wstring& From, const std::wstring& To);
+
+// Writes Data into a file made anew as Name in the folder held by Folder (what stands at that
+// name goes first, never written into), with Attributes and, when given, that time of last
+// change; the data reach the disk before it returns.
+bool WriteNewFile(HANDLE Folder, const std::wstring& Name, const std::string& Data,
+                  DWORD Attributes = FILE_ATTRIBUTE_NORMAL, const FILETIME* LastWrite = nullptr);
+
+// Copies the file held open by Source, from its start, into a file made anew as Name in the
+// folder held by Folder, with the source's attributes and time of last change. Digest, when
+// given, gets the digest of the bytes copied. A copy that fails half-way is deleted.
+bool CopyHeldFileInto(HANDLE Source, HANDLE Folder, const std::wstring& Name, Sha256Digest* Digest = nullptr);
+
+// True when the folder held by Folder (open with FILE_LIST_DIRECTORY) holds nothing.
+bool IsEmptyFolder(HANDLE Folder);
+
+// Deletes everything in the folder held by Folder (open with FILE_LIST_DIRECTORY), each entry
+// through a handle of its own: a folder is emptied the same way, a link goes itself and what it
+// leads to stays. False when something stays.
+bool EmptyHeldFolder(HANDLE Folder);
+
+// A name that nobody can make first: Bytes bytes of the system's random generator, in hex.
+std::string UnpredictableName(size_t Bytes = 16);
