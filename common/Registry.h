@@ -19,6 +19,10 @@ RegKey CreateRegKey(HKEY Root, const std::string& Path, REGSAM Access);
 // Deletes a key that has no sub-keys; false when it is missing or cannot be deleted.
 bool DeleteRegKey(HKEY Root, const std::string& Path);
 
+// Deletes the key only when it holds neither values nor sub-keys: what another program or another
+// step keeps in it keeps it.
+bool DeleteRegKeyIfEmpty(HKEY Root, const std::string& Path);
+
 // String data of a REG_SZ or REG_EXPAND_SZ value (not expanded), without its closing NUL;
 // nothing when the value is missing or of another type.
 std::optional<std::string> ReadRegString(HKEY Key, const std::string& Name);

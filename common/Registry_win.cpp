@@ -37,6 +37,19 @@ bool DeleteRegKey(HKEY Root, const std::string& Path)
     return RegDeleteKeyA(Root, SubKeyPath(Path).c_str()) == ERROR_SUCCESS;
 }
 
+bool DeleteRegKeyIfEmpty(HKEY Root, const std::string& Path)
+{
+    DWORD subKeys = 0, values = 0;
+    {
+        RegKey key = OpenRegKey(Root, Path, KEY_READ);
+        if (!key || RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values,
+                                     nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+            subKeys != 0 || values != 0)
+            return false;
+    }
+    return DeleteRegKey(Root, Path);
+}
+
 std::optional<std::string> ReadRegString(HKEY Key, const std::string& Name)
 {
     std::string data(64, '\0');

@@ -12,6 +12,7 @@
 #include "FolderHandles_win.h"
 #include "FolderStep.h"
 #include "HeldFiles_win.h"
+#include "KeptFolders_win.h"
 #include "OwnFolder_win.h"
 #include "Product.h"
 #include "ProgramGroup_win.h"
@@ -247,6 +248,8 @@ bool EarlierVersion::PutBack(InstallSink& Sink, const std::string& Account, cons
     }
     if (done) {
         store_.Remove();
+        // Its folder is the recorded installation's again, whatever its uninstaller noted of it.
+        ForgetKeptFolder(journal_.OldFolder);
         Sink.Note("The earlier version in " + journal_.OldFolder + " was put back");
     }
     return done;

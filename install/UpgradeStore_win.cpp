@@ -92,7 +92,7 @@ void DeleteRecordValues()
                                   NewIdentityValue})
             DeleteRegValue(key.Get(), value);
         key.Reset();
-        DeleteRegKey(HKEY_LOCAL_MACHINE, SetupKeyPath); // only while nothing else is kept in it
+        DeleteRegKeyIfEmpty(HKEY_LOCAL_MACHINE, SetupKeyPath);
     }
     if (RegKey runOnce = OpenRegKey(HKEY_LOCAL_MACHINE, RunOnceKeyPath, RunOnceAccess))
         DeleteRegValue(runOnce.Get(), FinishRunOnceValue);

@@ -44,12 +44,14 @@ protected:
         }
     }
 
-    // Whatever a test may have left: the programs, the service, records and groups.
+    // Whatever a test may have left: the programs, the service, records, groups and files. (A
+    // folder of files left without its records is nobody's: no installation goes into it.)
     void CleanUp()
     {
         CloseInterfaces();
         RemoveTestService("BriBackup7");
         RemoveInstallationTraces();
+        RemoveTree(installDir_);
     }
 
     // A silent run of the installer in Folder to its end, with its log file in the scratch folder.

@@ -218,13 +218,23 @@ TEST_F(PagesTest, TheFolderStepRefusesAnEmptyBoxAndAFolderThatCannotBeMade)
     EXPECT_TRUE(Enabled("b_Next1"));
     EXPECT_EQ("", TextOf("l_Status")) << "no earlier version: no uninstaller";
 
-    // A folder that exists, with files in it, is taken without a question.
+    // A folder that exists, made by somebody else, is never written into: with files in it, it
+    // is refused with nothing changed; empty, it is made anew without a question.
     ScratchFolder existing;
     existing.WriteFile("keep.txt");
     SetTextOf("e_Dir", existing.Path());
     Click("b_Next1");
-    ExpectPage(wizard_, 3);
+    AnswerMessageBox("The directory " + existing.Path() +
+                         " exists already, was not made by this setup and is not empty: other users could have put "
+                         "files there. Choose another directory, or empty this one.",
+                     "Brisel Backup 7 Setup");
+    ExpectPage(wizard_, 2);
+    EXPECT_TRUE(Enabled("b_Next1"));
     EXPECT_TRUE(FilePresent(existing / "keep.txt"));
+    ASSERT_TRUE(DeleteFileA((existing / "keep.txt").c_str()));
+    Click("b_Next1");
+    ExpectPage(wizard_, 3);
+    EXPECT_TRUE(FolderPresent(existing.Path()));
 }
 
 } // namespace

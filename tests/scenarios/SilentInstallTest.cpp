@@ -301,7 +301,8 @@ TEST_F(SilentInstallTest, AnUpgradeThatCannotStandPutsTheEarlierVersionBackWhole
         EXPECT_NE(std::string::npos, log.find(line)) << line << " in\n" << log;
     EXPECT_EQ(std::string::npos, log.find("Creating the icons")) << log;
     // Nothing of the upgrade stays behind: no kept copy, no journal, no entry for the next start.
-    EXPECT_FALSE(FolderPresent(UpgradeFolderPath()));
+    EXPECT_TRUE(UpgradeStores().empty());
+    EXPECT_EQ("<no key>", RegString(HKEY_LOCAL_MACHINE, SetupKey, "Upgrade store"));
     RegKey runOnce = OpenRegKey(HKEY_LOCAL_MACHINE, RunOnceKey, KEY_READ | KEY_WOW64_64KEY);
     EXPECT_FALSE(runOnce && ReadRegString(runOnce.Get(), "Brisel Backup 7 Setup"));
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // Registry keys below their hive, as the Win32 calls take them.
 inline constexpr const char* ProductKey = "SOFTWARE\\Brisel\\Brisel Backup 7";
@@ -20,8 +21,14 @@ std::string ShellFolder(int Id);
 // and what an upgrade keeps until it has ended (its folder, its RunOnce entry).
 void RemoveInstallationTraces();
 
-// Where an upgrade keeps its journal and the earlier version, without a trailing backslash.
-std::string UpgradeFolderPath();
+// What the installer keeps of its own below HKEY_LOCAL_MACHINE: the record of an upgrade's
+// store, the folders an uninstaller kept.
+inline constexpr const char* SetupKey = "SOFTWARE\\Brisel\\Brisel Backup 7 Setup";
+inline constexpr const char* KeptFoldersKey = "SOFTWARE\\Brisel\\Brisel Backup 7 Setup\\Kept folders";
+
+// The stores of upgrades in the common application data folder ("Brisel Backup 7 Setup " and
+// a name nobody can guess), with their trailing backslashes: none once every upgrade has ended.
+std::vector<std::string> UpgradeStores();
 
 // Closes the window of a started product program (its class name) once it has appeared;
 // false when none appeared or it did not close.

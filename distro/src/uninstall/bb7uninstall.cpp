@@ -115,6 +115,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // product's own again, with what it holds.
     if (FolderExists(folder))
         RecordKeptFolder(folder);
+    else
+        ForgetKeptFolder(folder);
 
     if (options.Report)
         ShowBox(Report(result), MB_OK | (result.Failed() ? MB_ICONWARNING : MB_ICONINFORMATION));
