@@ -117,15 +117,16 @@ bool RenameEntry(HANDLE Folder, const std::wstring& From, const std::wstring& To
     if (!entry)
         return false;
     // FILE_RENAME_INFORMATION: the new name relative to RootDirectory, replacing what is there.
-    std::vector<LONGLONG> buffer((sizeof(FILE_RENAME_INFORMATION) + To.size() * sizeof(wchar_t)) / sizeof(LONGLONG) + 1);
+    std::vector<LONGLONG> buffer((sizeof(FILE_RENAME_INFORMATION) + To.size() * sizeof(wchar_t)) / sizeof(LONGLONG) +
+                                 1);
     auto* rename = reinterpret_cast<FILE_RENAME_INFORMATION*>(buffer.data());
     rename->ReplaceIfExists = TRUE;
     rename->RootDirectory = Folder;
     rename->FileNameLength = static_cast<ULONG>(To.size() * sizeof(wchar_t));
     std::copy(To.begin(), To.end(), rename->FileName);
     IO_STATUS_BLOCK io = {};
-    return NT_SUCCESS(NtSetInformationFile(entry.Get(), &io, rename, static_cast<ULONG>(buffer.size() * sizeof(LONGLONG)),
-                                           FileRenameInformation));
+    return NT_SUCCESS(NtSetInformationFile(
+        entry.Get(), &io, rename, static_cast<ULONG>(buffer.size() * sizeof(LONGLONG)), FileRenameInformation));
 }
 
 bool WriteNewFile(HANDLE Folder, const std::wstring& Name, const std::string& Data, DWORD Attributes,
@@ -192,9 +193,10 @@ bool EmptyHeldFolder(HANDLE Folder)
             emptied = DeleteEntry(Folder, entry.Name) && emptied;
             continue;
         }
-        FileHandle folder = OpenEntry(Folder, entry.Name, FILE_LIST_DIRECTORY | FILE_TRAVERSE | DELETE |
-                                                              FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_OPEN, EntryKind::Folder);
+        FileHandle folder =
+            OpenEntry(Folder, entry.Name,
+                      FILE_LIST_DIRECTORY | FILE_TRAVERSE | DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_OPEN, EntryKind::Folder);
         if (!folder) {
             emptied = false;
             continue;

@@ -27,7 +27,8 @@ std::vector<ProductValues> ProductRecords()
 {
     return {
         {false, ProductKeyPath, {PathValue, InstallationTypeValue}},
-        {false, UninstallKeyPath, std::vector<const char*>(std::begin(UninstallEntryValues), std::end(UninstallEntryValues))},
+        {false, UninstallKeyPath,
+         std::vector<const char*>(std::begin(UninstallEntryValues), std::end(UninstallEntryValues))},
         {false, RunKeyPath, {ApplicationRunValue, InterfaceRunValue}},
         {true, RunKeyPath, {ApplicationRunValue, InterfaceRunValue}},
     };
@@ -53,9 +54,8 @@ std::vector<KeptValue> ReadProductValues()
 std::optional<KeptService> ReadService()
 {
     ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    ServiceHandle service(manager ? OpenServiceA(manager.Get(), ServiceName, SERVICE_QUERY_CONFIG |
-                                                                                 SERVICE_QUERY_STATUS)
-                                  : nullptr);
+    ServiceHandle service(
+        manager ? OpenServiceA(manager.Get(), ServiceName, SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS) : nullptr);
     if (!service)
         return std::nullopt;
     DWORD size = 0;
@@ -141,14 +141,15 @@ std::optional<EarlierVersion> EarlierVersion::Keep(const std::string& Folder, HA
     for (int place = 0; place < ProgramGroupPlaceCount; ++place) {
         const std::string group = ProgramGroupAt(ProgramGroupPlaces[place]);
         // Through handles that refuse a link on the way to the group.
-        const FolderPath held = group.empty() ? FolderPath() : OpenFolderPath(group, FILE_LIST_DIRECTORY | FILE_TRAVERSE);
+        const FolderPath held =
+            group.empty() ? FolderPath() : OpenFolderPath(group, FILE_LIST_DIRECTORY | FILE_TRAVERSE);
         if (held.State != FolderPathState::Opened)
             continue;
         for (const char* shortcut : GroupShortcuts) {
             FileHandle source = OpenFileForReading(held.Folder.Get(), WideText(shortcut));
             Sha256Digest digest;
-            if (source && kept.store_.Keep(source.Get(),
-                                           KeptShortcutsFolder + std::to_string(place) + "\\" + shortcut, digest))
+            if (source &&
+                kept.store_.Keep(source.Get(), KeptShortcutsFolder + std::to_string(place) + "\\" + shortcut, digest))
                 kept.journal_.Shortcuts.push_back({place, shortcut, digest});
         }
     }
@@ -193,8 +194,8 @@ std::optional<EarlierVersion> EarlierVersion::Interrupted(InstallSink& Sink)
         !journal ? std::string("it cannot be read")
                  : JournalDisagreement(*journal, store->Record().EarlierFolder, store->Record().NewFolder);
     if (!disagreement.empty()) {
-        Sink.Note("The journal of an upgrade in " + store->Path() + " is set aside, for an administrator to look at: " +
-                  disagreement);
+        Sink.Note("The journal of an upgrade in " + store->Path() +
+                  " is set aside, for an administrator to look at: " + disagreement);
         store->SetAside();
         return std::nullopt;
     }

@@ -39,9 +39,9 @@ bool HoldsLink(HANDLE Folder, int Depth = 0)
             return true;
         if (!entry.IsFolder())
             continue;
-        FileHandle below = OpenEntry(Folder, entry.Name, FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
-                                     EntryKind::Folder);
+        FileHandle below =
+            OpenEntry(Folder, entry.Name, FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, EntryKind::Folder);
         if (!below || IsLinkedEntry(below.Get()) || HoldsLink(below.Get(), Depth + 1))
             return true;
     }
@@ -94,8 +94,7 @@ OwnFolder JudgeOwnFolder(const std::string& Path, const std::function<bool(HANDL
     return found;
 }
 
-bool MakeOwnFolder(OwnFolder& Folder, const std::string& Path, PSECURITY_DESCRIPTOR Protection,
-                   std::string* Outermost)
+bool MakeOwnFolder(OwnFolder& Folder, const std::string& Path, PSECURITY_DESCRIPTOR Protection, std::string* Outermost)
 {
     const auto refuse = [&](FolderRefusal Why) {
         Folder.State = OwnFolderState::Refused;
@@ -108,11 +107,10 @@ bool MakeOwnFolder(OwnFolder& Folder, const std::string& Path, PSECURITY_DESCRIP
         return false;
     case OwnFolderState::Ours: {
         // Still the folder judged, at the same place: nothing was put in its place meanwhile.
-        const FolderPath again = OpenFolderPath(Path, FILE_READ_ATTRIBUTES,
-                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+        const FolderPath again =
+            OpenFolderPath(Path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
         if (again.State != FolderPathState::Opened || !(IdentityOf(again.Folder.Get()) == Folder.Identity))
-            return refuse(RefusalOf(again) == FolderRefusal::Link ? FolderRefusal::Link
-                                                                     : FolderRefusal::CannotMake);
+            return refuse(RefusalOf(again) == FolderRefusal::Link ? FolderRefusal::Link : FolderRefusal::CannotMake);
         return true;
     }
     case OwnFolderState::Empty:
@@ -122,8 +120,7 @@ bool MakeOwnFolder(OwnFolder& Folder, const std::string& Path, PSECURITY_DESCRIP
         Folder.Path.Folder.Reset();
         Folder.Path = OpenFolderPath(Path, OwnFolderAccess, ReadOnlyShare);
         if (Folder.Path.State != FolderPathState::Missing)
-            return refuse(Folder.Path.State == FolderPathState::Link ? FolderRefusal::Link
-                                                                      : FolderRefusal::InUse);
+            return refuse(Folder.Path.State == FolderPathState::Link ? FolderRefusal::Link : FolderRefusal::InUse);
         Folder.State = OwnFolderState::Missing;
         [[fallthrough]];
     case OwnFolderState::Missing: {

@@ -74,8 +74,8 @@ bool TakeAwayNewFiles(const UpgradeJournal& Journal, const FolderIdentity& Recor
               [](const std::string& A, const std::string& B) { return A.size() > B.size(); });
     for (const std::string& level : folders) {
         FileHandle parent = OpenSubfolders(folder.Folder.Get(), RelativeNames(FolderOf(level)), FILE_TRAVERSE, false);
-        FileHandle empty = parent ? OpenSubfolders(parent.Get(), {NameOf(level)}, FILE_LIST_DIRECTORY | DELETE, false)
-                                  : FileHandle();
+        FileHandle empty =
+            parent ? OpenSubfolders(parent.Get(), {NameOf(level)}, FILE_LIST_DIRECTORY | DELETE, false) : FileHandle();
         if (empty && IsEmptyFolder(empty.Get()))
             DeleteHeldEntry(empty.Get());
     }
@@ -119,12 +119,12 @@ bool TakeAwayNewVersion(const UpgradeJournal& Journal, const FolderIdentity& New
 }
 
 // The content of a kept file, when it still is what was kept.
-bool ReadKept(const UpgradeStore& Store, const std::string& Relative, const Sha256Digest& Digest,
-              std::string& Content, BY_HANDLE_FILE_INFORMATION& Info)
+bool ReadKept(const UpgradeStore& Store, const std::string& Relative, const Sha256Digest& Digest, std::string& Content,
+              BY_HANDLE_FILE_INFORMATION& Info)
 {
     FileHandle kept = Store.OpenKept(Relative);
-    return kept && GetFileInformationByHandle(kept.Get(), &Info) && ReadHeldFile(kept.Get(), Content, KeptFileMaxSize) &&
-           Sha256Of(Content.data(), Content.size()) == Digest;
+    return kept && GetFileInformationByHandle(kept.Get(), &Info) &&
+           ReadHeldFile(kept.Get(), Content, KeptFileMaxSize) && Sha256Of(Content.data(), Content.size()) == Digest;
 }
 
 // The kept shortcuts of one place, in a group made anew there through handles that refuse links.
@@ -216,7 +216,8 @@ bool EarlierVersion::PutBack(InstallSink& Sink, const std::string& Account, cons
     for (const KeptFile& file : journal_.OldFiles) {
         std::string data;
         BY_HANDLE_FILE_INFORMATION info;
-        FileHandle parent = OpenSubfolders(held, RelativeNames(FolderOf(file.Path)), FILE_ADD_FILE | FILE_TRAVERSE, true);
+        FileHandle parent =
+            OpenSubfolders(held, RelativeNames(FolderOf(file.Path)), FILE_ADD_FILE | FILE_TRAVERSE, true);
         if (!ReadKept(store_, KeptFilesFolder + file.Path, file.Digest, data, info) || !parent ||
             !WriteNewFile(parent.Get(), NameOf(file.Path), data, info.dwFileAttributes, &info.ftLastWriteTime)) {
             Sink.Log("Couldn't put back " + journal_.OldFolder + file.Path, true);

@@ -88,8 +88,8 @@ bool IsStoreName(const std::string& Name)
 void DeleteRecordValues()
 {
     if (RegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, SetupKeyPath, KEY_READ | KEY_WRITE)) {
-        for (const char* value : {StoreValue, EarlierFolderValue, EarlierIdentityValue, NewFolderValue,
-                                  NewIdentityValue})
+        for (const char* value :
+             {StoreValue, EarlierFolderValue, EarlierIdentityValue, NewFolderValue, NewIdentityValue})
             DeleteRegValue(key.Get(), value);
         key.Reset();
         DeleteRegKeyIfEmpty(HKEY_LOCAL_MACHINE, SetupKeyPath);
@@ -187,8 +187,8 @@ std::optional<UpgradeStore> UpgradeStore::Recorded(std::string& Failure)
     }
     const FolderPath parent = data.empty() ? FolderPath() : OpenFolderPath(data, FILE_TRAVERSE);
     if (parent.State == FolderPathState::Opened)
-        store.folder_ = OpenEntry(parent.Folder.Get(), WideText(*name), StoreAccess, HeldFolderShare, FILE_OPEN,
-                                  EntryKind::Folder);
+        store.folder_ =
+            OpenEntry(parent.Folder.Get(), WideText(*name), StoreAccess, HeldFolderShare, FILE_OPEN, EntryKind::Folder);
     // Made private by the installer as it was created; a store that lets anybody else change
     // it, or that is a link, is not the one it made.
     const std::string administrator = IsAdministrator() ? ProcessUserSid() : std::string();

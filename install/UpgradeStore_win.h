@@ -26,10 +26,10 @@ extern const char* const KeptShortcutsFolder; // "Kept\Shortcuts\"
 
 // What the installer recorded of the upgrade in progress.
 struct StoreRecord {
-    std::string Store;          // the store's name in the common application data folder
-    std::string EarlierFolder;  // the installation's folder when it was kept, as recorded then
+    std::string Store;         // the store's name in the common application data folder
+    std::string EarlierFolder; // the installation's folder when it was kept, as recorded then
     FolderIdentity EarlierIdentity;
-    std::string NewFolder;      // the new installation's folder; empty until it is chosen
+    std::string NewFolder; // the new installation's folder; empty until it is chosen
     FolderIdentity NewIdentity;
 };
 

@@ -3,6 +3,7 @@
 // earlier version is an earlier release of the product (a changed file, a file more) that a
 // copy of the installer carries, installed as a service; bb7installed tells which version
 // stands: its records, its service and every file of its manifest.
+#include "EarlierRelease.h"
 #include "InstallationTraces.h"
 #include "ProductTestSupport.h"
 #include "WizardFixture.h"
@@ -13,11 +14,6 @@ using namespace wizardtest;
 
 const char* const ServiceSettings = "INSTKIND=3\r\nAUTHKIND=0\r\nCREATEICONS=FALSE\r\n";
 
-std::string FirstLine(const std::string& Text)
-{
-    return Text.substr(0, Text.find_first_of("\r\n"));
-}
-
 class FailedUpgradeTest : public WizardFixture {
 protected:
     void SetUp() override
@@ -25,9 +21,7 @@ protected:
         WizardFixture::SetUp();
         installDir_ = scratch_ / "Brisel Backup 7\\";
         earlierDir_ = programDir_ + "earlier\\";
-        ASSERT_TRUE(CreateDirectoryA(earlierDir_.c_str(), nullptr));
-        ASSERT_TRUE(CopyFileA(exe_.c_str(), (earlierDir_ + "Bb7Setup.exe").c_str(), FALSE));
-        ASSERT_TRUE(ReplaceInstallerPayload(earlierDir_ + "Bb7Setup.exe", ReadWholeFile(BB7_EARLIER_PAYLOAD)));
+        ASSERT_TRUE(MakeEarlierInstaller(exe_, earlierDir_));
         CleanUp();
     }
     void TearDown() override
@@ -74,17 +68,7 @@ protected:
 
     // Which version stands in installDir_ ("old", "new" or "broken"), and what each one lacks,
     // once what the last run started has settled.
-    std::string Stands()
-    {
-        const std::string output = scratch_ / "stands.txt";
-        // The folder without its last backslash, which would escape the closing quote.
-        const std::string folder = installDir_.substr(0, installDir_.size() - 1);
-        StartedProgram checker("\"" + OwnFolder() + "bb7installed.exe\" --settle 30 --account LocalSystem \"" + folder +
-                                   "\" \"old=" BB7_EARLIER_DISTRO "\" \"new=" BB7_STAGED_DISTRO_DIR "\"",
-                               output);
-        EXPECT_TRUE(checker.WaitForExit(60000));
-        return ReadWholeFile(output);
-    }
+    std::string Stands() { return WhichVersionStands(installDir_, scratch_ / "stands.txt"); }
 
     // Waits for the wizard to end, answering each box it shows with OK (their texts go into
     // Boxes) and pressing Done once it is available.
