@@ -1,0 +1,143 @@
+#include "WidePaths.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "AnsiCodePage.h"
+#include "WinHandles.h"
+#include "unit_Setup_Main.h"
+
+// Beyond MAX_PATH the calls need the extended form "\\?\C:\..." ("\\?\UNC\server\share\..."),
+// which takes the path as it is: it must be a full one.
+std::wstring ExtendedLengthPath(const std::wstring& Path)
+{
+    if (Path.size() < MAX_PATH || Path.compare(0, 4, L"\\\\?\\") == 0)
+        return Path;
+    if (Path.compare(0, 2, L"\\\\") == 0)
+        return L"\\\\?\\UNC\\" + Path.substr(2);
+    return L"\\\\?\\" + Path;
+}
+
+std::wstring FullWidePath(const std::wstring& Path)
+{
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetFullPathNameW(Path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+        if (length == 0)
+            return Path;
+        if (length < buffer.size())
+            return std::wstring(buffer.data(), length);
+        buffer.resize(length + 1);
+    }
+}
+
+// File names ignore letter case as the system's upper-case table has it ("é" as "É").
+std::wstring UpperCase(std::wstring Text)
+{
+    if (!Text.empty())
+        CharUpperBuffW(&Text[0], static_cast<DWORD>(Text.size()));
+    return Text;
+}
+
+namespace {
+
+std::wstring ExtendedForm(const std::wstring& Path)
+{
+    return ExtendedLengthPath(FullWidePath(Path));
+}
+
+FileHandle OpenForQuery(const std::wstring& Path)
+{
+    // No access asked: a file that another program holds without sharing still answers.
+    return FileHandle(CreateFileW(ExtendedForm(Path).c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+} // namespace
+
+std::wstring ProgramFileWide()
+{
+    // GetModuleFileNameW truncates silently when the buffer is too small: it grows until the
+    // whole path fits (32767 characters at most).
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length < buffer.size() || buffer.size() >= 32768)
+            return std::wstring(buffer.data(), length);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::wstring ProgramFolderWide()
+{
+    const std::wstring file = ProgramFileWide();
+    const size_t end = file.find_last_of(L"\\:");
+    return end == std::wstring::npos ? std::wstring() : file.substr(0, end + 1);
+}
+
+std::wstring SettingsFileBesideProgram()
+{
+    return ProgramFolderWide() + WidePath(UnattendedFileName);
+}
+
+std::wstring WidePath(const std::string& Ansi)
+{
+    if (Ansi.empty())
+        return std::wstring();
+    std::wstring wide(Ansi.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, Ansi.data(), static_cast<int>(Ansi.size()), &wide[0],
+                                    static_cast<int>(wide.size())));
+    return wide;
+}
+
+std::string PathForLog(const std::wstring& Path)
+{
+    std::string ansi;
+    ToAnsiCodePage(std::u16string(Path.begin(), Path.end()), ansi);
+    return ansi;
+}
+
+std::string ExactAnsiPath(const std::wstring& Path)
+{
+    std::string ansi;
+    return ToAnsiCodePage(std::u16string(Path.begin(), Path.end()), ansi) ? ansi : std::string();
+}
+
+bool FileExistsWide(const std::wstring& Path)
+{
+    const DWORD attributes = GetFileAttributesW(ExtendedForm(Path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::unique_ptr<TAuto> ReadSettingsFile(const std::wstring& Path)
+{
+    if (!FileExistsWide(Path))
+        return nullptr;
+    FileHandle file(CreateFileW(ExtendedForm(Path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) // there, but locked or unreadable
+        throw EInOutError(GetLastError(), "Cannot open file \"" + PathForLog(Path) + "\". " +
+                                              SysErrorMessage(GetLastError()));
+    std::string bytes;
+    char block[4096];
+    for (DWORD read = 0;; bytes.append(block, read)) {
+        if (!ReadFile(file.Get(), block, sizeof block, &read, nullptr))
+            throw EInOutError(GetLastError(), "Cannot read the file " + PathForLog(Path));
+        if (read == 0)
+            break;
+    }
+    return std::make_unique<TAuto>(SettingsFileBytes{bytes});
+}
+
+bool SameFile(const std::wstring& A, const std::wstring& B)
+{
+    if (UpperCase(FullWidePath(A)) == UpperCase(FullWidePath(B)))
+        return true;
+    const FileHandle a = OpenForQuery(A), b = OpenForQuery(B);
+    BY_HANDLE_FILE_INFORMATION first = {}, second = {};
+    return a && b && GetFileInformationByHandle(a.Get(), &first) && GetFileInformationByHandle(b.Get(), &second) &&
+           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+}
