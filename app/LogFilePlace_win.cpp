@@ -50,7 +50,7 @@ std::string RefusalOfLogFile(const CommandLineOptions& Options)
     if (SameFile(log, SettingsFileBesideProgram()) ||
         (!Options.SettingsFile.empty() && SameFile(log, WidePath(Options.SettingsFile))))
         return refused + "is a settings file, which the log would replace: give another /log=PATH";
-    if (SameFile(log, ProgramFileWide()))
+    if (SameFile(log, OwnProgramPath()))
         return refused + "is the installer itself: give another /log=PATH";
     const std::wstring full = FullWidePath(log);
     MakeFoldersAbove(full);

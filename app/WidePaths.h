@@ -8,10 +8,10 @@
 #include <string>
 
 #include "AutoSettings.h"
+#include "OwnProgram_win.h"
 
-// The program's own file, and its folder with a trailing backslash, as Windows names them:
-// "C:\Kit-Āpps\Bb7Setup.exe" stays that, never "C:\Kit-Apps\Bb7Setup.exe".
-std::wstring ProgramFileWide();
+// The program's folder with a trailing backslash, as Windows names it (OwnProgramPath):
+// "C:\Kit-Āpps\" stays that, never "C:\Kit-Apps\".
 std::wstring ProgramFolderWide();
 
 // The settings file beside the program: Bb7Auto.txt in its folder.
@@ -24,9 +24,8 @@ std::string PathForLog(const std::wstring& Path);
 // The path in the ANSI code page; empty when the code page cannot represent it exactly.
 std::string ExactAnsiPath(const std::wstring& Path);
 
-// The full path (GetFullPathNameW), and its form for the calls beyond MAX_PATH ("\\?\C:\...").
+// The full path (GetFullPathNameW); ExtendedLengthPath gives its form for the calls beyond MAX_PATH.
 std::wstring FullWidePath(const std::wstring& Path);
-std::wstring ExtendedLengthPath(const std::wstring& FullPath);
 
 // A file, not a folder, stands at Path.
 bool FileExistsWide(const std::wstring& Path);

@@ -8,17 +8,6 @@
 #include "WinHandles.h"
 #include "unit_Setup_Main.h"
 
-// Beyond MAX_PATH the calls need the extended form "\\?\C:\..." ("\\?\UNC\server\share\..."),
-// which takes the path as it is: it must be a full one.
-std::wstring ExtendedLengthPath(const std::wstring& Path)
-{
-    if (Path.size() < MAX_PATH || Path.compare(0, 4, L"\\\\?\\") == 0)
-        return Path;
-    if (Path.compare(0, 2, L"\\\\") == 0)
-        return L"\\\\?\\UNC\\" + Path.substr(2);
-    return L"\\\\?\\" + Path;
-}
-
 std::wstring FullWidePath(const std::wstring& Path)
 {
     std::vector<wchar_t> buffer(MAX_PATH);
@@ -32,6 +21,8 @@ std::wstring FullWidePath(const std::wstring& Path)
     }
 }
 
+namespace {
+
 // File names ignore letter case as the system's upper-case table has it ("é" as "É").
 std::wstring UpperCase(std::wstring Text)
 {
@@ -39,8 +30,6 @@ std::wstring UpperCase(std::wstring Text)
         CharUpperBuffW(&Text[0], static_cast<DWORD>(Text.size()));
     return Text;
 }
-
-namespace {
 
 std::wstring ExtendedForm(const std::wstring& Path)
 {
@@ -57,22 +46,9 @@ FileHandle OpenForQuery(const std::wstring& Path)
 
 } // namespace
 
-std::wstring ProgramFileWide()
-{
-    // GetModuleFileNameW truncates silently when the buffer is too small: it grows until the
-    // whole path fits (32767 characters at most).
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length < buffer.size() || buffer.size() >= 32768)
-            return std::wstring(buffer.data(), length);
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 std::wstring ProgramFolderWide()
 {
-    const std::wstring file = ProgramFileWide();
+    const std::wstring file = OwnProgramPath();
     const size_t end = file.find_last_of(L"\\:");
     return end == std::wstring::npos ? std::wstring() : file.substr(0, end + 1);
 }

@@ -8,6 +8,7 @@
 #include "PrivateFolder.h"
 #include "Product.h"
 #include "EarlierVersion.h"
+#include "OwnProgram_win.h"
 #include "Registry.h"
 #include "UnpackedFile.h"
 #include "WinHandles.h"
@@ -97,7 +98,7 @@ std::optional<UpgradeJournal> ReadUpgradeJournal()
 bool RegisterFinishAtStart()
 {
     const std::string copy = UpgradeFolder() + FinishingCopy;
-    if (!SameFileName(OwnProgram(), copy) && !CopyFileA(OwnProgram().c_str(), copy.c_str(), FALSE))
+    if (!SameFileName(OwnProgram(), copy) && !CopyOwnProgramFile(copy))
         return false;
     RegKey runOnce = CreateRegKey(HKEY_LOCAL_MACHINE, RunOnceKeyPath, RunOnceAccess);
     return runOnce && WriteRegString(runOnce.Get(), FinishRunOnceValue, QuoteText(copy) + " " + FinishSwitch);
