@@ -110,9 +110,9 @@ CommandLineOptions ParseArguments(const std::vector<CommandLineArgument>& Argume
         if (options.Error.empty())
             options.Error = Error;
     };
-    std::set<std::string> given;  // each switch and setting once: a second one may not win unseen
-    std::string silentOnly;       // a switch or setting that only a silent run takes
-    bool logRefused = false;      // then the refusal goes into the temporary folder's log
+    std::set<std::string> given; // each switch and setting once: a second one may not win unseen
+    std::string silentOnly;      // a switch or setting that only a silent run takes
+    bool logRefused = false;     // then the refusal goes into the temporary folder's log
     for (const CommandLineArgument& argument : Arguments) {
         const std::string& text = argument.Text;
         const size_t equals = text.find('=');
@@ -123,7 +123,8 @@ CommandLineOptions ParseArguments(const std::vector<CommandLineArgument>& Argume
             // the value of a mistyped INSTPASSWORD would be the password.
             const std::string key = hasValue ? SettingsKeyOf(text.substr(0, equals)) : std::string();
             if (key.empty())
-                fail(hasValue ? "Unknown setting \"" + text.substr(0, equals) + "\"" : "Unknown switch \"" + text + "\"");
+                fail(hasValue ? "Unknown setting \"" + text.substr(0, equals) + "\""
+                              : "Unknown switch \"" + text + "\"");
             else if (key == "INSTPASSWORD")
                 fail("INSTPASSWORD is never taken from the command line, which every program on the computer can "
                      "read: give it in the settings file");

@@ -10,8 +10,8 @@
 #include "SettingsChoices.h"
 
 struct CommandLineOptions {
-    bool Silent = false;      // /silent: no window, no question, no wait
-    bool Usage = false;       // /?: the usage, in a box (with /silent in the log file)
+    bool Silent = false; // /silent: no window, no question, no wait
+    bool Usage = false;  // /?: the usage, in a box (with /silent in the log file)
     // /finish: only finishes an upgrade that was cut off (Windows starts the installer's kept
     // copy so at its next start), without a window
     bool Finish = false;
@@ -21,7 +21,7 @@ struct CommandLineOptions {
     // KEY=VALUE, for a silent run: every key of the settings file but INSTPASSWORD, winning
     // over the file's line of that key
     CommandLineSettings Settings;
-    std::string Error;        // the first thing that was not understood; empty when all was
+    std::string Error; // the first thing that was not understood; empty when all was
 };
 
 // One argument, in the ANSI code page. Exact is false when Windows gave a character that the

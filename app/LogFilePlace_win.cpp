@@ -11,8 +11,8 @@ namespace {
 // Every folder above the file, from the drive's root (or the share) down; what exists stays.
 void MakeFoldersAbove(const std::wstring& FullPath)
 {
-    const size_t first = FullPath.compare(0, 2, L"\\\\") == 0 ? FullPath.find(L'\\', FullPath.find(L'\\', 2) + 1)
-                                                               : FullPath.find(L'\\');
+    const size_t first =
+        FullPath.compare(0, 2, L"\\\\") == 0 ? FullPath.find(L'\\', FullPath.find(L'\\', 2) + 1) : FullPath.find(L'\\');
     for (size_t at = FullPath.find(L'\\', first + 1); first != std::wstring::npos && at != std::wstring::npos;
          at = FullPath.find(L'\\', at + 1))
         CreateDirectoryW(ExtendedLengthPath(FullPath.substr(0, at)).c_str(), nullptr);

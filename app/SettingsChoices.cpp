@@ -81,8 +81,9 @@ public:
         if (!value || std::string(Key) == "INSTPASSWORD")
             return value;
         const size_t first = value->find_first_not_of(" \t");
-        const std::string trimmed =
-            first == std::string::npos ? std::string() : value->substr(first, value->find_last_not_of(" \t") + 1 - first);
+        const std::string trimmed = first == std::string::npos
+                                        ? std::string()
+                                        : value->substr(first, value->find_last_not_of(" \t") + 1 - first);
         if (trimmed != *value)
             choices_.Notes.push_back(whose_ + Key + " \"" + *value + "\": the blanks at its ends are ignored");
         return trimmed;
@@ -119,8 +120,8 @@ const char* TypeProposalReason(const PlatformDefaults& Platform)
 
 } // namespace
 
-SilentChoices ChooseSilently(const TAuto* File, const CommandLineSettings& CommandLine, const std::string& DefaultFolder,
-                             const PlatformDefaults& Platform)
+SilentChoices ChooseSilently(const TAuto* File, const CommandLineSettings& CommandLine,
+                             const std::string& DefaultFolder, const PlatformDefaults& Platform)
 {
     SilentChoices choices;
     SettingsChoice& settings = choices.Settings;
@@ -143,7 +144,8 @@ SilentChoices ChooseSilently(const TAuto* File, const CommandLineSettings& Comma
                        "is no /dir=PATH");
     } else {
         choices.Folder = DefaultFolder;
-        values.Default("the installation folder " + DefaultFolder + ", which the Folders page proposes (no STDDIR "
+        values.Default("the installation folder " + DefaultFolder +
+                       ", which the Folders page proposes (no STDDIR "
                        "and no /dir=PATH given)");
     }
 

@@ -17,12 +17,12 @@
 // The file's values, each as the unattended run puts it into its control: a key that is absent
 // reads as empty, and a number that names no choice leaves the page's choice as it was.
 struct FileChoices {
-    std::string Folder;            // STDDIR, the folder box's text
-    bool CreateIcons = false;      // CREATEICONS
-    std::optional<uint8_t> Type;   // INSTKIND, ikAutoAll..ikService
+    std::string Folder;             // STDDIR, the folder box's text
+    bool CreateIcons = false;       // CREATEICONS
+    std::optional<uint8_t> Type;    // INSTKIND, ikAutoAll..ikService
     std::optional<uint8_t> Account; // AUTHKIND, akLocalSystem or akNamedAccount
-    std::string Id;                // INSTID
-    std::string Password;          // INSTPASSWORD, deciphered
+    std::string Id;                 // INSTID
+    std::string Password;           // INSTPASSWORD, deciphered
     // For the log: each value given that these rules do not understand, and what the page
     // keeps instead ("INSTKIND=2 " with its blank, "CREATEICONS=maybe").
     std::vector<std::string> Notes;
@@ -50,8 +50,8 @@ struct SilentChoices {
 // absent. File may be null (no settings file): the pages' first-show defaults then stand for
 // the keys that the command line does not give. DefaultFolder is the Folders page's first
 // proposal. The service runs as LocalSystem where neither AUTHKIND nor INSTID names an account.
-SilentChoices ChooseSilently(const TAuto* File, const CommandLineSettings& CommandLine, const std::string& DefaultFolder,
-                             const PlatformDefaults& Platform);
+SilentChoices ChooseSilently(const TAuto* File, const CommandLineSettings& CommandLine,
+                             const std::string& DefaultFolder, const PlatformDefaults& Platform);
 
 // The message with which a silent run refuses these choices: a value not understood, or what
 // would keep the wizard on the Folders or Settings page (an empty folder, a named account

@@ -39,9 +39,8 @@ std::wstring ExtendedForm(const std::wstring& Path)
 FileHandle OpenForQuery(const std::wstring& Path)
 {
     // No access asked: a file that another program holds without sharing still answers.
-    return FileHandle(CreateFileW(ExtendedForm(Path).c_str(), 0,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return FileHandle(CreateFileW(ExtendedForm(Path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
 } // namespace
@@ -91,11 +90,11 @@ std::unique_ptr<TAuto> ReadSettingsFile(const std::wstring& Path)
 {
     if (!FileExistsWide(Path))
         return nullptr;
-    FileHandle file(CreateFileW(ExtendedForm(Path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileW(ExtendedForm(Path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) // there, but locked or unreadable
-        throw EInOutError(GetLastError(), "Cannot open file \"" + PathForLog(Path) + "\". " +
-                                              SysErrorMessage(GetLastError()));
+        throw EInOutError(GetLastError(),
+                          "Cannot open file \"" + PathForLog(Path) + "\". " + SysErrorMessage(GetLastError()));
     std::string bytes;
     char block[4096];
     for (DWORD read = 0;; bytes.append(block, read)) {
@@ -114,6 +113,6 @@ bool SameFile(const std::wstring& A, const std::wstring& B)
     const FileHandle a = OpenForQuery(A), b = OpenForQuery(B);
     BY_HANDLE_FILE_INFORMATION first = {}, second = {};
     return a && b && GetFileInformationByHandle(a.Get(), &first) && GetFileInformationByHandle(b.Get(), &second) &&
-           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-           first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber && first.nFileIndexHigh == second.nFileIndexHigh &&
+           first.nFileIndexLow == second.nFileIndexLow;
 }

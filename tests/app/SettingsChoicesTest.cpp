@@ -29,7 +29,8 @@ TEST(SilentChoices, WithoutAFileThePagesDefaultsHoldAndTheirChecksApply)
     EXPECT_TRUE(admin.Settings.Type == ikService && admin.Settings.LocalSystem && !admin.Settings.NamedAccount)
         << "no account is named: the service runs as LocalSystem";
     EXPECT_EQ("", RefusalOf(admin));
-    EXPECT_EQ("Your account name is empty", RefusalOf(ChooseSilently(nullptr, {{"AUTHKIND", "1"}}, Proposed, administrator)))
+    EXPECT_EQ("Your account name is empty",
+              RefusalOf(ChooseSilently(nullptr, {{"AUTHKIND", "1"}}, Proposed, administrator)))
         << "a named account needs an ID";
     const SilentChoices user = ChooseSilently(nullptr, {}, Proposed, DecidePlatformDefaults(true, false));
     EXPECT_EQ(ikAutoCurrent, user.Settings.Type);

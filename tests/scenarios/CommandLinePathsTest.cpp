@@ -29,9 +29,12 @@ TEST_F(CommandLinePathsTest, APathTheCodePageCannotHoldIsRefusedNeverTakenForIts
         std::wstring Arguments;
         std::string Refusal;
     } cases[] = {
-        {L"/silent INSTKIND=2 /dir=" + scratch + L"\\\u0100pps\\B7", std::string("The path of /dir=") + Unrepresentable},
-        {L"/silent \"/settings=" + scratch + L"\\s\u0100.txt\"", std::string("The path of /settings=") + Unrepresentable},
-        {L"/silent INSTKIND=2 STDDIR=" + scratch + L"\\\u0100pps\\B7", std::string("The command line's STDDIR") + Unrepresentable},
+        {L"/silent INSTKIND=2 /dir=" + scratch + L"\\\u0100pps\\B7",
+         std::string("The path of /dir=") + Unrepresentable},
+        {L"/silent \"/settings=" + scratch + L"\\s\u0100.txt\"",
+         std::string("The path of /settings=") + Unrepresentable},
+        {L"/silent INSTKIND=2 STDDIR=" + scratch + L"\\\u0100pps\\B7",
+         std::string("The command line's STDDIR") + Unrepresentable},
         // The refusal goes into the log's usual place, not into "lA.log".
         {L"/silent INSTKIND=2 /log=" + scratch + L"\\l\u0100.log", std::string("The path of /log=") + Unrepresentable},
     };
@@ -79,8 +82,7 @@ TEST_F(CommandLinePathsTest, ASettingsFileBesideAnInstallerInAFolderOfAnyNameOrD
     WriteWide(CopyInstallerTo(deep).substr(0, deep.size()) + L"\\Bb7Auto.txt", settings);
     const std::string deepLog = scratch_ / "deep.log";
     ASSERT_TRUE(StartThroughWineLoader(deep + L"\\Bb7Setup.exe", {"/silent", "/log=" + deepLog}));
-    ASSERT_TRUE(WaitUntil([&] { return Log(deepLog).find("* Exit code ") != std::string::npos; }, 90s))
-        << Log(deepLog);
+    ASSERT_TRUE(WaitUntil([&] { return Log(deepLog).find("* Exit code ") != std::string::npos; }, 90s)) << Log(deepLog);
     expectInstalled(Log(deepLog), deep);
     ASSERT_TRUE(InstallersEnded());
 
@@ -139,7 +141,8 @@ TEST_F(CommandLinePathsTest, ASilentRunRefusesAValueItDoesNotUnderstandWhereAnUn
         std::string Refusal;
     } cases[] = {
         {"INSTKIND=9\r\n", "The settings file's INSTKIND \"9\" is not understood (0, 1, 2 or 3)"},
-        {"INSTKIND=2\r\nCREATEICONS=maybe\r\n", "The settings file's CREATEICONS \"maybe\" is not understood (TRUE or FALSE)"},
+        {"INSTKIND=2\r\nCREATEICONS=maybe\r\n",
+         "The settings file's CREATEICONS \"maybe\" is not understood (TRUE or FALSE)"},
         {"INSTKIND=3\r\nAUTHKIND=x\r\n", "The settings file's AUTHKIND \"x\" is not understood (0 or 1)"},
         // Given and incomplete: a named account needs its name.
         {"INSTKIND=3\r\nAUTHKIND=1\r\n", "Your account name is empty"},
@@ -183,7 +186,8 @@ TEST_F(CommandLinePathsTest, TheLogNeverReplacesTheSettingsOrTheInstallerAndASwi
 {
     // The settings that a log over them would lose, the ciphered password with them.
     const std::string settings = scratch_ / "bb7 settings.txt";
-    const std::string text = "STDDIR=" + installDir_ + "\r\nINSTKIND=3\r\nAUTHKIND=1\r\nINSTID=backup\r\nINSTPASSWORD=" +
+    const std::string text = "STDDIR=" + installDir_ +
+                             "\r\nINSTKIND=3\r\nAUTHKIND=1\r\nINSTID=backup\r\nINSTPASSWORD=" +
                              *EncipherText("pass word", UnattendedPasswordKey) + "\r\n";
     WriteWholeFile(settings, text);
     Settings(text);
@@ -292,7 +296,8 @@ TEST_F(CommandLinePathsTest, TheLogGoesWhereItIsAskedForOrTheRunIsRefusedBeforeA
     const std::string logged = Log(log);
 
     // A drive that is not there, and a folder where a file is: no log can be written.
-    for (const std::string& unwritable : {std::string(1, MissingDriveLetter()) + ":\\Logs\\bb7.log", log + "\\inner.log"}) {
+    for (const std::string& unwritable :
+         {std::string(1, MissingDriveLetter()) + ":\\Logs\\bb7.log", log + "\\inner.log"}) {
         SCOPED_TRACE(unwritable);
         EXPECT_EQ(6u, RunWide(Wide("/silent \"/log=" + unwritable + "\"")));
         const std::string refusal = "The log file " + unwritable + " cannot be written: ";

@@ -63,7 +63,8 @@ void RemoveTreeWide(const std::wstring& Path)
         const std::wstring name = found.cFileName, path = folder + L"\\" + name;
         if (name == L"." || name == L"..")
             continue;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
             RemoveTreeWide(path);
         } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             RemoveDirectoryW(path.c_str()); // a link itself, never what it leads to
