@@ -62,22 +62,20 @@ protected:
     // No installer runs any more (one that Wine's loader started is followed by nothing else).
     static bool InstallersEnded()
     {
-        return WaitUntil([] { return ProcessesNamed("bb7setup.exe") == 0; }, 30s);
+        return WaitUntil(
+            [] {
+                FileHandle all(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+                PROCESSENTRY32 process = {};
+                process.dwSize = sizeof process;
+                for (bool more = Process32First(all.Get(), &process); more; more = Process32Next(all.Get(), &process))
+                    if (Lowered(process.szExeFile).find("bb7setup.exe") != std::string::npos)
+                        return false;
+                return true;
+            },
+            30s);
     }
 
 private:
-    static int ProcessesNamed(const std::string& Name)
-    {
-        FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-        PROCESSENTRY32 process = {};
-        process.dwSize = sizeof process;
-        int count = 0;
-        for (bool more = Process32First(snapshot.Get(), &process); more; more = Process32Next(snapshot.Get(), &process))
-            if (const std::string path = process.szExeFile; Lowered(path.substr(path.find_last_of('\\') + 1)) == Name)
-                ++count;
-        return count;
-    }
-
     std::string standardError_;
 };
 
