@@ -90,11 +90,10 @@ std::unique_ptr<TAuto> ReadSettingsFile(const std::wstring& Path)
 {
     if (!FileExistsWide(Path))
         return nullptr;
-    FileHandle file(CreateFileW(ExtendedForm(Path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileW(ExtendedForm(Path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) // there, but locked or unreadable
-        throw EInOutError(GetLastError(),
-                          "Cannot open file \"" + PathForLog(Path) + "\". " + SysErrorMessage(GetLastError()));
+        throw EInOutError(ERROR_ACCESS_DENIED, "Cannot open file \"" + PathForLog(Path) + "\". Access is denied");
     std::string bytes;
     char block[4096];
     for (DWORD read = 0;; bytes.append(block, read)) {
