@@ -2,16 +2,15 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <map>
 
 #include "SettingsFileText.h"
 
-namespace {
+const char* const SettingsKeys[6] = {"STDDIR", "CREATEICONS", "INSTKIND", "AUTHKIND", "INSTID", "INSTPASSWORD"};
 
-const char* const SettingsKeys[] = {"STDDIR", "CREATEICONS", "INSTKIND", "AUTHKIND", "INSTID", "INSTPASSWORD"};
+namespace {
 
 std::string UpperCase(std::string Text)
 {
@@ -21,12 +20,16 @@ std::string UpperCase(std::string Text)
     return Text;
 }
 
-bool IsSettingsKey(const std::string& UpperName)
-{
-    return std::find(std::begin(SettingsKeys), std::end(SettingsKeys), UpperName) != std::end(SettingsKeys);
-}
-
 } // namespace
+
+std::string SettingsKeyOf(const std::string& Name)
+{
+    const std::string upper = UpperCase(Name);
+    for (const char* key : SettingsKeys)
+        if (upper == key)
+            return upper;
+    return std::string();
+}
 
 TAuto::TAuto(const std::string& Path)
 {
@@ -40,11 +43,21 @@ TAuto::TAuto(const std::string& Path)
     const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (file.bad())
         throw EInOutError(5, "Cannot read the file " + Path);
-    const SettingsText text = DecodeSettingsText(bytes);
-    FileLines = text.Lines;
+    Load(bytes);
+}
 
-    if (text.Encoding != SettingsEncoding::Ansi)
-        notes_.push_back(std::string("Settings file written in ") + EncodingName(text.Encoding));
+TAuto::TAuto(const SettingsFileBytes& File)
+{
+    Load(File.Bytes);
+}
+
+void TAuto::Load(const std::string& Bytes)
+{
+    const SettingsText text = DecodeSettingsText(Bytes);
+    FileLines = text.Lines;
+    nulLine_ = text.NulLine;
+
+    notes_.push_back(std::string("Settings file written in ") + EncodingName(text.Encoding));
     std::map<std::string, size_t> counting; // each setting's line that counts
     std::string refused;
     for (size_t i = 0; i < FileLines.size(); ++i) {
@@ -52,9 +65,9 @@ TAuto::TAuto(const std::string& Path)
         if (equals == std::string::npos)
             continue;
         const std::string name = FileLines[i].substr(0, equals);
-        const std::string key = UpperCase(name);
+        const std::string key = SettingsKeyOf(name);
         const std::string line = "Settings file line " + std::to_string(i + 1) + ": ";
-        if (!IsSettingsKey(key)) {
+        if (key.empty()) {
             notes_.push_back(line + "unknown key \"" + name + "\", ignored");
             continue;
         }
@@ -65,12 +78,15 @@ TAuto::TAuto(const std::string& Path)
         else if (text.Unrepresentable[i] && refused.empty())
             refused = key;
     }
+    if (nulLine_ > 0)
+        notes_.push_back("Settings file line " + std::to_string(nulLine_) +
+                         ": a NUL byte, which ends the text; nothing after it is read");
     if (!refused.empty())
         throw EUnrepresentableSetting("The settings file's " + refused +
                                       " holds a character that the system's code page cannot represent");
 }
 
-std::string TAuto::ReadValue(const std::string& Name) const
+std::optional<std::string> TAuto::FindValue(const std::string& Name) const
 {
     const std::string wanted = UpperCase(Name);
     for (const std::string& line : FileLines) {
@@ -78,5 +94,10 @@ std::string TAuto::ReadValue(const std::string& Name) const
         if (equals != std::string::npos && UpperCase(line.substr(0, equals)) == wanted)
             return line.substr(equals + 1);
     }
-    return std::string();
+    return std::nullopt;
+}
+
+std::string TAuto::ReadValue(const std::string& Name) const
+{
+    return FindValue(Name).value_or(std::string());
 }

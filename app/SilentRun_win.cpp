@@ -1,5 +1,5 @@
-// The silent installation: the settings file read as the unattended run reads it (or the
-// pages' defaults), the pages' checks before anything changes, the payload checked in memory,
+// The silent installation: the settings file and the command line's settings, read strictly
+// (or the pages' defaults), the pages' checks before anything changes, the payload checked in memory,
 // the earlier installation removed, then the one installation sequence behind a sink that
 // writes only the log file, its files coming straight from the payload.
 #include "SilentRun.h"
@@ -15,6 +15,7 @@
 #include "BriCommon.h"
 #include "InstallRules.h"
 #include "InstallRun.h"
+#include "LogFilePlace.h"
 #include "LogOnlySink.h"
 #include "MessageBoxes.h"
 #include "PayloadResource.h"
@@ -24,6 +25,7 @@
 #include "ServiceLibrary.h"
 #include "SettingsChoices.h"
 #include "SingleInstance.h"
+#include "WidePaths.h"
 #include "unit_Setup_Main.h"
 
 namespace {
@@ -40,7 +42,7 @@ public:
     int Run();
 
 private:
-    bool ReadSettingsFile();
+    bool ReadSettings();
     // Opens the payload and checks every entry that its manifest names; the exit code of a
     // payload that cannot be installed, nothing when it can.
     std::optional<int> CheckPayload();
@@ -54,27 +56,35 @@ private:
     PayloadSource payload_;
 };
 
-bool SilentInstallation::ReadSettingsFile()
+bool SilentInstallation::ReadSettings()
 {
-    const std::string path =
-        options_.SettingsFile.empty() ? GetProgramFolder() + UnattendedFileName : options_.SettingsFile;
-    if (!IsExistingFile(path)) {
-        if (!options_.SettingsFile.empty()) {
-            sink_.Inform("Cannot find the settings file " + path);
+    // Beside the program through its UTF-16 path: a folder "C:\Kit-Āpps\" is not "C:\Kit-Apps\".
+    const bool named = !options_.SettingsFile.empty();
+    const std::wstring path = named ? WidePath(options_.SettingsFile) : SettingsFileBesideProgram();
+    const std::string shown = named ? options_.SettingsFile : PathForLog(path);
+    try {
+        settings_ = ReadSettingsFile(path);
+    } catch (const std::exception& e) {
+        sink_.Inform(Application::ErrorBoxText(e.what()));
+        return false;
+    }
+    if (!settings_) {
+        if (named) {
+            sink_.Inform("Cannot find the settings file " + shown);
             return false;
         }
         log_.Note("Settings file: none, the pages' defaults apply");
         return true;
     }
-    try {
-        settings_ = std::make_unique<TAuto>(path);
-    } catch (const std::exception& e) {
-        sink_.Inform(Application::ErrorBoxText(e.what()));
-        return false;
-    }
-    log_.Note("Settings file: " + path);
+    log_.Note("Settings file: " + shown);
     for (const std::string& note : settings_->Notes())
         log_.Note(note);
+    if (settings_->NulLine() > 0) {
+        // What follows the NUL would be lost unseen: a file cut by a copy, or UTF-16 without its mark.
+        sink_.Inform("The settings file holds a NUL byte in line " + std::to_string(settings_->NulLine()) +
+                     ", where its text would end: a silent run takes no settings file in part");
+        return false;
+    }
     return true;
 }
 
@@ -99,19 +109,30 @@ int SilentInstallation::Run()
 {
     log_.Note("Silent: yes");
     run_.FinishInterruptedUpgrade();
-    if (!ReadSettingsFile())
+    if (!ReadSettings())
         return ecSettingsRefused;
 
     const PlatformDefaults platform = DecidePlatformDefaults(IsNtPlatform(), IsAdministrator());
     if (platform.ShowAdministratorNotice)
         sink_.Inform(AdministratorNotice);
     const std::string recorded = RecordedInstallFolder();
-    SilentChoices choices = ChooseSilently(settings_.get(), ProposedInstallFolder(recorded), platform);
+    // /dir stands for STDDIR, and is checked below as the Folders page checks its folder.
+    CommandLineSettings commandLine = options_.Settings;
     if (!options_.InstallDir.empty())
-        choices.Folder = options_.InstallDir; // /dir, checked below as the Folders page checks its folder
+        commandLine["STDDIR"] = options_.InstallDir;
+    std::string given;
+    for (const auto& [key, value] : options_.Settings)
+        given += (given.empty() ? "" : " ") + key + "=" + value;
+    if (!given.empty())
+        log_.Note("Command-line settings: " + given);
+    const SilentChoices choices =
+        ChooseSilently(settings_.get(), commandLine, ProposedInstallFolder(recorded), platform);
+    for (const std::string& note : choices.Notes)
+        log_.Note(note);
     const std::string refusal = RefusalOf(choices);
     if (!refusal.empty()) {
-        run_.NoteSettings(choices.Folder, choices.CreateIcons, TakeSettings(choices.Settings));
+        if (choices.Refusal.empty()) // the settings as understood, which a page refused
+            run_.NoteSettings(choices.Folder, choices.CreateIcons, TakeSettings(choices.Settings));
         sink_.Inform(refusal);
         return ecSettingsRefused;
     }
@@ -205,6 +226,9 @@ int WriteUsageToLog(const CommandLineOptions& Options)
 
 int RefuseCommandLine(const CommandLineOptions& Options)
 {
+    // Where a deployment tool looks first, and where it looks when the log file asked for is
+    // the cause (its refusal then goes into the temporary folder's log).
+    WriteToStandardError(Options.Error);
     RunLog log;
     log.Open(RunLogPath(Options));
     log.LogLine(Options.Error, true);

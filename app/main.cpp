@@ -5,6 +5,7 @@
 
 #include "Application.h"
 #include "CommandLine.h"
+#include "LogFilePlace.h"
 #include "MessageBoxes.h"
 #include "RunLog.h"
 #include "SingleInstance.h"
@@ -32,13 +33,24 @@ void LoadLibrariesFromTheSystemFolderOnly()
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE Instance, HINSTANCE, LPSTR CommandLine, int)
+int WINAPI WinMain(HINSTANCE Instance, HINSTANCE, LPSTR, int)
 {
     LoadLibrariesFromTheSystemFolderOnly();
     Application::Initialize(Instance);
     Application::SetTitle("Brisel Backup 7 Setup");
 
-    const CommandLineOptions options = ParseCommandLine(CommandLine ? CommandLine : "");
+    // The command line as Windows holds it, in UTF-16: the one that WinMain is given is in the
+    // ANSI code page, where "/dir=C:\Āpps" has already become another folder, "C:\Apps".
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 is the wide text of Windows");
+    CommandLineOptions options =
+        ParseWideArguments(ArgumentsAfterProgramName(reinterpret_cast<const char16_t*>(GetCommandLineW())));
+    // Before anything is written, the log's own place; a refused one goes unused.
+    const std::string logRefusal = RefusalOfLogFile(options);
+    if (!logRefusal.empty()) {
+        if (options.Error.empty())
+            options.Error = logRefusal;
+        options.LogFile.clear();
+    }
     int exitCode = 0;
     if (!RunsWizard(options))
         return RunWithoutWizard(options); // which starts COM only where it makes shell links

@@ -8,6 +8,7 @@
 #include "Common_Custom.h"
 #include "MessageBoxes.h"
 #include "UnpackedSource.h"
+#include "WidePaths.h"
 #include "unit_Setup_Unpacker.h"
 
 const char* const TitlePattern = "%s Setup";
@@ -95,10 +96,12 @@ void TMainForm::BindEvents()
 
 void TMainForm::FormCreate()
 {
-    ProgramDir = GetProgramFolder();
+    // Empty where the ANSI code page cannot name the program's folder ("C:\Kit-Āpps\"): its
+    // look-alike ("C:\Kit-Apps\") would be another folder, somebody else's perhaps.
+    ProgramDir = ExactAnsiPath(ProgramFolderWide());
     SourceDir = GetSpecialFolder(sfTemp);
     if (!FolderExists(SourceDir))
-        SourceDir = GetProgramFolder();
+        SourceDir = ProgramDir;
     SourceDir = AddTrailingBackslash(SourceDir);
     FirstShow = true;
     OldVersionFound = false;
@@ -107,19 +110,24 @@ void TMainForm::FormCreate()
     UnpackAttempts = 0;
 
     AutoMode = false;
-    const std::string autoFile = ProgramDir + UnattendedFileName;
-    if (IsExistingFile(autoFile)) {
+    // Found through the program's UTF-16 path, in a folder of any name and depth.
+    const std::wstring autoFile = SettingsFileBesideProgram();
+    if (FileExistsWide(autoFile)) {
         AutoMode = true;
         try {
-            AutoSettings = std::make_unique<TAuto>(autoFile);
+            AutoSettings = ReadSettingsFile(autoFile);
         } catch (const EUnrepresentableSetting&) {
             // Nothing of such a file is used, and nothing may change by itself (its empty folder
             // would run the earlier installation's uninstaller): the wizard waits for somebody.
             AutoMode = false;
             throw; // shown by the application's default error box
         }
-        for (const std::string& note : AutoSettings->Notes())
-            Sink.Note(note); // kept until the log file opens
+        if (AutoSettings) {
+            for (const std::string& note : AutoSettings->Notes())
+                Sink.Note(note); // kept until the log file opens
+            for (const std::string& note : AutoChoices().Notes)
+                Sink.Note(note);
+        }
     }
 }
 
@@ -155,9 +163,9 @@ bool TMainForm::UnpackPayload()
     unpacker->ShowModal();
     if (unpacker->Tag == UnpackSuccess) {
         SourceDir = unpacker->Folder;
-    } else if (++UnpackAttempts == 1 && !closeWhileUnpacking_) {
+    } else if (++UnpackAttempts == 1 && !closeWhileUnpacking_ && !ProgramDir.empty()) {
         // One more attempt, in the program's own folder, this time telling the user what failed.
-        SourceDir = GetProgramFolder();
+        SourceDir = ProgramDir;
         unpacker->Tag = 0;
         unpacker->Folder = SourceDir;
         unpacker->ReportErrors += 1;

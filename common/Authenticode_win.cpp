@@ -5,6 +5,7 @@
 #include <wintrust.h>
 
 #include "FolderHandles_win.h"
+#include "OwnProgram_win.h"
 #include "WinHandles.h"
 
 namespace {
@@ -61,14 +62,24 @@ bool ContentMatchesSignature(LONG Result)
     }
 }
 
+// The signer of the file held by File, which Path names for the system's check.
+std::string SignerOf(HANDLE File, const std::wstring& Path);
+
 } // namespace
 
 std::string AuthenticodeSigner(HANDLE File, const std::string& Path)
 {
+    return SignerOf(File, WideText(Path));
+}
+
+namespace {
+
+std::string SignerOf(HANDLE File, const std::wstring& Path)
+{
     const WinTrust& trust = TrustLibrary();
     if (!trust.Verify)
         return "";
-    const std::wstring path = WideText(Path);
+    const std::wstring& path = Path;
     WINTRUST_FILE_INFO file = {};
     file.cbStruct = sizeof file;
     file.pcwszFilePath = path.c_str();
@@ -97,12 +108,17 @@ std::string AuthenticodeSigner(HANDLE File, const std::string& Path)
     return signer;
 }
 
+} // namespace
+
 const std::string& OwnAuthenticodeSigner()
 {
+    // The file is read through the path Windows holds in UTF-16: the ANSI form of a folder
+    // "C:\Kit-Āpps" names a look-alike, "C:\Kit-Apps", where another file may stand.
     static const std::string signer = [] {
-        std::string path(32768, '\0');
-        path.resize(GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size())));
-        return path.empty() ? std::string() : AuthenticodeSigner(nullptr, path);
+        const std::wstring path = OwnProgramPath();
+        const FileHandle file(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file ? SignerOf(file.Get(), path) : std::string();
     }();
     return signer;
 }

@@ -11,6 +11,7 @@
 #include "EarlierVersion.h"
 #include "FolderHandles_win.h"
 #include "HeldFiles_win.h"
+#include "OwnProgram_win.h"
 #include "Product.h"
 #include "Registry.h"
 #include "SecurityDescriptor_win.h"
@@ -103,20 +104,10 @@ void DeleteRecordValues()
 // to another file by now (a program beside a download can be renamed while it runs).
 FileHandle OwnProgramFile()
 {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return FileHandle();
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_EXECUTE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
+    const std::wstring path = OwnProgramPath();
+    FileHandle file(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ | GENERIC_EXECUTE, FILE_SHARE_READ,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (path.empty() || !file)
         return FileHandle();
     ObjectHandle mapping(CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY | SEC_IMAGE, 0, 0, nullptr));
     void* view = mapping ? MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0) : nullptr;

@@ -90,19 +90,26 @@ TEST(TAuto, AMarkedFileInUtf8OrUtf16ReadsAsThePlainFileDoes)
     // "é" is one byte in the ANSI code page (octal 351), two in UTF-8; the NUL ends the text.
     const std::string plain = "INSTKIND=0\r\nSTDDIR=C:\\Donn\351es\\BB7\nCREATEICONS=TRUE\rAUTHKIND=1\r\n\r\nA=b";
     const std::u16string wide = u"INSTKIND=0\r\nSTDDIR=C:\\Donn\u00E9es\\BB7\nCREATEICONS=TRUE\rAUTHKIND=1\r\n\r\nA=b";
+    const char* const nul = "Settings file line 6: a NUL byte, which ends the text; nothing after it is read";
     const TAuto expected = FromText(plain + std::string("\0INSTID=x", 9));
     ASSERT_EQ(6u, expected.FileLines.size());
     EXPECT_EQ("0", expected.ReadValue("INSTKIND"));
-    EXPECT_EQ((std::vector<std::string>{"Settings file line 6: unknown key \"A\", ignored"}), expected.Notes());
+    EXPECT_EQ((std::vector<std::string>{"Settings file written in the system's ANSI code page",
+                                        "Settings file line 6: unknown key \"A\", ignored", nul}),
+              expected.Notes());
+    EXPECT_EQ(6u, expected.NulLine());
 
     const struct {
         std::string Bytes;
         const char* Encoding;
+        bool Nul;
     } files[] = {
         {"\357\273\277INSTKIND=0\r\nSTDDIR=C:\\Donn\303\251es\\BB7\nCREATEICONS=TRUE\rAUTHKIND=1\r\n\r\nA=b",
-         "UTF-8 with a byte-order mark"},
-        {Utf16(wide + u'\0' + u"INSTID=x", false), "UTF-16, little endian"},
-        {Utf16(wide, true) + "\x00", "UTF-16, big endian"}, // an odd last byte is no character
+         "UTF-8 with a byte-order mark", false},
+        {"INSTKIND=0\r\nSTDDIR=C:\\Donn\303\251es\\BB7\nCREATEICONS=TRUE\rAUTHKIND=1\r\n\r\nA=b",
+         "UTF-8 without a byte-order mark", false},
+        {Utf16(wide + u'\0' + u"INSTID=x", false), "UTF-16, little endian", true},
+        {Utf16(wide, true) + '\0', "UTF-16, big endian", false}, // an odd last byte is no character
     };
     for (const auto& file : files) {
         SCOPED_TRACE(file.Encoding);
@@ -110,10 +117,20 @@ TEST(TAuto, AMarkedFileInUtf8OrUtf16ReadsAsThePlainFileDoes)
         EXPECT_EQ(expected.FileLines, settings.FileLines);
         EXPECT_EQ("0", settings.ReadValue("INSTKIND")) << "the first line's key is no longer lost behind the mark";
         EXPECT_EQ("", settings.ReadValue("INSTID"));
-        EXPECT_EQ((std::vector<std::string>{std::string("Settings file written in ") + file.Encoding,
-                                            "Settings file line 6: unknown key \"A\", ignored"}),
-                  settings.Notes());
+        std::vector<std::string> notes = {std::string("Settings file written in ") + file.Encoding,
+                                          "Settings file line 6: unknown key \"A\", ignored"};
+        if (file.Nul)
+            notes.push_back(nul);
+        EXPECT_EQ(notes, settings.Notes());
     }
+}
+
+TEST(TAuto, OnlyTextThatIsUtf8AllThroughReadsAsUtf8WithoutAMark)
+{
+    // ANSI text with accented letters is practically never UTF-8: a lead byte without its
+    // continuation, a lone continuation byte, an overlong form, an encoded surrogate.
+    for (const std::string ansi : {"A=\303", "A=\251t\351", "A=\300\257", "A=\355\240\200"})
+        EXPECT_EQ(ansi.substr(2), FromText(ansi).ReadValue("A")) << "read as ANSI";
 }
 
 TEST(TAuto, ASettingThatTheCodePageCannotHoldIsRefusedNamingItsKey)
@@ -141,7 +158,8 @@ TEST(TAuto, NamesThatAreNoSettingAndSettingsGivenAgainAreNoted)
         "Settings file line 6: INSTKIND given again, ignored (line 1 counts)",
         "Settings file line 8: unknown key \"\", ignored",
     };
-    EXPECT_EQ(expected, settings.Notes());
+    ASSERT_EQ("Settings file written in the system's ANSI code page", settings.Notes().at(0));
+    EXPECT_EQ(expected, std::vector<std::string>(settings.Notes().begin() + 1, settings.Notes().end()));
     EXPECT_EQ("3", settings.ReadValue("INSTKIND"));
-    EXPECT_TRUE(FromText("STDDIR=C:\\a\r\nINSTID=x\r\n").Notes().empty());
+    EXPECT_EQ(1u, FromText("STDDIR=C:\\a\r\nINSTID=x\r\n").Notes().size()) << "its encoding alone";
 }

@@ -43,11 +43,21 @@ TEST(CommandLine, WhatIsNotUnderstoodIsSaidFirstOfAll)
         {"/settings=C:\\a.txt", "The switch /settings=PATH belongs to a silent run: add /silent"},
         {"/dir=C:\\BB7 /log=C:\\a.log", "The switch /dir=PATH belongs to a silent run: add /silent"},
         {"/silent -Dir=", "The switch \"-Dir=\" needs a path: /dir=PATH"},
+        // A setting's value is never repeated: a mistyped INSTPASSWORD's would be the password.
+        {"/silent \"INSTPASSWORD =secret\"", "Unknown setting \"INSTPASSWORD \""},
+        {"INSTKIND=0", "The setting INSTKIND= belongs to a silent run: add /silent"},
+        {"/silent STDDIR=C:\\A /DIR=C:\\B", "STDDIR= and /dir=PATH both name the installation folder: give one"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c[1], ParseCommandLine(c[0]).Error) << c[0];
         EXPECT_FALSE(RunsWizard(ParseCommandLine(c[0]))) << c[0];
     }
+}
+
+TEST(CommandLine, TheProgramsNameEndsAtItsClosingQuoteOrElseAtTheFirstBlank)
+{
+    EXPECT_EQ(u" /silent", ArgumentsAfterProgramName(u"\"C:\\My Kit\\Bb7Setup.exe\" /silent"));
+    EXPECT_EQ(u" /silent", ArgumentsAfterProgramName(u"Bb7Setup.exe /silent"));
 }
 
 } // namespace

@@ -145,6 +145,11 @@ TEST_F(WingetManifestTest, EveryValueIsWhatTheInstallerAndItsUninstallEntryDo)
     EXPECT_EQ(expected, responses);
 
     // The command line winget makes: Silent, Log and InstallLocation with its tokens replaced.
+    // Without switches the installer is the wizard; with /silent it shows nothing.
+    std::vector<std::string> modes;
+    for (const YamlNode& mode : manifest.Find("InstallModes")->Items)
+        modes.push_back(mode.Text);
+    EXPECT_EQ((std::vector<std::string>{"interactive", "silent"}), modes);
     const YamlNode& switches = *manifest.Find("InstallerSwitches");
     EXPECT_EQ(switches["Silent"], switches["SilentWithProgress"]) << "there is no progress to show";
     CreateDirectoryA((scratch_ / "Win Get").c_str(), nullptr);
@@ -157,18 +162,23 @@ TEST_F(WingetManifestTest, EveryValueIsWhatTheInstallerAndItsUninstallEntryDo)
     EXPECT_EQ(logPath, options.LogFile);
     EXPECT_EQ(installPath, options.InstallDir);
 
-    // Without settings, an administrator's default is the service under a named account, which
-    // needs its name; winget's --custom passes a settings file.
-    EXPECT_EQ(DWORD(ecSettingsRefused), Run(winget));
+    // The manifest's own install, without any settings: the type the pages propose to an
+    // administrator, the service, as LocalSystem since nobody named an account.
+    ASSERT_EQ(0u, Run(winget));
+    EXPECT_NE(std::string::npos, ReadWholeFile(logPath).find("* Exit code 0")) << ReadWholeFile(logPath);
+    EXPECT_EQ(installPath + "\\", RegString(HKEY_LOCAL_MACHINE, ProductKey, "Path"));
+    EXPECT_EQ("LocalSystem", QueryService("BriBackup7").Account);
+    // winget's --custom passes settings: a settings file, or the settings themselves. UpgradeBehavior
+    // install: over an installation the installer removes the older one itself.
     const std::string settings = scratch_ / "bb7 settings.txt";
     WriteWholeFile(settings, "INSTKIND=2\r\nCREATEICONS=TRUE\r\n");
     const std::string custom = winget + " \"/settings=" + settings + "\"";
-    ASSERT_EQ(0u, Run(custom));
-    EXPECT_NE(std::string::npos, ReadWholeFile(logPath).find("* Exit code 0")) << ReadWholeFile(logPath);
-    EXPECT_EQ(installPath + "\\", RegString(HKEY_LOCAL_MACHINE, ProductKey, "Path"));
-    // UpgradeBehavior install: over an installation the installer removes the older one itself.
-    ASSERT_EQ(0u, Run(custom));
-    EXPECT_NE(std::string::npos, ReadWholeFile(logPath).find("Uninstalling the old version"));
+    for (const std::string& upgrade : {custom, winget + " INSTKIND=2 CREATEICONS=TRUE"}) {
+        SCOPED_TRACE(upgrade);
+        ASSERT_EQ(0u, Run(upgrade));
+        EXPECT_NE(std::string::npos, ReadWholeFile(logPath).find("Uninstalling the old version"));
+        EXPECT_FALSE(QueryService("BriBackup7").Exists) << "type 2 has no service";
+    }
 
     // The entry of Windows' list of programs, for all users (Scope machine), named ProductCode.
     const YamlNode& entry = manifest.Find("AppsAndFeaturesEntries")->Items.at(0);

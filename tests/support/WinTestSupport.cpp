@@ -53,6 +53,31 @@ void RemoveTree(const std::string& Path)
     RemoveDirectoryA(folder.c_str());
 }
 
+void RemoveTreeWide(const std::wstring& Path)
+{
+    // The extended form "\\?\C:\..." takes paths beyond MAX_PATH.
+    const std::wstring folder = Path.compare(0, 4, L"\\\\?\\") == 0 ? Path : L"\\\\?\\" + Path;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        const std::wstring name = found.cFileName, path = folder + L"\\" + name;
+        if (name == L"." || name == L"..")
+            continue;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            RemoveTreeWide(path);
+        } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            RemoveDirectoryW(path.c_str()); // a link itself, never what it leads to
+        } else {
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(path.c_str());
+        }
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    RemoveDirectoryW(folder.c_str());
+}
+
 namespace {
 
 // The host's name of a Windows path, through Wine's own export.
@@ -84,6 +109,19 @@ void StartHostProgram(const std::string& CommandLine)
         return;
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
+}
+
+std::string HostPathWide(const std::wstring& Path)
+{
+    using UnixNameProc = char*(CDECL*)(LPCWSTR);
+    auto unixName = reinterpret_cast<UnixNameProc>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = unixName ? unixName(Path.c_str()) : nullptr;
+    if (!name)
+        return std::string();
+    std::string result = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
 }
 
 bool HostEntryPresent(const std::string& Link)
@@ -122,6 +160,20 @@ void RemoveHostLink(const std::string& Link)
         return;
     StartHostProgram("Z:\\bin\\rm -f \"" + hostLink + "\"");
     WaitUntil([&] { return !HostEntryPresent(link); }, std::chrono::seconds(10));
+}
+
+bool StartThroughWineLoader(const std::wstring& Exe, const std::vector<std::string>& Arguments)
+{
+    const std::string hostExe = HostPathWide(Exe);
+    if (hostExe.empty())
+        return false;
+    // The shell takes each argument in single quotes, backslashes and blanks as they are; the
+    // environment (WINEPREFIX, PATH) is the test's.
+    std::string command = "exec wine '" + hostExe + "'";
+    for (const std::string& argument : Arguments)
+        command += " '" + argument + "'";
+    StartHostProgram("Z:\\bin\\sh -c \"" + command + "\"");
+    return true;
 }
 
 bool IsLink(const std::string& Path)

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 // Waits until Condition holds, polling; false after Timeout.
 bool WaitUntil(const std::function<bool()>& Condition, std::chrono::milliseconds Timeout);
@@ -17,6 +18,15 @@ std::string UniqueTestName(const std::string& Prefix);
 // Removes a folder and everything below it, read-only files included. A folder link below it
 // is removed itself, never entered.
 void RemoveTree(const std::string& Path);
+
+// The same for a folder named in UTF-16, of any name ("Kit-Ā") and depth (beyond MAX_PATH).
+void RemoveTreeWide(const std::wstring& Path);
+
+// Starts Exe with these arguments through Wine's own loader, as a shell of the host would
+// ("wine Exe ARG..."): CreateProcessW starts no program whose path is longer than MAX_PATH,
+// the loader does. Nothing follows the program: callers wait for what it does. False when it
+// could not be started.
+bool StartThroughWineLoader(const std::wstring& Exe, const std::vector<std::string>& Arguments);
 
 // A symbolic link of the host at Link that leads to Target (both Windows paths), made by the
 // host's own ln as another program would plant it: Wine shows a link to a folder as a

@@ -15,6 +15,21 @@ InstallerProcess::InstallerProcess(const std::string& Exe, const std::string& Wo
         throw std::runtime_error("Cannot start " + Exe);
 }
 
+InstallerProcess::InstallerProcess(const std::wstring& Exe, const std::wstring& WorkingDir,
+                                   const std::wstring& Arguments, HANDLE StandardError)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    if (StandardError) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdError = StandardError;
+    }
+    std::wstring commandLine = L"\"" + Exe + L"\"" + (Arguments.empty() ? L"" : L" " + Arguments);
+    if (!CreateProcessW(Exe.c_str(), &commandLine[0], nullptr, nullptr, StandardError != nullptr, 0, nullptr,
+                        WorkingDir.empty() ? nullptr : WorkingDir.c_str(), &startup, &info_))
+        throw std::runtime_error("Cannot start a program by its UTF-16 name");
+}
+
 InstallerProcess::~InstallerProcess()
 {
     if (Running()) {

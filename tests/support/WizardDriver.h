@@ -19,6 +19,11 @@ public:
     // Starts Exe with the given working folder and arguments; the process is ended when this
     // object goes.
     InstallerProcess(const std::string& Exe, const std::string& WorkingDir, const std::string& Arguments = "");
+    // The same through CreateProcessW, whose command line carries what no ANSI code page holds
+    // ("/dir=C:\Āpps"); StandardError, when given, is an inheritable handle that receives what
+    // the program writes on standard error.
+    InstallerProcess(const std::wstring& Exe, const std::wstring& WorkingDir, const std::wstring& Arguments,
+                     HANDLE StandardError = nullptr);
     ~InstallerProcess();
     InstallerProcess(const InstallerProcess&) = delete;
     InstallerProcess& operator=(const InstallerProcess&) = delete;
