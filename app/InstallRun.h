@@ -28,6 +28,8 @@ std::string ProposedInstallFolder(const std::string& Recorded);
 
 // Said when the drive of the installation folder has not room enough for the product.
 extern const char* const NoRoomMessage; // "There is not enough free space for the program in %s"
+// The installation's last line when files in use wait for the next start of Windows.
+extern const char* const RestartMessage;
 
 class InstallRun {
 public:

@@ -4,6 +4,7 @@
 #include "BriErrors.h"
 #include "Common_Custom.h"
 #include "FolderHandles_win.h"
+#include "HeldFiles_win.h"
 #include "KeptFolders_win.h"
 #include "Manifest.h"
 #include "PayloadResource.h"
@@ -12,6 +13,8 @@
 #include "RunLog.h"
 
 const char* const NoRoomMessage = "There is not enough free space for the program in ";
+const char* const RestartMessage =
+    "Some files were in use: Windows replaces them when it starts again. Restart Windows to finish the installation.";
 
 std::string RecordedInstallFolder()
 {
@@ -34,6 +37,16 @@ std::string ParentOf(const std::string& Folder)
 {
     const size_t end = Folder.find_last_of('\\', Folder.size() - 2);
     return end == std::string::npos ? std::string() : Folder.substr(0, end + 1);
+}
+
+// The files that wait for the next start of Windows, relative to Folder, with the digests of the
+// new content that each must have then.
+std::vector<KeptFile> StagedContent(const std::vector<PlacedFiles::StagedFile>& Staged, const std::string& Folder)
+{
+    std::vector<KeptFile> files;
+    for (const PlacedFiles::StagedFile& file : Staged)
+        files.push_back({file.Path.substr(Folder.size()), file.Digest});
+    return files;
 }
 
 FolderIdentity IdentityOfHeld(const std::shared_ptr<void>& Hold)
@@ -166,7 +179,8 @@ void InstallRun::NewVersionStands()
 {
     const std::string earlier = earlier_ ? earlier_->Journal().OldFolder : std::string();
     const std::shared_ptr<void> earlierHold = prepared_ ? prepared_->EarlierHold : nullptr;
-    if (earlier_)
+    // One that waits for the restart keeps its copy until then.
+    if (earlier_ && earlier_->Journal().State != UpgradeState::Restarting)
         earlier_->Drop();
     earlier_.reset();
     if (!prepared_)
@@ -180,8 +194,13 @@ void InstallRun::NewVersionStands()
     const FolderIdentity identity = IdentityOfHeld(earlierHold);
     prepared_->EarlierHold.reset();
     FolderPath folder = OpenFolderPath(earlier, FILE_LIST_DIRECTORY | DELETE, ReadOnlyShare);
-    if (folder.State == FolderPathState::Opened && IdentityOf(folder.Folder.Get()) == identity &&
-        DeleteHeldEntry(folder.Folder.Get()))
+    if (folder.State != FolderPathState::Opened || !(IdentityOf(folder.Folder.Get()) == identity))
+        return;
+    // An uninstaller that could not move its running file away leaves it there alone.
+    std::vector<FolderEntry> entries;
+    if (ListFolder(folder.Folder.Get(), entries) && entries.size() == 1 && SameFileName(entries[0].AnsiName, UninstallProgram))
+        DeleteEntry(folder.Folder.Get(), entries[0].Name);
+    if (DeleteHeldEntry(folder.Folder.Get()))
         ForgetKeptFolder(earlier);
 }
 
@@ -213,6 +232,10 @@ int InstallRun::Install(ProductSource& Source, const std::string& Folder, bool C
     settings.Windows95Family = PlatformId() == VER_PLATFORM_WIN32_WINDOWS;
     settings.Hives = Hives;
     settings.EarlierVersionKept = earlier_.has_value();
+    // In the earlier version's own folder, what another program held when it was kept is still
+    // the earlier version's: the new file waits for the restart.
+    if (earlier_ && SameFileName(earlier_->Journal().OldFolder, Folder))
+        settings.ReplaceAtRestart = earlier_->Journal().HeldFiles;
     settings.ReplaceEarlierRecords = prepared_ && prepared_->ReplaceEarlierRecords;
     settings.StartProgramWindow = StartProgramWindow;
     TInstallation installation(settings, Source, sink_);
@@ -227,8 +250,15 @@ int InstallRun::Install(ProductSource& Source, const std::string& Folder, bool C
         sink_.Log(Source.Failure(), true);
     // A fresh installation keeps what it could do, with its red lines.
     if (outcome == InstallOutcome::Completed && (installation.NewVersionStands() || !earlier_)) {
+        const std::vector<PlacedFiles::StagedFile>& staged = installation.Placed.Staged;
+        if (!staged.empty()) {
+            // The earlier version's copy stays until the restart has put the new files in place.
+            if (earlier_)
+                earlier_->WaitForRestart(Folder, StagedContent(staged, Folder));
+            sink_.Log(RestartMessage, false);
+        }
         NewVersionStands();
-        return sink_.ErrorLines() > 0 ? ecInstalledWithErrors : ecInstalled;
+        return sink_.ErrorLines() > 0 ? ecInstalledWithErrors : staged.empty() ? ecInstalled : ecRestartRequired;
     }
     if (earlier_) {
         sink_.Log("The new version could not be installed", true);

@@ -93,12 +93,32 @@ FileHandle OpenSubfolders(HANDLE Top, const std::vector<std::wstring>& Names, AC
     return level;
 }
 
-FileHandle OpenFileForReading(HANDLE Folder, const std::wstring& Name)
+FileHandle OpenFileForReading(HANDLE Folder, const std::wstring& Name, NTSTATUS* Status)
 {
-    FileHandle file = OpenEntry(Folder, Name, GENERIC_READ, FILE_SHARE_READ, FILE_OPEN, EntryKind::File);
+    FileHandle file = OpenEntry(Folder, Name, GENERIC_READ, FILE_SHARE_READ, FILE_OPEN, EntryKind::File, nullptr, Status);
     if (!file || IsLinkedEntry(file.Get()))
         return FileHandle();
     return file;
+}
+
+FileHandle OpenFileBelow(HANDLE Folder, const std::string& Relative, NTSTATUS* Status)
+{
+    std::vector<std::wstring> names = RelativeNames(Relative);
+    if (names.empty())
+        return FileHandle();
+    const std::wstring file = names.back();
+    names.pop_back();
+    if (names.empty())
+        return OpenFileForReading(Folder, file, Status);
+    FileHandle folder = OpenSubfolders(Folder, names, FILE_TRAVERSE, false);
+    if (!folder && Status)
+        *Status = static_cast<NTSTATUS>(0xC000003A); // STATUS_OBJECT_PATH_NOT_FOUND
+    return folder ? OpenFileForReading(folder.Get(), file, Status) : FileHandle();
+}
+
+bool IsSharingViolation(NTSTATUS Status)
+{
+    return Status == static_cast<NTSTATUS>(0xC0000043); // STATUS_SHARING_VIOLATION
 }
 
 bool DeleteEntry(HANDLE Folder, const std::wstring& Name)

@@ -23,8 +23,15 @@ FileHandle OpenSubfolders(HANDLE Top, const std::vector<std::wstring>& Names, AC
 
 // Opens the file Name in the folder held by Folder for reading; others may read it while it is
 // held, but neither write, rename nor delete it. A link, a folder or a file of several names
-// gives none.
-FileHandle OpenFileForReading(HANDLE Folder, const std::wstring& Name);
+// gives none. Status, when given, gets the system's reason when the file could not be opened.
+FileHandle OpenFileForReading(HANDLE Folder, const std::wstring& Name, NTSTATUS* Status = nullptr);
+
+// The file Relative ("Help\index.htm") below the folder held by Folder, opened for reading as
+// OpenFileForReading opens it, through the folders on its way, none of them a link.
+FileHandle OpenFileBelow(HANDLE Folder, const std::string& Relative, NTSTATUS* Status = nullptr);
+
+// The reason a file could not be opened: another program holds it open without sharing it.
+bool IsSharingViolation(NTSTATUS Status);
 
 // Deletes the file or empty folder Name in the folder held by Folder, a read-only file too; a
 // link goes itself, never what it leads to. True when nothing of that name is there afterwards.

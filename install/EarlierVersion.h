@@ -43,6 +43,11 @@ public:
     // The new version stands: the kept copy, the journal and the RunOnce entry go.
     void Drop();
 
+    // The new version stands but for the files in use written beside them, which Windows puts in
+    // place at its next start (Staged, relative to Folder, with the digests they must have then):
+    // the kept copy stays until then, and the RunOnce entry finishes the upgrade after the start.
+    void WaitForRestart(const std::string& Folder, std::vector<KeptFile> Staged);
+
     // Takes away what the new version placed and recorded, and puts the earlier version back as
     // it was, into its folder made as the installer's own, its service started when it ran. A
     // service under a named account gets Password when Account names that account (the run's
@@ -52,7 +57,10 @@ public:
                  const std::string& Password = std::string());
 
     // Finishes a run that was cut off: the earlier version put back, or only the kept copy
-    // dropped when the new version had reached its end. False when the put-back failed.
+    // dropped when the new version had reached its end. One that waits for the restart of
+    // Windows is left to wait while its files are not replaced yet; once they are, its copy
+    // goes, and when the restart did not put them in place the earlier version comes back.
+    // False when the upgrade could not be finished.
     bool Finish(InstallSink& Sink);
 
     const UpgradeJournal& Journal() const { return journal_; }
@@ -62,6 +70,7 @@ private:
     {
     }
     bool Save();
+    bool FinishAfterRestart(InstallSink& Sink);
 
     UpgradeStore store_;
     UpgradeJournal journal_;

@@ -75,21 +75,6 @@ std::optional<KeptService> ReadService()
     return kept;
 }
 
-// The file Relative ("Help\index.htm") below the folder held by Folder, opened for reading
-// through the folders on its way, none of them a link.
-FileHandle OpenBelow(HANDLE Folder, const std::string& Relative)
-{
-    std::vector<std::wstring> names = RelativeNames(Relative);
-    if (names.empty())
-        return FileHandle();
-    const std::wstring file = names.back();
-    names.pop_back();
-    if (names.empty())
-        return OpenFileForReading(Folder, file);
-    FileHandle folder = OpenSubfolders(Folder, names, FILE_TRAVERSE, false);
-    return folder ? OpenFileForReading(folder.Get(), file) : FileHandle();
-}
-
 // The earlier installation's files as its uninstaller removes them: what its manifest names,
 // the manifest and the uninstaller.
 std::vector<std::string> InstalledFilesOf(HANDLE Folder)
@@ -130,12 +115,24 @@ std::optional<EarlierVersion> EarlierVersion::Keep(const std::string& Folder, HA
         kept.store_.Remove();
         return std::nullopt;
     }
-    if (Held) {
-        for (const std::string& file : InstalledFilesOf(Held)) {
-            FileHandle source = OpenBelow(Held, file);
-            Sha256Digest digest;
-            if (source && kept.store_.Keep(source.Get(), KeptFilesFolder + file, digest))
-                kept.journal_.OldFiles.push_back({file, digest});
+    // Every file of the earlier version is kept, or it stays where it is: one that another
+    // program holds open (nobody else can change or remove it while it is held; the new version's
+    // file takes its place at the next start of Windows). One that cannot be kept otherwise
+    // stops the upgrade before anything changes: put back without it, the earlier version would
+    // lack it.
+    for (const std::string& file : Held ? InstalledFilesOf(Held) : std::vector<std::string>()) {
+        NTSTATUS status = 0;
+        FileHandle source = OpenFileBelow(Held, file, &status);
+        Sha256Digest digest;
+        if (source && kept.store_.Keep(source.Get(), KeptFilesFolder + file, digest)) {
+            kept.journal_.OldFiles.push_back({file, digest});
+        } else if (!source && IsSharingViolation(status)) {
+            Sink.Note("The earlier version's " + Folder + file + " is in use by another program: it stays where it is");
+            kept.journal_.HeldFiles.push_back(file);
+        } else if (source || !IsNotFound(status)) {
+            Sink.Note("Couldn't keep a copy of the earlier version's " + Folder + file);
+            kept.store_.Remove();
+            return std::nullopt;
         }
     }
     for (int place = 0; place < ProgramGroupPlaceCount; ++place) {
@@ -216,6 +213,14 @@ void EarlierVersion::NewVersionGoesTo(const std::string& Folder, const FolderIde
 bool EarlierVersion::Save()
 {
     return store_.WriteJournal(JournalText(journal_));
+}
+
+void EarlierVersion::WaitForRestart(const std::string& Folder, std::vector<KeptFile> Staged)
+{
+    journal_.State = UpgradeState::Restarting;
+    journal_.NewFolder = Folder;
+    journal_.StagedFiles = std::move(Staged);
+    Save();
 }
 
 void EarlierVersion::Drop()

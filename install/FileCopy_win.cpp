@@ -1,26 +1,52 @@
 // The copy: every line of the manifest placed from the product's source into the installation
 // folder, with a log line for each folder made and each file, and the bar moving by lines. No
 // line may name a place outside the installation folder (Manifest.h).
+#include <algorithm>
+
 #include "BriCommon.h"
 #include "Common_Custom.h"
 #include "InstallRules.h"
 #include "Installation.h"
 #include "Manifest.h"
+#include "PendingRenames_win.h"
+#include "UnpackedFile.h"
 
 namespace {
 
+enum class Removal {
+    Gone,   // there was none, or it went
+    InUse,  // another program holds it open, or runs it
+    Failed, // read-only, or refused otherwise
+};
+
 // An existing file is replaced by a new one, never written into: nothing of a file that somebody
-// else put there stays (its permissions, the letter case of its name). One that is read-only or
-// in use cannot be replaced, as a copy over it would fail.
-bool RemoveReplacedFile(const std::string& Path)
+// else put there stays (its permissions, the letter case of its name). One that is read-only
+// cannot be replaced, as a copy over it would fail; one in use waits for the next start of Windows.
+Removal RemoveReplacedFile(const std::string& Path)
 {
     if (DeleteFileA(Path.c_str()))
-        return true;
+        return Removal::Gone;
     const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return Removal::Gone;
+    // A program that runs from the file refuses its deletion as access denied.
+    const DWORD attributes = GetFileAttributesA(Path.c_str());
+    const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    return error == ERROR_SHARING_VIOLATION || (error == ERROR_ACCESS_DENIED && !readOnly) ? Removal::InUse
+                                                                                            : Removal::Failed;
+}
+
+bool Named(const std::vector<std::string>& Files, const std::string& Line)
+{
+    return std::any_of(Files.begin(), Files.end(), [&](const std::string& File) { return SameFileName(File, Line); });
 }
 
 } // namespace
+
+std::string StagedName(const std::string& Path)
+{
+    return Path + ".bb7-restart";
+}
 
 InstallOutcome TInstallation::CopyFiles()
 {
@@ -71,15 +97,33 @@ bool TInstallation::CopyManifestLine(const std::string& Line)
     sink_.SetProgress(CopyProgress(CopyCount, EntryCount));
     sink_.ProcessMessages();
     const std::string path = target + entry.File;
-    const ProductSource::Placed placed = entry.NamesFile() && RemoveReplacedFile(path)
-                                             ? source_.Place(Line, path)
-                                             : ProductSource::Placed::NotWritten;
+    // A file the earlier version kept in use waits for the restart even when let go meanwhile.
+    const Removal removal = !entry.NamesFile()                            ? Removal::Failed
+                            : Named(settings_.ReplaceAtRestart, Line)     ? Removal::InUse
+                                                                          : RemoveReplacedFile(path);
+    const std::string written = removal == Removal::InUse ? StagedName(path) : path;
+    ProductSource::Placed placed = ProductSource::Placed::NotWritten;
+    if (removal == Removal::Gone || (removal == Removal::InUse && RemoveReplacedFile(written) == Removal::Gone))
+        placed = source_.Place(Line, written);
     if (placed == ProductSource::Placed::Damaged)
         return false;
+    if (placed == ProductSource::Placed::Written && removal == Removal::InUse) {
+        Placed.Files.push_back(written);
+        // What the restart must put in place, read back as it lies there.
+        const FileHandle staged = OpenUnchangeable(written);
+        Sha256Digest digest;
+        if (staged && DigestOfOpenFile(staged.Get(), digest) && ReplaceAtRestart(written, path)) {
+            Placed.Staged.push_back({path, digest});
+            Log(LogLine::ReplacedAtRestart(target, entry.File));
+            return true;
+        }
+        placed = ProductSource::Placed::NotWritten;
+    }
     if (placed == ProductSource::Placed::Written) {
         Placed.Files.push_back(path);
         Log(LogLine::FileCopied(target, entry.File));
     } else {
+        CopyComplete = false;
         Log(LogLine::CouldNotCopy(target, entry.File), true);
     }
     return true;
@@ -87,6 +131,8 @@ bool TInstallation::CopyManifestLine(const std::string& Line)
 
 void TInstallation::RemovePlaced()
 {
+    for (const PlacedFiles::StagedFile& file : Placed.Staged)
+        DropPendingRenamesOf(file.Path);
     for (const std::string& file : Placed.Files)
         DeleteFileA(file.c_str());
     // Deepest first, each only while it is empty: a file of somebody else's keeps its folder.

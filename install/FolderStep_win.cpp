@@ -10,6 +10,7 @@
 #include "HeldFiles_win.h"
 #include "KeptFolders_win.h"
 #include "OwnFolder_win.h"
+#include "PendingRenames_win.h"
 #include "Product.h"
 #include "SecurityDescriptor_win.h"
 #include "UninstallerTrust.h"
@@ -124,10 +125,18 @@ void RunUninstaller(const FolderRequest& Request, std::unique_ptr<HeldUninstalle
         }
     } restore{Sink};
     // Held until its process has started, so that what runs is what was judged.
+    const std::vector<PendingRename> before = PendingRenames();
     RunAndWait(OldUninstallerCommandLine(Request.OldInstallDir, Request.AutoMode), [&] {
         if (Uninstaller)
             Uninstaller->Release();
     });
+    // An uninstaller that could not move its running file away (the temporary folder on another
+    // drive) has Windows delete it, and its folder, at the next start: by then the file of that
+    // name is the new version's, or the earlier version's put back.
+    std::string folder;
+    if (WindowsFolderName(Request.OldInstallDir, folder) && DropNewPendingRenamesWithin(before, folder) > 0)
+        Sink.Note("What the earlier version's uninstaller left to be deleted in " + Request.OldInstallDir +
+                  " at the next start of Windows is dropped: the installation goes on there");
 }
 
 // Windows 95/98/Me keeps no permissions and knows no links; an empty folder box goes on to the

@@ -110,6 +110,10 @@ std::string CouldNotCopy(const std::string& Folder, const std::string& File)
 {
     return "Could'nt copy " + Folder + File;
 }
+std::string ReplacedAtRestart(const std::string& Folder, const std::string& File)
+{
+    return "File " + Folder + File + " is in use: the new one replaces it when Windows starts again";
+}
 std::string Granting(const std::string& Name)
 {
     return "Granting " + Name + " the privilege to logon as a service";

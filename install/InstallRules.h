@@ -59,6 +59,8 @@ std::string Creating(const std::string& Folder);
 std::string CouldNotCreate(const std::string& Folder);
 std::string FileCopied(const std::string& Folder, const std::string& File);
 std::string CouldNotCopy(const std::string& Folder, const std::string& File);
+// A file in use by another program: the new one waits beside it for the next start of Windows.
+std::string ReplacedAtRestart(const std::string& Folder, const std::string& File);
 std::string Granting(const std::string& Name);
 std::string Granted(const std::string& AccountName);
 std::string NotGranted(const std::string& AccountName);

@@ -20,6 +20,9 @@
 
 struct AutostartEntry;
 
+// Where the new version of a file in use waits for the next start of Windows: beside it.
+std::string StagedName(const std::string& Path); // Path + ".bb7-restart"
+
 // The hives that the records are written to. Tests in the window's own process give keys of
 // their own in their place, for instance one that the system refuses to write below.
 struct RecordHives {
@@ -48,6 +51,10 @@ struct InstallSettings {
     // An earlier installation whose uninstaller was not run: its service, autostart entries and
     // program groups go first, and this installation's records take their place.
     bool ReplaceEarlierRecords = false;
+    // Files of the earlier version that another program held when it was kept (relative to the
+    // folder): their new ones always wait for the next start of Windows, so that the earlier
+    // file stays whole for a put-back until then.
+    std::vector<std::string> ReplaceAtRestart;
 };
 
 // How the sequence ended.
@@ -68,6 +75,13 @@ struct TServiceLib {
 // What the copy put in place, so that a run that cannot go on takes it away again.
 struct PlacedFiles {
     std::vector<std::string> Files;
+    // Files in use by another program: the new one was written beside each (StagedName) and
+    // Windows puts it in place at its next start, with the digest of what was written.
+    struct StagedFile {
+        std::string Path;
+        Sha256Digest Digest;
+    };
+    std::vector<StagedFile> Staged;
     // Each folder the copy made: the folder a line needed, and the outermost one made for it.
     struct MadeFolder {
         std::string Folder;
@@ -100,9 +114,14 @@ public:
     // Deletes the files the copy wrote and the folders it made (those left empty).
     void RemovePlaced();
 
-    // The new version stands: its records were written, and its service registered (service
-    // type). A run that got here with red lines elsewhere keeps the new version all the same.
-    bool NewVersionStands() const { return RecordsWritten && (settings_.InstallKind != ikService || ServiceRegistered); }
+    // The new version stands: every file placed (or waiting for the next start of Windows), its
+    // records written, and its service registered (service type). A run that got here with red
+    // lines elsewhere keeps the new version all the same.
+    bool NewVersionStands() const
+    {
+        return CopyComplete && RecordsWritten && (settings_.InstallKind != ikService || ServiceRegistered);
+    }
+    bool CopyComplete = true;
     bool RecordsWritten = false;
     bool ServiceRegistered = false;
 

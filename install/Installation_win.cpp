@@ -11,6 +11,7 @@ TInstallation::TInstallation(InstallSettings Settings, ProductSource& Source, In
 InstallOutcome TInstallation::Install()
 {
     CopyCount = 0;
+    CopyComplete = true;
     ServiceLib = TServiceLib();
     const bool service = settings_.InstallKind == ikService;
     struct FreeAtEnd { // the library goes last, also when a step raises

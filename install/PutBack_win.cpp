@@ -12,7 +12,9 @@
 #include "FolderHandles_win.h"
 #include "FolderStep.h"
 #include "HeldFiles_win.h"
+#include "Installation.h"
 #include "KeptFolders_win.h"
+#include "PendingRenames_win.h"
 #include "OwnFolder_win.h"
 #include "Product.h"
 #include "ProgramGroup_win.h"
@@ -63,8 +65,20 @@ bool TakeAwayNewFiles(const UpgradeJournal& Journal, const FolderIdentity& Recor
     for (const std::string& file : Journal.NewFiles) {
         const std::string below = FolderOf(file);
         FileHandle parent = OpenSubfolders(folder.Folder.Get(), RelativeNames(below), FILE_TRAVERSE, false);
-        if (parent)
-            done = DeleteEntry(parent.Get(), NameOf(file)) && done;
+        // A new file that waits beside one in use goes with its replacement at the restart; the
+        // one in use is still the earlier version's.
+        DropPendingRenamesOf(Journal.NewFolder + file);
+        const bool held = std::find(Journal.HeldFiles.begin(), Journal.HeldFiles.end(), file) != Journal.HeldFiles.end() &&
+                          SameFileName(Journal.NewFolder, Journal.OldFolder);
+        if (parent) {
+            // What waits beside it is a file the run wrote, when it is one.
+            if (FileHandle staged = OpenEntry(parent.Get(), NameOf(StagedName(file)), DELETE | FILE_WRITE_ATTRIBUTES,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
+                                              EntryKind::File))
+                DeleteHeldEntry(staged.Get());
+            if (!held)
+                done = DeleteEntry(parent.Get(), NameOf(file)) && done;
+        }
         for (std::string level = below; !level.empty(); level = FolderOf(level))
             if (std::find(folders.begin(), folders.end(), level) == folders.end())
                 folders.push_back(level);
@@ -271,6 +285,34 @@ bool EarlierVersion::Finish(InstallSink& Sink)
         Sink.Note("An upgrade was cut off after the new version stood: its copy of the earlier version goes");
         store_.Remove();
         return true;
+    case UpgradeState::Restarting:
+        return FinishAfterRestart(Sink);
     }
     return false;
+}
+
+bool EarlierVersion::FinishAfterRestart(InstallSink& Sink)
+{
+    for (const KeptFile& file : journal_.StagedFiles)
+        if (IsPendingRename(StagedName(journal_.NewFolder + file.Path))) {
+            Sink.Note("An upgrade waits for the next start of Windows to replace files in use");
+            return false;
+        }
+    const FolderPath folder = OpenFolderPath(journal_.NewFolder, FILE_LIST_DIRECTORY | FILE_TRAVERSE,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    const bool ours = folder.State == FolderPathState::Opened && IdentityOf(folder.Folder.Get()) == store_.Record().NewIdentity;
+    const bool replaced = ours && std::all_of(journal_.StagedFiles.begin(), journal_.StagedFiles.end(),
+                                              [&](const KeptFile& File) {
+                                                  FileHandle placed = OpenFileBelow(folder.Folder.Get(), File.Path);
+                                                  Sha256Digest digest;
+                                                  return placed && DigestOfOpenFile(placed.Get(), digest) &&
+                                                         digest == File.Digest;
+                                              });
+    if (replaced) {
+        Sink.Note("Windows has replaced the files that were in use: the copy of the earlier version goes");
+        store_.Remove();
+        return true;
+    }
+    Sink.Note("Windows did not replace the files that were in use at its start");
+    return PutBack(Sink);
 }

@@ -11,7 +11,7 @@
 namespace {
 
 const char* const FirstLine = "Brisel Backup 7 Setup journal 2";
-const char* const StateNames[] = {"keeping", "kept", "installing", "installed"};
+const char* const StateNames[] = {"keeping", "kept", "installing", "installed", "restarting"};
 
 // Fields are separated by tabs, lines by line feeds: both are escaped inside a field.
 std::string Escaped(const std::string& Text)
@@ -136,10 +136,14 @@ std::string JournalText(const UpgradeJournal& Journal)
     if (const auto& service = Journal.Service)
         text += Line({"service", service->Program, service->Account, service->DisplayName,
                       std::to_string(service->StartType), service->Running ? "running" : "stopped"});
+    for (const std::string& file : Journal.HeldFiles)
+        text += Line({"held", file});
     if (!Journal.NewFolder.empty())
         text += Line({"new", Journal.NewFolder});
     for (const std::string& file : Journal.NewFiles)
         text += Line({"placed", file});
+    for (const KeptFile& file : Journal.StagedFiles)
+        text += Line({"staged", file.Path, DigestToHex(file.Digest)});
     return text;
 }
 
@@ -191,6 +195,10 @@ std::optional<UpgradeJournal> ReadJournal(const std::string& Text)
             journal.NewFolder = f[1];
         } else if (kind == "placed" && f.size() == 2 && IsFileInside(f[1])) {
             journal.NewFiles.push_back(f[1]);
+        } else if (kind == "held" && f.size() == 2 && IsFileInside(f[1])) {
+            journal.HeldFiles.push_back(f[1]);
+        } else if (kind == "staged" && f.size() == 3 && IsFileInside(f[1]) && Digest(f[2])) {
+            journal.StagedFiles.push_back({f[1], *Digest(f[2])});
         } else {
             return std::nullopt;
         }
@@ -199,7 +207,7 @@ std::optional<UpgradeJournal> ReadJournal(const std::string& Text)
         return std::nullopt;
     if (journal.Service && !IsOwnServiceProgram(journal.Service->Program, journal.OldFolder))
         return std::nullopt;
-    if (!journal.NewFiles.empty() && journal.NewFolder.empty())
+    if ((!journal.NewFiles.empty() || !journal.StagedFiles.empty()) && journal.NewFolder.empty())
         return std::nullopt;
     return journal;
 }

@@ -18,6 +18,7 @@ enum class UpgradeState {
     Kept,       // kept whole: its uninstaller may have run
     Installing, // the new version is being placed and recorded
     Installed,  // the new version stands: only the kept copy is left to drop
+    Restarting, // the new version stands but for files in use, which Windows replaces at its next start
 };
 
 // A registry value of the earlier version's records.
@@ -61,8 +62,14 @@ struct UpgradeJournal {
     std::vector<KeptShortcut> Shortcuts;
     std::vector<KeptValue> Values;
     std::optional<KeptService> Service;
+    // Files of the earlier version that another program held open while it was kept: neither
+    // kept nor removed by the installer, they stay where they are until their holder lets go.
+    std::vector<std::string> HeldFiles;
     std::string NewFolder;             // ending with a backslash; empty until the new version is placed
     std::vector<std::string> NewFiles; // relative to NewFolder: what the new version places
+    // Files of the new version written beside one in use, which Windows puts in its place at its
+    // next start: the digest of the content each must have then.
+    std::vector<KeptFile> StagedFiles;
 };
 
 std::string JournalText(const UpgradeJournal& Journal);

@@ -230,13 +230,7 @@ bool UpgradeStore::Keep(HANDLE Source, const std::string& Relative, Sha256Digest
 
 FileHandle UpgradeStore::OpenKept(const std::string& Relative) const
 {
-    std::vector<std::wstring> names = RelativeNames(Relative);
-    if (names.empty())
-        return FileHandle();
-    const std::wstring file = names.back();
-    names.pop_back();
-    FileHandle folder = OpenSubfolders(folder_.Get(), names, FILE_TRAVERSE, false);
-    return folder ? OpenFileForReading(folder.Get(), file) : FileHandle();
+    return OpenFileBelow(folder_.Get(), Relative);
 }
 
 bool UpgradeStore::RegisterFinishAtStart()

@@ -27,8 +27,10 @@ UpgradeJournal Example()
     };
     journal.Service = KeptService{"\"C:\\Program Files\\Brisel Backup 7\\BriService.exe\"", ".\\backup",
                                   ServiceDisplayName, 2, true};
+    journal.HeldFiles = {"history.txt"};
     journal.NewFolder = "D:\\BB7\\";
     journal.NewFiles = {"BriBU.exe", "bb7setup.dat"};
+    journal.StagedFiles = {{"history.txt", Sha256Of("e", 1)}};
     return journal;
 }
 
@@ -61,8 +63,11 @@ TEST(UpgradeJournal, ReadsBackWhatWasWrittenWhateverTheTextsHold)
     EXPECT_EQ(".\\backup", read->Service->Account);
     EXPECT_TRUE(read->Service->Running);
     EXPECT_EQ(written.NewFiles, read->NewFiles);
+    EXPECT_EQ(written.HeldFiles, read->HeldFiles);
+    EXPECT_EQ(written.StagedFiles, read->StagedFiles);
 
-    for (UpgradeState state : {UpgradeState::Keeping, UpgradeState::Kept, UpgradeState::Installed}) {
+    for (UpgradeState state :
+         {UpgradeState::Keeping, UpgradeState::Kept, UpgradeState::Installed, UpgradeState::Restarting}) {
         UpgradeJournal other = written;
         other.State = state;
         EXPECT_EQ(state, ReadJournal(JournalText(other))->State);
@@ -91,6 +96,8 @@ TEST(UpgradeJournal, NothingOutsideWhatAnUpgradeTouchesIsTakenFromIt)
         "file\t..\\..\\Windows\\System32\\evil.dll\t" + std::string(64, '0'), // a file outside the folder
         "file\tC:\\Windows\\win.ini\t" + std::string(64, '0'),                  // an absolute one
         "placed\tHelp\\..\\..\\x",                                              // what the new version placed, outside
+        "held\t..\\x.dll",                                                          // a held file, outside
+        "staged\t..\\x.dll\t" + std::string(64, '0'),                              // a staged one, outside
         "shortcut\t0\tevil.lnk\t" + std::string(64, '0'),                          // a shortcut the product never makes
         "shortcut\t7\tREADME.lnk\t" + std::string(64, '0'),                        // a place that does not exist
         "value\tmachine\t\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\tx\tsz\t1", // another key

@@ -452,6 +452,7 @@ TEST_F(StrangersTest, OnWindows98AnUnattendedServiceInstallationGoesOnAsItAlways
         120s));
     EXPECT_EQ("", boxes);
     EXPECT_EQ(0u, process_->ExitCode()) << RunLog();
+    EXPECT_TRUE(CloseProgram("TBriUIForm", 30s)) << "the service's interface was not started";
     const std::string log = RunLog();
     for (const std::string& line :
          std::vector<std::string>{"* Unattended: yes",

@@ -78,9 +78,6 @@ void RemoveTreeWide(const std::wstring& Path)
     RemoveDirectoryW(folder.c_str());
 }
 
-namespace {
-
-// The host's name of a Windows path, through Wine's own export.
 std::string HostPath(const std::string& Path)
 {
     using UnixNameProc = char*(CDECL*)(LPCWSTR);
@@ -111,6 +108,9 @@ void StartHostProgram(const std::string& CommandLine)
     CloseHandle(info.hProcess);
 }
 
+namespace {
+
+// The host's name of a Windows path, through Wine's own export.
 std::string HostPathWide(const std::wstring& Path)
 {
     using UnixNameProc = char*(CDECL*)(LPCWSTR);

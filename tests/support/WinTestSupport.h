@@ -28,6 +28,11 @@ void RemoveTreeWide(const std::wstring& Path);
 // could not be started.
 bool StartThroughWineLoader(const std::wstring& Exe, const std::vector<std::string>& Arguments);
 
+// The host's path of a Windows path (Wine's wine_get_unix_file_name); empty when it has none.
+std::string HostPath(const std::string& Path);
+// Starts a program of the host (Wine runs a Unix program as it is); it cannot be waited for.
+void StartHostProgram(const std::string& CommandLine);
+
 // A symbolic link of the host at Link that leads to Target (both Windows paths), made by the
 // host's own ln as another program would plant it: Wine shows a link to a folder as a
 // reparse point and follows links like the systems' own. False when it was not made.
