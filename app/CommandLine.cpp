@@ -20,7 +20,8 @@ const char* const UsageText =
     "Exit codes: 0 installed, 1 installed with error lines, 2 closed before the installation or "
     "another installer running, 3 the payload could not be unpacked, 4 stopped early, 5 the "
     "settings were refused, 6 the command line was not understood, 7 the new version could not be "
-    "installed and the earlier one was put back.";
+    "installed and the earlier one was put back, 8 no room on the drive, 3010 installed, files in use "
+    "are replaced when Windows starts again.";
 
 namespace {
 

@@ -68,7 +68,8 @@ public:
     bool PutEarlierVersionBack() const { return putBack_; }
     bool PutBackFailed() const { return putBackFailed_; }
     // The exit code of a run that ended before its installation: 7 when the earlier version was
-    // put back, 4 when that was tried and failed, Otherwise when the earlier version was not touched.
+    // put back, 4 when that was tried and failed, 8 when the drive has no room for the product,
+    // Otherwise when the earlier version was not touched.
     int ExitCodeAfterRefusal(int Otherwise) const;
 
     // The folder's drive keeps permissions, which the service type needs (true before the folder
@@ -96,4 +97,5 @@ private:
     std::optional<EarlierVersion> earlier_;
     bool putBack_ = false;
     bool putBackFailed_ = false;
+    bool noRoom_ = false; // the folder's drive cannot hold the product
 };

@@ -70,7 +70,10 @@ bool InstallRun::FinishInterruptedUpgrade()
 
 int InstallRun::ExitCodeAfterRefusal(int Otherwise) const
 {
-    return putBack_ ? ecEarlierVersionPutBack : putBackFailed_ ? ecStoppedEarly : Otherwise;
+    return putBack_         ? ecEarlierVersionPutBack
+           : putBackFailed_ ? ecStoppedEarly
+           : noRoom_        ? ecDiskFull
+                            : Otherwise;
 }
 
 bool InstallRun::CheckBeforeChanging(const std::string& Folder, const std::string& Text, ProductSource& Source)
@@ -86,6 +89,7 @@ bool InstallRun::CheckBeforeChanging(const std::string& Folder, const std::strin
         return true;
     sink_.Inform(NoRoomMessage + Text);
     sink_.FolderRefused();
+    noRoom_ = true;
     return false;
 }
 

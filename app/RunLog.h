@@ -19,6 +19,7 @@ enum RunExitCode : int {
     ecSettingsRefused = 5,     // a silent run's settings failed a page's check; nothing was installed
     ecBadCommandLine = 6,      // a switch that is not understood
     ecEarlierVersionPutBack = 7, // the new version could not be installed: the earlier one was put back
+    ecDiskFull = 8,              // the drive has no room for the product: nothing of it stays
     ecRestartRequired = 3010,    // installed, but files in use are replaced at the next start of Windows
 };
 

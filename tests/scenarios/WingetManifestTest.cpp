@@ -141,6 +141,8 @@ TEST_F(WingetManifestTest, EveryValueIsWhatTheInstallerAndItsUninstallEntryDo)
         {std::to_string(ecSettingsRefused), "invalidParameter"},
         {std::to_string(ecBadCommandLine), "invalidParameter"},
         {std::to_string(ecEarlierVersionPutBack), "custom"},
+        {std::to_string(ecDiskFull), "diskFull"},
+        {std::to_string(ecRestartRequired), "rebootRequiredToFinish"},
     };
     EXPECT_EQ(expected, responses);
 
