@@ -154,16 +154,8 @@ TEST_F(ElevatedPlacesTest, AProgramsFolderThatLeadsThroughALinkIsNeitherWrittenN
 
 TEST_F(ElevatedPlacesTest, OnWindows98TheFolderIsMadeAsBeforeWithoutPermissions)
 {
-    // Wine's version for one program name, as its configuration gives it.
-    const std::string exe98 = programDir_ + "Bb7Setup98.exe";
-    ASSERT_TRUE(CopyFileA(exe_.c_str(), exe98.c_str(), FALSE));
-    const char* const appDefaults = "Software\\Wine\\AppDefaults\\Bb7Setup98.exe";
-    SetRegString(CreateRegKey(HKEY_CURRENT_USER, appDefaults, KEY_WRITE).Get(), "Version", "win98");
-    struct Remove {
-        const char* Key;
-        ~Remove() { RegDeleteKeyA(HKEY_CURRENT_USER, Key); }
-    } remove{appDefaults};
-    exe_ = exe98;
+    const Windows98Copy windows98(exe_);
+    exe_ = windows98.Exe();
     Settings("STDDIR=" + installDir_ + "\r\nINSTKIND=2\r\n");
     EXPECT_EQ(0u, RunSilently());
     EXPECT_TRUE(Has(Log(), "* Folder not protected, as this system keeps no permissions: " +

@@ -4,32 +4,13 @@
 // copy of the installer carries, installed as a service; bb7installed tells which version
 // stands: its records, its service and every file of its manifest.
 #include "EarlierRelease.h"
-#include "InstallationTraces.h"
-#include "ProductTestSupport.h"
-#include "WizardFixture.h"
 
 namespace {
 
 using namespace wizardtest;
 
-const char* const ServiceSettings = "INSTKIND=3\r\nAUTHKIND=0\r\nCREATEICONS=FALSE\r\n";
-
-class FailedUpgradeTest : public WizardFixture {
+class FailedUpgradeTest : public EarlierReleaseFixture {
 protected:
-    void SetUp() override
-    {
-        WizardFixture::SetUp();
-        installDir_ = scratch_ / "Brisel Backup 7\\";
-        earlierDir_ = programDir_ + "earlier\\";
-        ASSERT_TRUE(MakeEarlierInstaller(exe_, earlierDir_));
-        CleanUp();
-    }
-    void TearDown() override
-    {
-        WizardFixture::TearDown();
-        CleanUp();
-    }
-
     void CloseInterfaces()
     {
         for (HWND w; (w = FindWindowA("TBriUIForm", nullptr)) != nullptr;) {
@@ -38,8 +19,7 @@ protected:
         }
     }
 
-    // Whatever a test may have left: the programs, the service, records, groups and files. (A
-    // folder of files left without its records is nobody's: no installation goes into it.)
+    // Whatever a test may have left: the programs, the service, records, groups and files.
     void CleanUp()
     {
         CloseInterfaces();
@@ -47,28 +27,6 @@ protected:
         RemoveInstallationTraces();
         RemoveTree(installDir_);
     }
-
-    // A silent run of the installer in Folder to its end, with its log file in the scratch folder.
-    DWORD RunSilently(const std::string& Folder, const std::string& Settings)
-    {
-        WriteWholeFile(Folder + "Bb7Auto.txt", Settings);
-        DeleteFileA(log_.c_str());
-        InstallerProcess run(Folder + "Bb7Setup.exe", Folder, "/silent \"/log=" + log_ + "\"");
-        EXPECT_TRUE(run.WaitForExit(90s)) << "the silent run did not end";
-        return run.ExitCode();
-    }
-
-    // The earlier release, installed silently as a service into installDir_, its service running.
-    void InstallEarlier()
-    {
-        ASSERT_EQ(0u, RunSilently(earlierDir_, "STDDIR=" + installDir_ + "\r\n" + ServiceSettings))
-            << ReadWholeFile(log_);
-        ASSERT_EQ("old", FirstLine(Stands()));
-    }
-
-    // Which version stands in installDir_ ("old", "new" or "broken"), and what each one lacks,
-    // once what the last run started has settled.
-    std::string Stands() { return WhichVersionStands(installDir_, scratch_ / "stands.txt"); }
 
     // Waits for the wizard to end, answering each box it shows with OK (their texts go into
     // Boxes) and pressing Done once it is available.
@@ -110,16 +68,13 @@ protected:
                          "Warning", IDOK);
     }
 
-    ScratchFolder scratch_{"C:\\"};
-    std::string installDir_, earlierDir_;
-    std::string log_ = scratch_ / "run.log";
 };
 
 TEST_F(FailedUpgradeTest, ASilentUpgradeToAFolderOnAMissingDriveLeavesTheEarlierVersionWorking)
 {
     ASSERT_NO_FATAL_FAILURE(InstallEarlier());
     const std::string missing = std::string(1, MissingDriveLetter()) + ":\\Brisel Backup 7\\";
-    const DWORD code = RunSilently(programDir_, "STDDIR=" + missing + "\r\n" + ServiceSettings);
+    const DWORD code = RunFrom(programDir_, "STDDIR=" + missing + "\r\n" + ServiceSettings);
     const std::string log = ReadWholeFile(log_);
 
     // Refused before the earlier version was touched (5), or the earlier version put back
@@ -198,7 +153,7 @@ TEST_F(FailedUpgradeTest, AnEarlierFolderDeletedByHandBlocksNeitherTheWizardNorA
         SCOPED_TRACE("a silent run");
         CleanUp();
         ASSERT_NO_FATAL_FAILURE(deleteEarlierFolder());
-        EXPECT_EQ(0u, RunSilently(programDir_, "STDDIR=" + installDir_ + "\r\n" + ServiceSettings))
+        EXPECT_EQ(0u, RunFrom(programDir_, "STDDIR=" + installDir_ + "\r\n" + ServiceSettings))
             << ReadWholeFile(log_);
         const std::string stands = Stands();
         EXPECT_EQ("new", FirstLine(stands)) << stands;

@@ -7,19 +7,12 @@
 #include <atomic>
 
 #include "EarlierRelease.h"
-#include "SilentFixture.h"
 
 namespace {
 
 using namespace wizardtest;
 
-const char* const ServiceSettings = "INSTKIND=3\r\nAUTHKIND=0\r\nCREATEICONS=FALSE\r\n";
 const DWORD RestartRequired = 3010;
-
-bool Has(const std::string& Text, const std::string& Part)
-{
-    return Text.find(Part) != std::string::npos;
-}
 
 // The file opened as a viewer or a backup tool may open it: sharing nothing.
 FileHandle HoldWithoutSharing(const std::string& Path)
@@ -55,36 +48,8 @@ std::string Prefix()
     return prefix;
 }
 
-class RealMachinesTest : public SilentFixture {
+class RealMachinesTest : public EarlierReleaseFixture {
 protected:
-    void SetUp() override
-    {
-        SilentFixture::SetUp();
-        earlierDir_ = programDir_ + "earlier\\";
-        ASSERT_TRUE(MakeEarlierInstaller(exe_, earlierDir_));
-        RemoveTree(installDir_);
-    }
-    void TearDown() override
-    {
-        SilentFixture::TearDown();
-        RemoveTree(installDir_);
-    }
-
-    DWORD RunFrom(const std::string& Folder, const std::string& Settings)
-    {
-        WriteWholeFile(Folder + "Bb7Auto.txt", Settings);
-        DeleteFileA(log_.c_str());
-        InstallerProcess run(Folder + "Bb7Setup.exe", Folder, "/silent \"/log=" + log_ + "\"");
-        EXPECT_TRUE(run.WaitForExit(90s)) << "the run did not end";
-        return run.ExitCode();
-    }
-    void InstallEarlier()
-    {
-        ASSERT_EQ(0u, RunFrom(earlierDir_, "STDDIR=" + installDir_ + "\r\n" + ServiceSettings)) << Log(log_);
-        ASSERT_EQ("old", FirstLine(Stands()));
-    }
-    std::string Stands() { return WhichVersionStands(installDir_, scratch_ / "stands.txt"); }
-
     // Windows starts again: what waits for its start is done (the pending renames, then the
     // RunOnce entries), and every program it starts settles.
     void RestartWindows()
@@ -98,9 +63,6 @@ protected:
         RegKey runOnce = OpenRegKey(HKEY_LOCAL_MACHINE, RunOnceKey, KEY_READ | KEY_WOW64_64KEY);
         return runOnce && ReadRegString(runOnce.Get(), "Brisel Backup 7 Setup");
     }
-
-    std::string earlierDir_;
-    std::string log_ = scratch_ / "run.log";
 };
 
 TEST_F(RealMachinesTest, AFileInUseDuringAnUpgradeIsReplacedAtTheRestartAndNoMixOfVersionsStands)

@@ -183,6 +183,25 @@ inline std::string Utf16WithMark(const std::wstring& Text, bool BigEndian) // Ou
     return bytes;
 }
 
+// A copy of the installer Exe named Bb7Setup98.exe beside it, which Wine runs as Windows 98 (its
+// configuration gives a version for one program name) while this object lives.
+class Windows98Copy {
+public:
+    explicit Windows98Copy(const std::string& Exe) : exe_(Exe.substr(0, Exe.find_last_of('\\') + 1) + "Bb7Setup98.exe")
+    {
+        EXPECT_TRUE(CopyFileA(Exe.c_str(), exe_.c_str(), FALSE));
+        SetRegString(CreateRegKey(HKEY_CURRENT_USER, AppDefaults, KEY_WRITE).Get(), "Version", "win98");
+    }
+    ~Windows98Copy() { RegDeleteKeyA(HKEY_CURRENT_USER, AppDefaults); }
+    Windows98Copy(const Windows98Copy&) = delete;
+    Windows98Copy& operator=(const Windows98Copy&) = delete;
+    const std::string& Exe() const { return exe_; }
+
+private:
+    static constexpr const char* AppDefaults = "Software\\Wine\\AppDefaults\\Bb7Setup98.exe";
+    std::string exe_;
+};
+
 class SilentFixture : public WizardFixture {
 protected:
     void SetUp() override

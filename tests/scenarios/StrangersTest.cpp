@@ -15,19 +15,11 @@
 
 #include "EarlierRelease.h"
 #include "SecurityDescriptor_win.h"
-#include "SilentFixture.h"
 #include "UninstallerTrust.h"
 
 namespace {
 
 using namespace wizardtest;
-
-const char* const ServiceSettings = "INSTKIND=3\r\nAUTHKIND=0\r\nCREATEICONS=FALSE\r\n";
-
-bool Has(const std::string& Text, const std::string& Part)
-{
-    return Text.find(Part) != std::string::npos;
-}
 
 // A folder opened as another program of the user's would open it: sharing everything.
 FileHandle OpenFolder(const std::string& Path, ACCESS_MASK Access)
@@ -79,39 +71,13 @@ void EndProcesses(const char* Name)
             }
 }
 
-class StrangersTest : public SilentFixture {
+class StrangersTest : public EarlierReleaseFixture {
 protected:
-    void SetUp() override
-    {
-        SilentFixture::SetUp();
-        earlierDir_ = programDir_ + "earlier\\";
-        ASSERT_TRUE(MakeEarlierInstaller(exe_, earlierDir_));
-    }
     void TearDown() override
     {
-        SilentFixture::TearDown();
         RemoveHostLink(installDir_.substr(0, installDir_.size() - 1));
-        RemoveTree(installDir_);
+        EarlierReleaseFixture::TearDown();
     }
-
-    // A silent run of the installer in Folder with Settings, to its end; its log in the scratch
-    // folder (Log(log_)).
-    DWORD RunFrom(const std::string& Folder, const std::string& Settings, const std::string& Switches = "/silent")
-    {
-        WriteWholeFile(Folder + "Bb7Auto.txt", Settings);
-        DeleteFileA(log_.c_str());
-        InstallerProcess run(Folder + "Bb7Setup.exe", Folder, Switches + " \"/log=" + log_ + "\"");
-        EXPECT_TRUE(run.WaitForExit(90s)) << "the run did not end";
-        return run.ExitCode();
-    }
-
-    // The earlier release, installed silently as a LocalSystem service into installDir_, running.
-    void InstallEarlier()
-    {
-        ASSERT_EQ(0u, RunFrom(earlierDir_, "STDDIR=" + installDir_ + "\r\n" + ServiceSettings)) << Log(log_);
-        ASSERT_EQ("old", FirstLine(Stands()));
-    }
-    std::string Stands() { return WhichVersionStands(installDir_, scratch_ / "stands.txt"); }
 
     void ExpectNothingInstalled()
     {
@@ -119,9 +85,6 @@ protected:
         EXPECT_FALSE(QueryService("BriBackup7").Exists);
         EXPECT_FALSE(FilePresent(installDir_ + "BriService.exe"));
     }
-
-    std::string earlierDir_;
-    std::string log_ = scratch_ / "run.log";
 };
 
 TEST_F(StrangersTest, AFolderOpenedBeforehandIsRefusedAndWhatIsAddedThroughItNeverReachesTheProduct)
@@ -424,16 +387,8 @@ TEST_F(StrangersTest, TheEarlierFolderCannotBeTakenAwayDuringAnUpgradeAndNothing
 
 TEST_F(StrangersTest, OnWindows98AnUnattendedServiceInstallationGoesOnAsItAlwaysDid)
 {
-    // Wine's version for one program name, as its configuration gives it.
-    const std::string exe98 = programDir_ + "Bb7Setup98.exe";
-    ASSERT_TRUE(CopyFileA(exe_.c_str(), exe98.c_str(), FALSE));
-    const char* const appDefaults = "Software\\Wine\\AppDefaults\\Bb7Setup98.exe";
-    SetRegString(CreateRegKey(HKEY_CURRENT_USER, appDefaults, KEY_WRITE).Get(), "Version", "win98");
-    struct Remove {
-        const char* Key;
-        ~Remove() { RegDeleteKeyA(HKEY_CURRENT_USER, Key); }
-    } remove{appDefaults};
-    exe_ = exe98;
+    const Windows98Copy windows98(exe_);
+    exe_ = windows98.Exe();
 
     // The file's type counts though the platform disabled it; no drive keeps permissions there,
     // and none are asked for: no box stops the run, which closes its window by itself.
