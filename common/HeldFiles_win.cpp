@@ -32,12 +32,16 @@ bool SetAttributesAndTime(HANDLE File, DWORD Attributes, const FILETIME* LastWri
     return NT_SUCCESS(NtSetInformationFile(File, &io, &basic, sizeof basic, FileBasicInformation));
 }
 
-// A file made anew as Name: what stands at that name goes first.
+// A file made anew as Name: what stands at that name goes first. Made as a new entry, it is
+// never one that was there; one that was is deleted, then the name made again.
 FileHandle CreateNewFile(HANDLE Folder, const std::wstring& Name)
 {
-    if (!DeleteEntry(Folder, Name))
-        return FileHandle();
-    return OpenEntry(Folder, Name, GENERIC_WRITE | DELETE | FILE_WRITE_ATTRIBUTES, 0, FILE_CREATE, EntryKind::File);
+    const ACCESS_MASK access = GENERIC_WRITE | DELETE | FILE_WRITE_ATTRIBUTES;
+    NTSTATUS status = 0;
+    FileHandle made = OpenEntry(Folder, Name, access, 0, FILE_CREATE, EntryKind::File, nullptr, &status);
+    if (made || IsNotFound(status) || !DeleteEntry(Folder, Name))
+        return made;
+    return OpenEntry(Folder, Name, access, 0, FILE_CREATE, EntryKind::File);
 }
 
 bool WriteAll(HANDLE File, const char* Data, size_t Size)
@@ -162,7 +166,7 @@ bool WriteNewFile(HANDLE Folder, const std::wstring& Name, const std::string& Da
     return false;
 }
 
-bool CopyHeldFileInto(HANDLE Source, HANDLE Folder, const std::wstring& Name, Sha256Digest* Digest)
+bool CopyHeldFileInto(HANDLE Source, HANDLE Folder, const std::wstring& Name, Sha256Digest* Digest, bool Flush)
 {
     BY_HANDLE_FILE_INFORMATION info;
     if (!Rewind(Source) || !GetFileInformationByHandle(Source, &info))
@@ -185,7 +189,7 @@ bool CopyHeldFileInto(HANDLE Source, HANDLE Folder, const std::wstring& Name, Sh
             break;
         hash.Update(buffer.data(), read);
     }
-    if (!FlushFileBuffers(target.Get()) ||
+    if ((Flush && !FlushFileBuffers(target.Get())) ||
         !SetAttributesAndTime(target.Get(), info.dwFileAttributes & keptAttributes, &info.ftLastWriteTime)) {
         DeleteHeldEntry(target.Get());
         return false;
@@ -239,4 +243,15 @@ std::string UnpredictableName(size_t Bytes)
     for (unsigned char byte : random)
         name += std::string{digits[byte >> 4], digits[byte & 15]};
     return name;
+}
+
+void FlushVolumeOf(const std::string& Path)
+{
+    if (Path.size() < 2 || Path[1] != ':')
+        return;
+    const std::string volume = "\\\\.\\" + Path.substr(0, 2);
+    FileHandle device(CreateFileA(volume.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    if (device)
+        FlushFileBuffers(device.Get());
 }

@@ -49,8 +49,15 @@ bool WriteNewFile(HANDLE Folder, const std::wstring& Name, const std::string& Da
 
 // Copies the file held open by Source, from its start, into a file made anew as Name in the
 // folder held by Folder, with the source's attributes and time of last change. Digest, when
-// given, gets the digest of the bytes copied. A copy that fails half-way is deleted.
-bool CopyHeldFileInto(HANDLE Source, HANDLE Folder, const std::wstring& Name, Sha256Digest* Digest = nullptr);
+// given, gets the digest of the bytes copied. A copy that fails half-way is deleted. Flush: its
+// data reach the disk before it returns (a copy of many files flushes their volume once
+// instead, FlushVolumeOf).
+bool CopyHeldFileInto(HANDLE Source, HANDLE Folder, const std::wstring& Name, Sha256Digest* Digest = nullptr,
+                      bool Flush = true);
+
+// Has the volume of Path ("C:\...") write what it holds in its caches to the disk: every file
+// written so far reaches it at once. Needs an administrator's rights; otherwise it does nothing.
+void FlushVolumeOf(const std::string& Path);
 
 // True when the folder held by Folder (open with FILE_LIST_DIRECTORY) holds nothing.
 bool IsEmptyFolder(HANDLE Folder);

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <map>
+
 #include "BriCommon.h"
 #include "FolderHandles_win.h"
 #include "HeldFiles_win.h"
@@ -120,9 +122,22 @@ std::optional<EarlierVersion> EarlierVersion::Keep(const std::string& Folder, HA
     // file takes its place at the next start of Windows). One that cannot be kept otherwise
     // stops the upgrade before anything changes: put back without it, the earlier version would
     // lack it.
+    std::map<std::string, FileHandle> folders; // the earlier folder's, each opened once
     for (const std::string& file : Held ? InstalledFilesOf(Held) : std::vector<std::string>()) {
         NTSTATUS status = 0;
-        FileHandle source = OpenFileBelow(Held, file, &status);
+        const size_t end = file.find_last_of('\\');
+        HANDLE parent = Held;
+        if (end != std::string::npos) {
+            FileHandle& folder = folders[file.substr(0, end)];
+            if (!folder)
+                folder = OpenSubfolders(Held, RelativeNames(file.substr(0, end)), FILE_TRAVERSE, false);
+            parent = folder.Get();
+        }
+        FileHandle source = parent && parent != INVALID_HANDLE_VALUE
+                                ? OpenFileForReading(parent, WideText(file.substr(end + 1)), &status)
+                                : FileHandle();
+        if (!parent || parent == INVALID_HANDLE_VALUE)
+            status = static_cast<NTSTATUS>(0xC000003A); // STATUS_OBJECT_PATH_NOT_FOUND
         Sha256Digest digest;
         if (source && kept.store_.Keep(source.Get(), KeptFilesFolder + file, digest)) {
             kept.journal_.OldFiles.push_back({file, digest});

@@ -208,6 +208,10 @@ void UpgradeStore::RecordNewFolder(const std::string& Folder, const FolderIdenti
 
 bool UpgradeStore::WriteJournal(const std::string& Text)
 {
+    // What the journal names reaches the disk before it does.
+    if (unflushed_)
+        FlushVolumeOf(path_);
+    unflushed_ = false;
     return WriteNewFile(folder_.Get(), JournalAside, Text) && RenameEntry(folder_.Get(), JournalAside, JournalFile);
 }
 
@@ -219,13 +223,15 @@ bool UpgradeStore::ReadJournal(std::string& Text) const
 
 bool UpgradeStore::Keep(HANDLE Source, const std::string& Relative, Sha256Digest& Digest)
 {
-    std::vector<std::wstring> names = RelativeNames(Relative);
-    if (names.empty())
+    const size_t end = Relative.find_last_of('\\');
+    if (end == std::string::npos || end + 1 == Relative.size())
         return false;
-    const std::wstring file = names.back();
-    names.pop_back();
-    FileHandle folder = OpenSubfolders(folder_.Get(), names, FILE_ADD_FILE | FILE_TRAVERSE, true);
-    return folder && CopyHeldFileInto(Source, folder.Get(), file, &Digest);
+    const std::string folder = Relative.substr(0, end);
+    FileHandle& held = keptFolders_[folder];
+    if (!held)
+        held = OpenSubfolders(folder_.Get(), RelativeNames(folder), FILE_ADD_FILE | FILE_TRAVERSE, true);
+    unflushed_ = true;
+    return held && CopyHeldFileInto(Source, held.Get(), WideText(Relative.substr(end + 1)), &Digest, false);
 }
 
 FileHandle UpgradeStore::OpenKept(const std::string& Relative) const
@@ -236,7 +242,8 @@ FileHandle UpgradeStore::OpenKept(const std::string& Relative) const
 bool UpgradeStore::RegisterFinishAtStart()
 {
     FileHandle own = OwnProgramFile();
-    if (!own || !CopyHeldFileInto(own.Get(), folder_.Get(), FinishingCopy))
+    unflushed_ = true;
+    if (!own || !CopyHeldFileInto(own.Get(), folder_.Get(), FinishingCopy, nullptr, false))
         return false;
     RegKey runOnce = CreateRegKey(HKEY_LOCAL_MACHINE, RunOnceKeyPath, RunOnceAccess);
     return runOnce && WriteRegString(runOnce.Get(), FinishRunOnceValue,
@@ -245,6 +252,7 @@ bool UpgradeStore::RegisterFinishAtStart()
 
 void UpgradeStore::Remove()
 {
+    keptFolders_.clear(); // held, they could not be deleted
     DeleteRecordValues();
     if (!folder_)
         return;
@@ -263,6 +271,7 @@ void UpgradeStore::Remove()
 
 void UpgradeStore::SetAside()
 {
+    keptFolders_.clear();
     DeleteRecordValues();
     folder_.Reset();
 }

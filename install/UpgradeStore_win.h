@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <optional>
 #include <string>
 
@@ -62,7 +63,8 @@ public:
     bool ReadJournal(std::string& Text) const;
 
     // Keeps the file held by Source as Relative ("Kept\Files\Help\index.htm"), a copy whose
-    // digest goes to Digest; and opens a kept file for reading.
+    // digest goes to Digest; and opens a kept file for reading. Kept files reach the disk with
+    // the journal that names them next.
     bool Keep(HANDLE Source, const std::string& Relative, Sha256Digest& Digest);
     FileHandle OpenKept(const std::string& Relative) const;
 
@@ -84,4 +86,7 @@ private:
     StoreRecord record_;
     std::string path_;
     FileHandle folder_;
+    // The folders that Keep made, by their relative path: each is made and opened once.
+    std::map<std::string, FileHandle> keptFolders_;
+    bool unflushed_ = false; // kept files written since the journal last reached the disk
 };
