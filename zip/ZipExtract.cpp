@@ -355,6 +355,9 @@ bool TZABaseArchiver::ReadItemAt(int Index, std::string& Data, size_t MaxSize)
     Data.clear();
     if (item.UncompressedSize64 > MaxSize)
         Raise(zecCorruptedData);
+    // Once, not step by step as the data come: the size is checked against MaxSize above, and
+    // more data than it fail the entry.
+    Data.reserve(static_cast<size_t>(item.UncompressedSize64));
     std::lock_guard<std::recursive_mutex> lock(RunLock());
     TRunState run;
     run.Operation = poTest;
