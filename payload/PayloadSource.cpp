@@ -1,5 +1,7 @@
 #include "PayloadSource.h"
 
+#include <algorithm>
+
 #include "BriCommon.h"
 #include "Manifest.h"
 #include "PayloadPassword.h"
@@ -83,22 +85,42 @@ bool PayloadSource::CheckEntries()
 {
     kept_.clear();
     keptBytes_ = 0;
+    // The entries that fit within the bound are read all at once (decrypted side by side) and
+    // kept; the reader checks their size and CRC-32 either way, so kept data are checked data.
+    std::vector<int> keeping;
+    uint64_t room = KeptBytesLimit;
+    for (const std::string& line : manifest_) {
+        const int index = ReadManifestLine(line).NamesFile() ? EntryOf(line) : -1;
+        const uint64_t size = index < 0 ? 0 : unzip_.Directory().Items[static_cast<size_t>(index)].UncompressedSize64;
+        if (index >= 0 && size <= room && std::find(keeping.begin(), keeping.end(), index) == keeping.end()) {
+            keeping.push_back(index);
+            room -= size;
+        }
+    }
+    std::vector<std::string> data;
+    std::vector<TZABaseArchiver::TZAItemRead> read;
+    try {
+        read = unzip_.ReadItemsAt(keeping, data, static_cast<size_t>(KeptBytesLimit));
+    } catch (const std::exception&) {
+        read.clear(); // each entry is checked again below, and the one that fails named
+    }
+    for (size_t i = 0; i < read.size(); ++i) {
+        if (read[i] == TZABaseArchiver::TZAItemRead::Read) {
+            keptBytes_ += data[i].size();
+            kept_.emplace(keeping[i], std::move(data[i]));
+        }
+    }
+
+    // The rest one by one: those over the bound, and any that did not read, which fails here
+    // again with what the reader says about it.
     for (const std::string& line : manifest_) {
         const int index = ReadManifestLine(line).NamesFile() ? EntryOf(line) : -1;
         if (index < 0 || kept_.count(index))
             continue; // not carried, or refused: its line fails as a copy would
-        const uint64_t size = unzip_.Directory().Items[static_cast<size_t>(index)].UncompressedSize64;
         try {
-            // The reader checks the size and the CRC-32 either way: kept data are checked data.
-            std::string data;
-            const bool keeps = size <= KeptBytesLimit - keptBytes_;
-            if (!(keeps ? unzip_.ReadItemAt(index, data, static_cast<size_t>(size)) : unzip_.TestItemAt(index))) {
+            if (!unzip_.TestItemAt(index)) {
                 failure_ = "The password does not open " + line;
                 return false;
-            }
-            if (keeps) {
-                kept_.emplace(index, std::move(data));
-                keptBytes_ += size;
             }
         } catch (const std::exception& e) {
             failure_ = line + ": " + e.what();

@@ -374,3 +374,40 @@ bool TZABaseArchiver::ReadItemAt(int Index, std::string& Data, size_t MaxSize)
         return false;
     Raise(zecCorruptedData);
 }
+
+std::vector<TZABaseArchiver::TZAItemRead> TZABaseArchiver::ReadItemsAt(const std::vector<int>& Indexes,
+                                                                       std::vector<std::string>& Data, size_t MaxSize)
+{
+    std::vector<const TZADirItem*> items;
+    for (int index : Indexes)
+        items.push_back(&ItemAt(index));
+    Data.assign(Indexes.size(), std::string());
+    std::vector<TStringOutput> outputs;
+    outputs.reserve(items.size());
+    std::vector<IZAOutput*> into;
+    std::vector<const TZADirItem*> reading;
+    std::vector<size_t> positions; // in Indexes, of the items read
+    std::vector<TZAItemRead> states(items.size(), TZAItemRead::Damaged);
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i]->UncompressedSize64 > MaxSize)
+            continue;
+        Data[i].reserve(static_cast<size_t>(items[i]->UncompressedSize64));
+        outputs.emplace_back(Data[i]);
+        into.push_back(&outputs.back());
+        reading.push_back(items[i]);
+        positions.push_back(i);
+    }
+    std::lock_guard<std::recursive_mutex> lock(RunLock());
+    Reader->SetDecryptAhead(DecryptAhead); // for the items not read side by side
+    std::vector<TZAEntryResult> results;
+    Reader->ReadSideBySide(Input, reading, Dir.CentralDirStart, Password, into, results);
+    for (size_t k = 0; k < positions.size(); ++k) {
+        const size_t i = positions[k];
+        states[i] = results[k] == TZAEntryResult::Ok ? TZAItemRead::Read
+                    : results[k] == TZAEntryResult::Skipped ? TZAItemRead::Skipped
+                                                             : TZAItemRead::Damaged;
+        if (states[i] != TZAItemRead::Read)
+            Data[i].clear();
+    }
+    return states;
+}
