@@ -1,6 +1,7 @@
 #include "PayloadSource.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "BriCommon.h"
 #include "Manifest.h"
@@ -100,7 +101,7 @@ bool PayloadSource::CheckEntries()
     std::vector<std::string> data;
     std::vector<TZABaseArchiver::TZAItemRead> read;
     try {
-        read = unzip_.ReadItemsAt(keeping, data, static_cast<size_t>(KeptBytesLimit));
+        read = unzip_.ReadItemsAt(keeping, data, static_cast<size_t>(std::min<uint64_t>(KeptBytesLimit, SIZE_MAX)));
     } catch (const std::exception&) {
         read.clear(); // each entry is checked again below, and the one that fails named
     }

@@ -389,9 +389,10 @@ std::vector<TZABaseArchiver::TZAItemRead> TZABaseArchiver::ReadItemsAt(const std
     std::vector<size_t> positions; // in Indexes, of the items read
     std::vector<TZAItemRead> states(items.size(), TZAItemRead::Damaged);
     for (size_t i = 0; i < items.size(); ++i) {
+        // No room is taken before the data come: a directory may claim any size for any number
+        // of items, and the output never goes past the size it claims.
         if (items[i]->UncompressedSize64 > MaxSize)
             continue;
-        Data[i].reserve(static_cast<size_t>(items[i]->UncompressedSize64));
         outputs.emplace_back(Data[i]);
         into.push_back(&outputs.back());
         reading.push_back(items[i]);
