@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "TestZipWriter.h"
-#include "ZipCrypto.h"
 #include "ZipTestSupport.h"
 
 namespace {
@@ -22,45 +21,13 @@ std::string RandomBytes(size_t Size, unsigned Seed)
 
 } // namespace
 
-TEST(ZipCrypto, SideBySideGivesTheBytesAndKeysOfOneStreamAfterTheOther)
-{
-    for (size_t count = 1; count <= zip::TZipKeys::SideBySide + 2; ++count) {
-        std::vector<std::string> streams, serial;
-        std::vector<zip::TZipKeys> keys, serialKeys;
-        for (size_t s = 0; s < count; ++s) {
-            streams.push_back(RandomBytes(3000, static_cast<unsigned>(s)));
-            serial.push_back(streams.back());
-            keys.emplace_back("password " + std::to_string(s));
-            serialKeys.emplace_back("password " + std::to_string(s));
-            serialKeys[s].Decrypt(reinterpret_cast<uint8_t*>(&serial[s][0]), 3000);
-        }
-        std::vector<zip::TZipKeys*> keyPointers;
-        std::vector<uint8_t*> data;
-        for (size_t s = 0; s < count; ++s) {
-            keyPointers.push_back(&keys[s]);
-            data.push_back(reinterpret_cast<uint8_t*>(&streams[s][0]));
-        }
-        // In two passes, as the reader does when one stream ends before the others.
-        zip::TZipKeys::DecryptSideBySide(keyPointers.data(), data.data(), 1000, count);
-        for (uint8_t*& at : data)
-            at += 1000;
-        zip::TZipKeys::DecryptSideBySide(keyPointers.data(), data.data(), 2000, count);
-        for (size_t s = 0; s < count; ++s) {
-            EXPECT_EQ(serial[s], streams[s]) << count << " streams, stream " << s;
-            std::string next(10, 'n'), serialNext = next; // the keys go on where the serial ones do
-            keys[s].Decrypt(reinterpret_cast<uint8_t*>(&next[0]), next.size());
-            serialKeys[s].Decrypt(reinterpret_cast<uint8_t*>(&serialNext[0]), serialNext.size());
-            EXPECT_EQ(serialNext, next) << count << " streams, stream " << s;
-        }
-    }
-}
-
 class ZipSideBySide : public ziptest::ReaderTest {};
 BB7_READER_TEST_SUITE(ZipSideBySide);
 
 TEST_P(ZipSideBySide, ReadsEveryItemAsReadItemAtDoesAndTellsWhichDidNot)
 {
-    // More encrypted items than lanes, of many lengths, so that lanes end apart and take more;
+    // More encrypted items than lanes, of many lengths, so that lanes end apart and take more,
+    // and the last ones run three, two and one side by side;
     // one of more than a chunk, one stored, one with the time as its check byte; one not
     // encrypted, one of another password, one whose data fail their CRC, one over MaxSize.
     TestArchive a;
