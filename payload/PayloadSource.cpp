@@ -1,10 +1,14 @@
 #include "PayloadSource.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "BriCommon.h"
 #include "Manifest.h"
 #include "PayloadPassword.h"
 #include "Product.h"
 #include "ZipFileSystem.h"
+#include "ZipPaths.h"
 
 namespace {
 
@@ -38,6 +42,8 @@ PayloadSource::PayloadSource() : unzip_("Unzip")
 bool PayloadSource::Open(const void* Data, size_t Size)
 {
     failure_.clear();
+    kept_.clear();
+    keptBytes_ = 0;
     try {
         unzip_.OpenMemory(Data, Size);
         return true;
@@ -78,9 +84,39 @@ bool PayloadSource::LoadManifest()
 
 bool PayloadSource::CheckEntries()
 {
+    kept_.clear();
+    keptBytes_ = 0;
+    // The entries that fit within the bound are read all at once (decrypted side by side) and
+    // kept; the reader checks their size and CRC-32 either way, so kept data are checked data.
+    std::vector<int> keeping;
+    uint64_t room = KeptBytesLimit;
     for (const std::string& line : manifest_) {
         const int index = ReadManifestLine(line).NamesFile() ? EntryOf(line) : -1;
-        if (index < 0)
+        const uint64_t size = index < 0 ? 0 : unzip_.Directory().Items[static_cast<size_t>(index)].UncompressedSize64;
+        if (index >= 0 && size <= room && std::find(keeping.begin(), keeping.end(), index) == keeping.end()) {
+            keeping.push_back(index);
+            room -= size;
+        }
+    }
+    std::vector<std::string> data;
+    std::vector<TZABaseArchiver::TZAItemRead> read;
+    try {
+        read = unzip_.ReadItemsAt(keeping, data, static_cast<size_t>(std::min<uint64_t>(KeptBytesLimit, SIZE_MAX)));
+    } catch (const std::exception&) {
+        read.clear(); // each entry is checked again below, and the one that fails named
+    }
+    for (size_t i = 0; i < read.size(); ++i) {
+        if (read[i] == TZABaseArchiver::TZAItemRead::Read) {
+            keptBytes_ += data[i].size();
+            kept_.emplace(keeping[i], std::move(data[i]));
+        }
+    }
+
+    // The rest one by one: those over the bound, and any that did not read, which fails here
+    // again with what the reader says about it.
+    for (const std::string& line : manifest_) {
+        const int index = ReadManifestLine(line).NamesFile() ? EntryOf(line) : -1;
+        if (index < 0 || kept_.count(index))
             continue; // not carried, or refused: its line fails as a copy would
         try {
             if (!unzip_.TestItemAt(index)) {
@@ -113,6 +149,13 @@ ProductSource::Placed PayloadSource::Place(const std::string& Line, const std::s
         unzip_.Options.FlushBuffers = zipfs::IsRemovableDrive(Target);
         driveAsked_ = true;
     }
+    const auto kept = kept_.find(index);
+    if (kept != kept_.end()) {
+        const std::string data = std::move(kept->second);
+        kept_.erase(kept);
+        keptBytes_ -= data.size();
+        return PlaceKept(Line, index, data, Target);
+    }
     hashing_ = !TakesDigest || TakesDigest(Line);
     hash_ = Sha256();
     bool written = false;
@@ -135,6 +178,36 @@ ProductSource::Placed PayloadSource::Place(const std::string& Line, const std::s
     if (hashing_)
         digests_.emplace_back(Target, hash_.Finish());
     hashing_ = false;
+    return Placed::Written;
+}
+
+// What the reader does with an entry that it extracts, from data that it inflated before: the
+// same refusal of a name that could leave its folder, the file made anew (never through a link,
+// never into a file that is there: the copy removed that), the entry's time and attributes.
+ProductSource::Placed PayloadSource::PlaceKept(const std::string& Line, int Index, const std::string& Data,
+                                               const std::string& Target)
+{
+    const TZADirItem& item = unzip_.Directory().Items[static_cast<size_t>(Index)];
+    if (zippath::IsUnsafeEntryName(item.Name))
+        return Placed::NotWritten;
+    zipfs::TZAWriteFile file;
+    if (!file.CreateNew(Target))
+        return Placed::NotWritten;
+    if (!file.Write(Data.data(), Data.size())) {
+        // A full disk: as the reader fails an entry that it cannot write, which ends the copy.
+        file.Close();
+        zipfs::RemoveFile(Target);
+        failure_ = Line + ": cannot be written to " + Target;
+        return Placed::Damaged;
+    }
+    file.SetDosTime(item.DosDate(), item.DosTime());
+    if (unzip_.Options.FlushBuffers)
+        file.FlushToMedium();
+    file.Close();
+    if (item.ExternalAttributes() != zipfs::AttrArchive)
+        zipfs::SetAttributes(Target, item.ExternalAttributes());
+    if (!TakesDigest || TakesDigest(Line))
+        digests_.emplace_back(Target, Sha256Of(Data.data(), Data.size()));
     return Placed::Written;
 }
 

@@ -50,6 +50,53 @@ void TZipKeys::Decrypt(uint8_t* Data, size_t Length)
     Key2 = k2;
 }
 
+// The loop of Decrypt with N streams in each step; the compiler keeps the N sets of keys in
+// registers or close by, and the N chains overlap.
+template <size_t N> void TZipKeys::DecryptLanes(TZipKeys* const* Keys, uint8_t* const* Data, size_t Length)
+{
+    const uint32_t* const table = Crc32Tables[0].data();
+    uint32_t k0[N], k1[N], k2[N];
+    for (size_t s = 0; s < N; ++s) {
+        k0[s] = Keys[s]->Key0;
+        k1[s] = Keys[s]->Key1;
+        k2[s] = Keys[s]->Key2;
+    }
+    for (size_t at = 0; at < Length; ++at) {
+        for (size_t s = 0; s < N; ++s) {
+            const uint8_t plain = Data[s][at] ^ StreamByte(k2[s]);
+            Data[s][at] = plain;
+            k0[s] = table[(k0[s] ^ plain) & 0xFF] ^ (k0[s] >> 8);
+            k1[s] = k1[s] * Multiplier + (k0[s] & 0xFF) * Multiplier + 1;
+            k2[s] = table[(k2[s] ^ (k1[s] >> 24)) & 0xFF] ^ (k2[s] >> 8);
+        }
+    }
+    for (size_t s = 0; s < N; ++s) {
+        Keys[s]->Key0 = k0[s];
+        Keys[s]->Key1 = k1[s];
+        Keys[s]->Key2 = k2[s];
+    }
+}
+
+void TZipKeys::DecryptSideBySide(TZipKeys* const* Keys, uint8_t* const* Data, size_t Length, size_t Count)
+{
+    static_assert(SideBySide == 4, "the passes below");
+    for (; Count >= 4; Count -= 4, Keys += 4, Data += 4)
+        DecryptLanes<4>(Keys, Data, Length);
+    switch (Count) {
+    case 3:
+        DecryptLanes<3>(Keys, Data, Length);
+        break;
+    case 2:
+        DecryptLanes<2>(Keys, Data, Length);
+        break;
+    case 1:
+        Keys[0]->Decrypt(Data[0], Length);
+        break;
+    default:
+        break;
+    }
+}
+
 void TZipKeys::Encrypt(uint8_t* Data, size_t Length)
 {
     const uint32_t* const table = Crc32Tables[0].data();

@@ -85,20 +85,17 @@ bool TZAEntryReader::Locate(TZAInput& Input, const TZADirItem& Item, uint64_t Da
     return true;
 }
 
-namespace {
-
 // With a data descriptor the CRC was not known when the encryption header was written, so
 // the writer put the time's high byte there instead.
-uint8_t CheckByte(const uint8_t* Local)
+uint8_t TZAEntryReader::CheckByte(const uint8_t* Local)
 {
     return (zip::Get16(Local + zip::local::Flags) & zip::FlagDataDescriptor)
                ? static_cast<uint8_t>(zip::Get16(Local + zip::local::Time) >> 8)
                : static_cast<uint8_t>(zip::Get32(Local + zip::local::Crc) >> 24);
 }
 
-// Keys from Password, run over the stored encryption header; true when its last byte checks.
-bool PasswordFits(const uint8_t (&Stored)[zip::EncryptionHeaderSize], const std::string& Password, uint8_t Check,
-                  zip::TZipKeys& Keys)
+bool TZAEntryReader::PasswordFits(const uint8_t* Stored, const std::string& Password, uint8_t Check,
+                                  zip::TZipKeys& Keys)
 {
     Keys = zip::TZipKeys(Password);
     uint8_t header[zip::EncryptionHeaderSize];
@@ -107,7 +104,26 @@ bool PasswordFits(const uint8_t (&Stored)[zip::EncryptionHeaderSize], const std:
     return header[zip::EncryptionHeaderSize - 1] == Check;
 }
 
-} // namespace
+bool TZAEntryReader::Checked(const TZADirItem& Item) const
+{
+    return BytesWritten == Item.UncompressedSize64 && Crc == Item.Crc();
+}
+
+TZAEntryResult TZAEntryReader::ConsumeWhole(const TZADirItem& Item, const uint8_t* Data, size_t Length,
+                                            IZAOutput& Output)
+{
+    BytesWritten = 0;
+    Crc = 0;
+    Overflow = false;
+    const bool deflated = Item.Method() == zip::MethodDeflated;
+    if (deflated && !Zlib->Start())
+        return TZAEntryResult::Failed;
+    if (OutputBuffer.size() != OutputBufferSize)
+        OutputBuffer.resize(OutputBufferSize);
+    if (Length > 0 && Consume(Data, Length, deflated, Output, Item.UncompressedSize64) == TStep::Failed)
+        return TZAEntryResult::Failed;
+    return Checked(Item) ? TZAEntryResult::Ok : TZAEntryResult::Failed;
+}
 
 void TZAEntryReader::DropPrefetch()
 {
@@ -253,7 +269,7 @@ TZAEntryResult TZAEntryReader::Read(TZAInput& Input, const TZADirItem& Item, uin
     }
     if (step == TStep::Failed)
         return TZAEntryResult::Failed;
-    return BytesWritten == expected && Crc == Item.Crc() ? TZAEntryResult::Ok : TZAEntryResult::Failed;
+    return Checked(Item) ? TZAEntryResult::Ok : TZAEntryResult::Failed;
 }
 
 TZAEntryReader::TStep TZAEntryReader::Consume(const uint8_t* Data, size_t Length, bool Deflated, IZAOutput& Output,

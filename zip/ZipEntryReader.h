@@ -12,6 +12,9 @@
 class TZAInput;
 class TZADecryptAhead;
 struct TZADirItem;
+namespace zip {
+class TZipKeys;
+}
 
 // Where an entry's bytes go.
 class IZAOutput {
@@ -52,6 +55,16 @@ public:
     TZAEntryResult Read(TZAInput& Input, const TZADirItem& Item, uint64_t DataLimit, std::string& Password,
                         IZAOutput& Output, const TZAEntryEvents& Events);
 
+    // Several items read whole, each into its output, without questions or progress events:
+    // each result as Read gives it (Skipped where the password does not fit). Encrypted items of
+    // at most MaxChunk bytes of data are held whole and decrypted side by side (ZipCrypto.h),
+    // longest first, each inflated and checked as soon as it is decrypted; the others are read
+    // one by one as Read reads them. At most TZipKeys::SideBySide chunks are held at a time.
+    // Raises as Read does.
+    void ReadSideBySide(TZAInput& Input, const std::vector<const TZADirItem*>& Items, uint64_t DataLimit,
+                        const std::string& Password, const std::vector<IZAOutput*>& Outputs,
+                        std::vector<TZAEntryResult>& Results);
+
     // Decrypts on a helper thread while this one inflates (see ZipDecryptAhead.h).
     void SetDecryptAhead(bool On) { DecryptAhead = On; }
 
@@ -86,6 +99,14 @@ private:
     };
 
     static bool Locate(TZAInput& Input, const TZADirItem& Item, uint64_t DataLimit, TLocation& At);
+    // The byte that the last byte of the decrypted encryption header must equal.
+    static uint8_t CheckByte(const uint8_t* Local);
+    // Keys from Password, run over the stored encryption header; true when its last byte checks.
+    static bool PasswordFits(const uint8_t* Stored, const std::string& Password, uint8_t Check, zip::TZipKeys& Keys);
+    // Size and CRC-32 of what was passed on agree with the directory.
+    bool Checked(const TZADirItem& Item) const;
+    // Inflates (or passes on) an item's decoded data held whole, with the checks of Read.
+    TZAEntryResult ConsumeWhole(const TZADirItem& Item, const uint8_t* Data, size_t Length, IZAOutput& Output);
 
     // Passes decoded bytes of the entry on: through the inflater or, stored, as they are.
     TStep Consume(const uint8_t* Data, size_t Length, bool Deflated, IZAOutput& Output, uint64_t Expected);

@@ -355,6 +355,9 @@ bool TZABaseArchiver::ReadItemAt(int Index, std::string& Data, size_t MaxSize)
     Data.clear();
     if (item.UncompressedSize64 > MaxSize)
         Raise(zecCorruptedData);
+    // Once, not step by step as the data come: the size is checked against MaxSize above, and
+    // more data than it fail the entry.
+    Data.reserve(static_cast<size_t>(item.UncompressedSize64));
     std::lock_guard<std::recursive_mutex> lock(RunLock());
     TRunState run;
     run.Operation = poTest;
@@ -370,4 +373,42 @@ bool TZABaseArchiver::ReadItemAt(int Index, std::string& Data, size_t MaxSize)
     if (run.Skip || run.Cancel)
         return false;
     Raise(zecCorruptedData);
+}
+
+std::vector<TZABaseArchiver::TZAItemRead> TZABaseArchiver::ReadItemsAt(const std::vector<int>& Indexes,
+                                                                       std::vector<std::string>& Data, size_t MaxSize)
+{
+    std::vector<const TZADirItem*> items;
+    for (int index : Indexes)
+        items.push_back(&ItemAt(index));
+    Data.assign(Indexes.size(), std::string());
+    std::vector<TStringOutput> outputs;
+    outputs.reserve(items.size());
+    std::vector<IZAOutput*> into;
+    std::vector<const TZADirItem*> reading;
+    std::vector<size_t> positions; // in Indexes, of the items read
+    std::vector<TZAItemRead> states(items.size(), TZAItemRead::Damaged);
+    for (size_t i = 0; i < items.size(); ++i) {
+        // No room is taken before the data come: a directory may claim any size for any number
+        // of items, and the output never goes past the size it claims.
+        if (items[i]->UncompressedSize64 > MaxSize)
+            continue;
+        outputs.emplace_back(Data[i]);
+        into.push_back(&outputs.back());
+        reading.push_back(items[i]);
+        positions.push_back(i);
+    }
+    std::lock_guard<std::recursive_mutex> lock(RunLock());
+    Reader->SetDecryptAhead(DecryptAhead); // for the items not read side by side
+    std::vector<TZAEntryResult> results;
+    Reader->ReadSideBySide(Input, reading, Dir.CentralDirStart, Password, into, results);
+    for (size_t k = 0; k < positions.size(); ++k) {
+        const size_t i = positions[k];
+        states[i] = results[k] == TZAEntryResult::Ok ? TZAItemRead::Read
+                    : results[k] == TZAEntryResult::Skipped ? TZAItemRead::Skipped
+                                                             : TZAItemRead::Damaged;
+        if (states[i] != TZAItemRead::Read)
+            Data[i].clear();
+    }
+    return states;
 }

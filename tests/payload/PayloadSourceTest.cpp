@@ -8,6 +8,7 @@
 #include "PayloadPassword.h"
 #include "PayloadSource.h"
 #include "TestZipWriter.h"
+#include "ZipFileSystem.h"
 #include "ZipTestSupport.h"
 
 using namespace ziptest;
@@ -67,6 +68,50 @@ TEST_F(PayloadSourceTest, PlacesWhatTheManifestNamesAndKnowsTheDigestsItTook)
     ASSERT_NE(nullptr, digest);
     EXPECT_EQ(Sha256Of("program", 7), *digest);
     EXPECT_EQ(nullptr, payload_.DigestOf(Dir() + "Help\\Images\\logo.png"));
+}
+
+TEST_F(PayloadSourceTest, WhatTheCheckInflatedStaysWithinTheBoundAndAProductOverItInstallsTheSameBytes)
+{
+    // Files of 3000, 5000 and 2000 bytes under a bound of 6000: the first, the last and the
+    // manifest are held from the check to the copy, the second is inflated again as it is written.
+    const std::string first(3000, 'a'), second(5000, 'b'), third(2000, 'c');
+    const std::string manifest = "first.bin\r\nsecond.bin\r\nthird.bin\r\nbb7setup.dat\r\n";
+    ASSERT_TRUE(Load({Entry("Distro/first.bin", first), Entry("Distro/second.bin", second),
+                      Entry("Distro/third.bin", third), Entry("Distro/bb7setup.dat", manifest)}));
+    payload_.KeptBytesLimit = 6000;
+    ASSERT_TRUE(payload_.CheckEntries()) << payload_.Failure();
+    EXPECT_EQ(3000 + 2000 + manifest.size(), payload_.KeptBytes());
+
+    // Each file's bytes go as it is placed; every file gets its bytes, its entry's time and its digest.
+    std::filesystem::create_directories(SystemPath(Dir()));
+    const struct {
+        std::string Name, Data;
+        uint64_t HeldAfter;
+    } files[] = {{"first.bin", first, 2000 + manifest.size()},
+                 {"second.bin", second, 2000 + manifest.size()},
+                 {"third.bin", third, manifest.size()}};
+    const TestEntry stamp = Entry("any", "");
+    int64_t stamped = 0;
+    ASSERT_TRUE(zipfs::DosDateTimeToStamp(stamp.Date, stamp.Time, stamped));
+    for (const auto& file : files) {
+        ASSERT_EQ(ProductSource::Placed::Written, payload_.Place(file.Name, Dir() + file.Name)) << file.Name;
+        EXPECT_EQ(file.HeldAfter, payload_.KeptBytes()) << file.Name;
+        EXPECT_EQ(file.Data, ReadFile(SystemPath(Dir() + file.Name))) << file.Name;
+        int64_t written = 0;
+        ASSERT_TRUE(zipfs::FileModifiedTime(Dir() + file.Name, written));
+        EXPECT_EQ(stamped, written) << file.Name;
+        const Sha256Digest* digest = payload_.DigestOf(Dir() + file.Name);
+        ASSERT_NE(nullptr, digest) << file.Name;
+        EXPECT_EQ(Sha256Of(file.Data.data(), file.Data.size()), *digest) << file.Name;
+    }
+
+    // Without room at all nothing is held, and the product installs all the same.
+    ASSERT_TRUE(Load({Entry("Distro/first.bin", first), Entry("Distro/bb7setup.dat", "first.bin\r\n")}));
+    payload_.KeptBytesLimit = 0;
+    ASSERT_TRUE(payload_.CheckEntries()) << payload_.Failure();
+    EXPECT_EQ(0u, payload_.KeptBytes());
+    ASSERT_EQ(ProductSource::Placed::Written, payload_.Place("first.bin", Dir() + "again.bin"));
+    EXPECT_EQ(first, ReadFile(SystemPath(Dir() + "again.bin")));
 }
 
 TEST_F(PayloadSourceTest, ADamagedPayloadIsFoundBeforeAnythingIsWritten)

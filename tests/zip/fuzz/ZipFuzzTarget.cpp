@@ -81,6 +81,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
         for (bool found = zip.FindEntry("*.*", rec, "", -1); found; found = zip.FindNextEntry(rec)) {
         }
         zip.TestByMask("*.*", 0x28BF, "");
+        // Every item at once, as the silent installation reads its payload; 64 KiB each at most,
+        // since items may share one small stream that inflates to their whole size each.
+        std::vector<int> all;
+        for (size_t i = 0; i < zip.Directory().Items.size(); ++i)
+            all.push_back(static_cast<int>(i));
+        std::vector<std::string> data;
+        zip.ReadItemsAt(all, data, 1 << 16);
         zip.ExtractByMask("*.*", 0x28BF, "");
     } catch (const EZAException&) {
     } catch (const EZAReadError&) {
