@@ -48,6 +48,12 @@ struct InstallSettings {
     // An earlier installation whose uninstaller was not run: its service, autostart entries and
     // program groups go first, and this installation's records take their place.
     bool ReplaceEarlierRecords = false;
+    // The files (manifest lines) that the copy must have placed before any record is written;
+    // one missing ends the sequence as Incomplete.
+    std::vector<std::string> RequiredFiles;
+    // The outermost folder that the folder step made above InstallDir, recorded for the
+    // uninstaller (FoldersMadeValue); empty when it made none.
+    std::string FoldersMade;
 };
 
 // How the sequence ended.
@@ -55,6 +61,7 @@ enum class InstallOutcome {
     Completed, // every step ran, whatever it reported
     Stopped,   // a missing manifest, or a stop asked for during the copy
     Damaged,   // the product's data failed their checks during the copy (Failure() of the source)
+    Incomplete, // a required file was not placed (RequiredFiles): no record was written
 };
 
 // The product's service library and its three entry points, each of which may be missing.
@@ -99,6 +106,8 @@ public:
 
     // Deletes the files the copy wrote and the folders it made (those left empty).
     void RemovePlaced();
+    // True when the copy placed the file of each of these manifest lines.
+    bool PlacedEvery(const std::vector<std::string>& Lines) const;
 
     // The new version stands: its records were written, and its service registered (service
     // type). A run that got here with red lines elsewhere keeps the new version all the same.
