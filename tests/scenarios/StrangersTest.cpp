@@ -462,6 +462,9 @@ TEST_F(StrangersTest, OnWindows98AnUnattendedServiceInstallationGoesOnAsItAlways
     EXPECT_TRUE(ReadWholeFile(StagedProduct() + "BriService.exe") == ReadWholeFile(installDir_ + "BriService.exe"));
     RegKey product = OpenRegKey(HKEY_LOCAL_MACHINE, ProductKey, KEY_READ);
     EXPECT_EQ(3u, product ? ReadRegDword(product.Get(), "Installation type").value_or(99) : 99);
+    // Started last, it may show its window after the installer has ended: closed here, or it
+    // would outlive the test.
+    EXPECT_TRUE(CloseProgram("TBriUIForm", 30s)) << "the service's interface was not started";
 }
 
 } // namespace
