@@ -178,7 +178,9 @@ void InstallRun::PutBack(const SettingsAnswers* Answers)
 void InstallRun::NewVersionStands()
 {
     const std::string earlier = earlier_ ? earlier_->Journal().OldFolder : std::string();
-    const std::shared_ptr<void> earlierHold = prepared_ ? prepared_->EarlierHold : nullptr;
+    // Taken while the folder is held; the hold itself has one owner, so that letting it go
+    // below leaves no handle that keeps the folder from being removed.
+    const FolderIdentity identity = IdentityOfHeld(prepared_ ? prepared_->EarlierHold : nullptr);
     if (earlier_)
         earlier_->Drop();
     earlier_.reset();
@@ -190,7 +192,6 @@ void InstallRun::NewVersionStands()
     // when nothing of anybody's is left in it.
     if (earlier.empty() || SameFileName(AddTrailingBackslash(earlier), AddTrailingBackslash(prepared_->Folder)))
         return;
-    const FolderIdentity identity = IdentityOfHeld(earlierHold);
     prepared_->EarlierHold.reset();
     if (RemoveEmptyFolder(earlier, &identity)) {
         ForgetKeptFolder(earlier);

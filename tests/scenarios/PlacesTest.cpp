@@ -2,7 +2,7 @@
 // product's files and the places of Windows and of its users are refused before anything
 // changes; a fresh installation whose copy falls short leaves nothing and no record; a run that
 // installs nothing takes away the folders it made; the uninstall takes away the folders that
-// the installation made above its own.
+// the installation made above its own, as does an upgrade that moves the product elsewhere.
 #include "EarlierRelease.h"
 #include "SilentFixture.h"
 
@@ -209,7 +209,7 @@ TEST_F(PlacesTest, ARunThatInstallsNothingTakesAwayTheFoldersItMade)
     ExpectNoRecords();
 }
 
-TEST_F(PlacesTest, TheUninstallTakesAwayTheFoldersMadeAboveTheProductsWhileTheyAreEmpty)
+TEST_F(PlacesTest, TheFoldersMadeForTheProductGoWithItsUninstallOrAnUpgradeElsewhereWhileEmpty)
 {
     const std::string own = scratch_ / "Own";
     ASSERT_TRUE(CreateDirectoryA(own.c_str(), nullptr));
@@ -224,11 +224,16 @@ TEST_F(PlacesTest, TheUninstallTakesAwayTheFoldersMadeAboveTheProductsWhileTheyA
         {own, "<none>", "", true}, // there before, with a file of its own
         {scratch_ / "Later", scratch_ / "Later", "later.txt", true},
     };
+    // The first case upgrades an installation elsewhere, whose folder goes with the folders
+    // made for it.
+    Settings("STDDIR=" + scratch_ / "Earlier\\B7" + "\r\nINSTKIND=2\r\nCREATEICONS=FALSE\r\n");
+    ASSERT_EQ(0u, RunSilently()) << Log();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Above);
         const std::string folder = c.Above + "\\B7\\";
         Settings("STDDIR=" + folder + "\r\nINSTKIND=2\r\nCREATEICONS=FALSE\r\n");
         ASSERT_EQ(0u, RunSilently()) << Log();
+        EXPECT_FALSE(FolderPresent(scratch_ / "Earlier"));
         EXPECT_EQ(c.Recorded, RegString(HKEY_LOCAL_MACHINE, ProductKey, "Folders made"));
         if (!c.Added.empty())
             WriteWholeFile(c.Above + "\\" + c.Added, "theirs");
