@@ -226,7 +226,8 @@ std::vector<std::string> InstallRun::RequiredFiles(const std::vector<std::string
 {
     std::vector<std::string> required;
     for (const std::string& file : InstalledFiles(Lines))
-        if (RequiresFile ? RequiresFile(file) : SameFileName(file, UninstallProgram) || SameFileName(file, ManifestFile))
+        if (RequiresFile ? RequiresFile(file)
+                         : SameFileName(file, UninstallProgram) || SameFileName(file, ManifestFile))
             required.push_back(file);
     return required;
 }
@@ -237,8 +238,8 @@ std::string InstallRun::FoldersMadeAbove(const std::string& Folder) const
         return SameFileName(AddTrailingBackslash(made_->Outermost), AddTrailingBackslash(made_->Folder))
                    ? std::string()
                    : made_->Outermost;
-    return SameFileName(AddTrailingBackslash(Folder), AddTrailingBackslash(earlierFolder_)) ? earlierFoldersMade_
-                                                                                           : std::string();
+    const bool earlierFolder = SameFileName(AddTrailingBackslash(Folder), AddTrailingBackslash(earlierFolder_));
+    return earlierFolder ? earlierFoldersMade_ : std::string();
 }
 
 int InstallRun::Install(ProductSource& Source, const std::string& Folder, bool CreateIcons,
@@ -250,7 +251,8 @@ int InstallRun::Install(ProductSource& Source, const std::string& Folder, bool C
     std::vector<std::string> lines;
     Source.ReadManifest(lines);
     if (earlier_)
-        earlier_->NewVersionGoesTo(Folder, IdentityOfHeld(prepared_ ? prepared_->Hold : nullptr), InstalledFiles(lines));
+        earlier_->NewVersionGoesTo(Folder, IdentityOfHeld(prepared_ ? prepared_->Hold : nullptr),
+                                   InstalledFiles(lines));
 
     InstallSettings settings;
     settings.InstallDir = Folder;

@@ -24,8 +24,8 @@ std::string FolderAbove(const std::string& Folder)
     const std::string folder = WithoutBackslash(Folder);
     const size_t end = folder.find_last_of('\\');
     // "C:\" and "\\server\share" have nothing above them that a run made.
-    const bool share = folder.compare(0, 2, "\\\\") == 0 &&
-                       folder.find('\\', folder.find('\\', 2) + 1) == std::string::npos;
+    const bool share =
+        folder.compare(0, 2, "\\\\") == 0 && folder.find('\\', folder.find('\\', 2) + 1) == std::string::npos;
     if (end == std::string::npos || end < 3 || share)
         return std::string();
     return folder.substr(0, end);

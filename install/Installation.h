@@ -58,9 +58,9 @@ struct InstallSettings {
 
 // How the sequence ended.
 enum class InstallOutcome {
-    Completed, // every step ran, whatever it reported
-    Stopped,   // a missing manifest, or a stop asked for during the copy
-    Damaged,   // the product's data failed their checks during the copy (Failure() of the source)
+    Completed,  // every step ran, whatever it reported
+    Stopped,    // a missing manifest, or a stop asked for during the copy
+    Damaged,    // the product's data failed their checks during the copy (Failure() of the source)
     Incomplete, // a required file was not placed (RequiredFiles): no record was written
 };
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-inline constexpr size_t AnsiPathLimit = 260;             // MAX_PATH, the closing NUL included
+inline constexpr size_t AnsiPathLimit = 260;                  // MAX_PATH, the closing NUL included
 inline constexpr size_t AnsiFolderLimit = AnsiPathLimit - 12; // CreateDirectoryA
 
 // True when every file and folder that the manifest's Lines put into Folder (a full path) stays

@@ -78,7 +78,9 @@ std::optional<ReservedMatch> FindReservedPlace(const std::string& Folder, const 
     // The place itself first; then the nearest place above the folder (the longest path), then
     // the nearest one below it (the shortest).
     const auto better = [](const ReservedMatch& A, const ReservedMatch& B) {
-        const auto rank = [](PlaceRelation Relation) { return Relation == PlaceRelation::Same ? 0 : Relation == PlaceRelation::Below ? 1 : 2; };
+        const auto rank = [](PlaceRelation Relation) {
+            return Relation == PlaceRelation::Same ? 0 : Relation == PlaceRelation::Below ? 1 : 2;
+        };
         if (rank(A.Relation) != rank(B.Relation))
             return rank(A.Relation) < rank(B.Relation);
         return A.Relation == PlaceRelation::Below ? A.Place.Folder.size() > B.Place.Folder.size()

@@ -56,7 +56,8 @@ void AddProfiles(std::vector<ReservedPlace>& Places)
         RegKey list = OpenRegKey(HKEY_LOCAL_MACHINE, ProfileListKeyPath, view);
         if (!list)
             continue;
-        Add(Places, ReservedKind::ProfilesFolder, Expanded(ReadRegString(list.Get(), "ProfilesDirectory").value_or("")));
+        Add(Places, ReservedKind::ProfilesFolder,
+            Expanded(ReadRegString(list.Get(), "ProfilesDirectory").value_or("")));
         for (const char* shared : {"Default", "Public"})
             Add(Places, ReservedKind::UserProfile, Expanded(ReadRegString(list.Get(), shared).value_or("")));
         // One key a profile, by its account's SID; a profile may lie outside the profiles folder.

@@ -31,7 +31,8 @@ TEST(ReservedPlaces, APlaceItselfAndWhatLiesBelowOrHoldsItAreRefusedWhateverTheL
         {"c:\\windows\\System32\\acc-b7", " lies in the Windows folder C:\\Windows"},
         {"C:\\Windows\\", " is the Windows folder C:\\Windows"},
         // The nearest place decides: the temporary folder, not the profile or the profiles' folder.
-        {"C:\\Users\\ann\\AppData\\Local\\Temp\\B7", " lies in the temporary folder C:\\Users\\ann\\AppData\\Local\\Temp"},
+        {"C:\\Users\\ann\\AppData\\Local\\Temp\\B7",
+         " lies in the temporary folder C:\\Users\\ann\\AppData\\Local\\Temp"},
         {"C:\\USERS", " is the folder of the users' profiles C:\\Users"},
         {"D:\\Work", " holds the temporary folder D:\\Work\\Temp"},
         {"C:\\Program Files (x86)\\Common Files", " is the program-files folder C:\\Program Files (x86)\\Common Files"},
