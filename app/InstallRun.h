@@ -8,10 +8,13 @@
 // version stands, and put back when the run fails or is given up after the uninstaller ran.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "EarlierVersion.h"
+#include "FolderHandles_win.h"
 #include "FolderStep.h"
 #include "InstallSink.h"
 #include "Installation.h"
@@ -31,6 +34,10 @@ extern const char* const NoRoomMessage; // "There is not enough free space for t
 // The installation's last line when files in use wait for the next start of Windows.
 extern const char* const RestartMessage;
 
+// Said when a fresh installation's copy fell short (InstallRun::RequiresFile) and what it had
+// placed was removed again.
+std::string IncompleteCopyMessage(const std::string& Folder);
+
 class InstallRun {
 public:
     explicit InstallRun(InstallSink& Sink) : sink_(Sink) {}
@@ -39,6 +46,13 @@ public:
     RecordHives Hives;
     // Whether the installation ends by opening the product's window (InstallSettings).
     bool StartProgramWindow = true;
+    // What the copy must have placed before any record is written. Set: every file of the
+    // manifest for which it answers true (a silent run: each file that the payload carries, for
+    // nobody reads its red lines before a deployment tool counts the machine as done). Not set:
+    // the uninstaller and its manifest, without which nothing could remove the installation (the
+    // wizard, whose user reads the red lines of the rest). Less removes what was placed and ends
+    // with 4, or puts the earlier version back (7).
+    std::function<bool(const std::string& Line)> RequiresFile;
 
     // Before anything else at a start: an upgrade that was cut off is finished (the earlier
     // version put back, or the kept copy dropped), and the log notes it. False when the earlier
@@ -59,8 +73,9 @@ public:
     // Errors that a step does not handle pass on to the caller, the earlier version put back.
     int Install(ProductSource& Source, const std::string& Folder, bool CreateIcons, const SettingsAnswers& Answers);
 
-    // The run ends without installing after the Folders page removed the earlier version (the
-    // wizard closed on the Settings page): it is put back. True when it was, whole.
+    // The run ends without installing (the wizard closed on the Settings page): the folders that
+    // the Folders page made go while they are empty, and an earlier version that it removed is
+    // put back. True when it was, whole.
     bool GiveUp();
 
     // True once the earlier version was put back in this run; the other once that was tried and
@@ -87,11 +102,26 @@ private:
     bool CheckBeforeChanging(const std::string& Folder, const std::string& Text, ProductSource& Source);
     void PutBack(const SettingsAnswers* Answers = nullptr);
     // The new version stands: the kept copy goes, and the earlier installation's folder, when it
-    // was elsewhere and nothing is left in it.
+    // was elsewhere and nothing is left in it, with the folders that were made for it.
     void NewVersionStands();
+    // The folder chosen at an earlier Next is let go, and the folders made for it go while empty.
+    void LetGoOfFolder();
+    void RemoveFoldersMade();
+    // The files that Lines name which the copy must place (RequiresFile).
+    std::vector<std::string> RequiredFiles(const std::vector<std::string>& Lines) const;
+    // The outermost folder made above Folder, by this run or for the earlier installation there.
+    std::string FoldersMadeAbove(const std::string& Folder) const;
 
     InstallSink& sink_;
-    bool madeFolder_ = false; // the folder step made the installation folder
+    // The folders that the folder step made (the installation folder and those above it, up to
+    // Outermost), until an installation stands in them; none on Windows 95/98/Me.
+    struct MadeFolders {
+        std::string Folder, Outermost;
+        FolderIdentity Identity;
+    };
+    std::optional<MadeFolders> made_;
+    // The earlier installation's folder and the outermost folder made for it, as recorded.
+    std::string earlierFolder_, earlierFoldersMade_;
     // The installation folder as the folder step left it, held until the run ends.
     std::optional<PreparedFolder> prepared_;
     std::optional<EarlierVersion> earlier_;

@@ -6,6 +6,7 @@
 #include "FolderHandles_win.h"
 #include "HeldFiles_win.h"
 #include "KeptFolders_win.h"
+#include "MadeFolders_win.h"
 #include "Manifest.h"
 #include "PayloadResource.h"
 #include "Product.h"
@@ -15,6 +16,12 @@
 const char* const NoRoomMessage = "There is not enough free space for the program in ";
 const char* const RestartMessage =
     "Some files were in use: Windows replaces them when it starts again. Restart Windows to finish the installation.";
+
+std::string IncompleteCopyMessage(const std::string& Folder)
+{
+    return "Not every file of the program could be copied into " + Folder +
+           ": what was copied has been removed again, and nothing was installed.";
+}
 
 std::string RecordedInstallFolder()
 {
@@ -109,13 +116,19 @@ std::optional<std::string> InstallRun::LeaveFolders(FolderRequest Request, Produ
     if (Request.OldVersionFound) {
         const std::string recorded = RecordedInstallFolder();
         Request.OldVersionFound = !recorded.empty();
-        if (Request.OldVersionFound)
+        if (Request.OldVersionFound) {
             Request.OldInstallDir = recorded;
+            // Read before its uninstaller removes the record: an installation in the same folder
+            // records it again, and one elsewhere removes those folders with the earlier one.
+            if (!WindowsFolderName(recorded, earlierFolder_))
+                earlierFolder_.clear();
+            earlierFoldersMade_ = ReadKeyString(HKEY_LOCAL_MACHINE, ProductKeyPath, FoldersMadeValue).value_or("");
+        }
     }
     // What the new version writes into the folder: a program found there that it does not name
-    // is somebody else's.
+    // is somebody else's; and every file of it must fit below the folder.
     Source.ReadManifest(Request.Manifest);
-    prepared_.reset(); // a folder chosen before is let go
+    LetGoOfFolder();
     // The folder judged first (no link on its way), then its drive.
     const std::shared_ptr<FolderJudgement> judgement = JudgeFolder(Request, sink_);
     if (!judgement || !CheckBeforeChanging(folder, Request.Folder, Source))
@@ -133,7 +146,6 @@ std::optional<std::string> InstallRun::LeaveFolders(FolderRequest Request, Produ
         }
     }
 
-    const bool existed = FolderExists(folder);
     try {
         prepared_ = PrepareFolder(Request, *judgement, sink_);
     } catch (...) {
@@ -148,7 +160,8 @@ std::optional<std::string> InstallRun::LeaveFolders(FolderRequest Request, Produ
         PutBack();
         return std::nullopt;
     }
-    madeFolder_ = !existed;
+    if (!prepared_->Outermost.empty() && prepared_->Hold)
+        made_ = MadeFolders{prepared_->Folder, prepared_->Outermost, IdentityOf(prepared_->Hold.get())};
     return AddTrailingBackslash(prepared_->Folder);
 }
 
@@ -182,7 +195,9 @@ void InstallRun::PutBack(const SettingsAnswers* Answers)
 void InstallRun::NewVersionStands()
 {
     const std::string earlier = earlier_ ? earlier_->Journal().OldFolder : std::string();
-    const std::shared_ptr<void> earlierHold = prepared_ ? prepared_->EarlierHold : nullptr;
+    // Taken while the folder is held; the hold itself has one owner, so that letting it go
+    // below leaves no handle that keeps the folder from being removed.
+    const FolderIdentity identity = IdentityOfHeld(prepared_ ? prepared_->EarlierHold : nullptr);
     // One that waits for the restart keeps its copy until then.
     if (earlier_ && earlier_->Journal().State != UpgradeState::Restarting)
         earlier_->Drop();
@@ -195,23 +210,62 @@ void InstallRun::NewVersionStands()
     // when nothing of anybody's is left in it.
     if (earlier.empty() || SameFileName(AddTrailingBackslash(earlier), AddTrailingBackslash(prepared_->Folder)))
         return;
-    const FolderIdentity identity = IdentityOfHeld(earlierHold);
     prepared_->EarlierHold.reset();
-    FolderPath folder = OpenFolderPath(earlier, FILE_LIST_DIRECTORY | DELETE, ReadOnlyShare);
-    if (folder.State != FolderPathState::Opened || !(IdentityOf(folder.Folder.Get()) == identity))
-        return;
     // An uninstaller that could not move its running file away leaves it there alone.
+    FolderPath folder = OpenFolderPath(earlier, FILE_LIST_DIRECTORY, ReadOnlyShare);
     std::vector<FolderEntry> entries;
-    if (ListFolder(folder.Folder.Get(), entries) && entries.size() == 1 && SameFileName(entries[0].AnsiName, UninstallProgram))
+    if (folder.State == FolderPathState::Opened && IdentityOf(folder.Folder.Get()) == identity &&
+        ListFolder(folder.Folder.Get(), entries) && entries.size() == 1 &&
+        SameFileName(entries[0].AnsiName, UninstallProgram))
         DeleteEntry(folder.Folder.Get(), entries[0].Name);
-    if (DeleteHeldEntry(folder.Folder.Get()))
+    folder.Folder.Reset();
+    if (RemoveEmptyFolder(earlier, &identity)) {
         ForgetKeptFolder(earlier);
+        RemoveEmptyFoldersUpTo(FolderAbove(earlier), earlierFoldersMade_);
+    }
+}
+
+void InstallRun::LetGoOfFolder()
+{
+    RemoveFoldersMade();
+    prepared_.reset();
+}
+
+void InstallRun::RemoveFoldersMade()
+{
+    if (!made_)
+        return;
+    prepared_.reset(); // a folder held open cannot be removed
+    if (RemoveEmptyFolder(made_->Folder, &made_->Identity))
+        RemoveEmptyFoldersUpTo(FolderAbove(made_->Folder), made_->Outermost);
+    made_.reset();
 }
 
 bool InstallRun::GiveUp()
 {
     PutBack();
+    RemoveFoldersMade();
     return putBack_;
+}
+
+std::vector<std::string> InstallRun::RequiredFiles(const std::vector<std::string>& Lines) const
+{
+    std::vector<std::string> required;
+    for (const std::string& file : InstalledFiles(Lines))
+        if (RequiresFile ? RequiresFile(file)
+                         : SameFileName(file, UninstallProgram) || SameFileName(file, ManifestFile))
+            required.push_back(file);
+    return required;
+}
+
+std::string InstallRun::FoldersMadeAbove(const std::string& Folder) const
+{
+    if (made_)
+        return SameFileName(AddTrailingBackslash(made_->Outermost), AddTrailingBackslash(made_->Folder))
+                   ? std::string()
+                   : made_->Outermost;
+    const bool earlierFolder = SameFileName(AddTrailingBackslash(Folder), AddTrailingBackslash(earlierFolder_));
+    return earlierFolder ? earlierFoldersMade_ : std::string();
 }
 
 int InstallRun::Install(ProductSource& Source, const std::string& Folder, bool CreateIcons,
@@ -220,11 +274,11 @@ int InstallRun::Install(ProductSource& Source, const std::string& Folder, bool C
     const std::optional<std::string> ownFolder = Source.OwnFolder();
     sink_.Note(ownFolder ? "Unpacked product: " + *ownFolder : std::string("Product: straight from the payload"));
     NoteSettings(Folder, CreateIcons, Answers);
-    if (earlier_) {
-        std::vector<std::string> lines;
-        Source.ReadManifest(lines);
-        earlier_->NewVersionGoesTo(Folder, IdentityOfHeld(prepared_ ? prepared_->Hold : nullptr), InstalledFiles(lines));
-    }
+    std::vector<std::string> lines;
+    Source.ReadManifest(lines);
+    if (earlier_)
+        earlier_->NewVersionGoesTo(Folder, IdentityOfHeld(prepared_ ? prepared_->Hold : nullptr),
+                                   InstalledFiles(lines));
 
     InstallSettings settings;
     settings.InstallDir = Folder;
@@ -242,6 +296,8 @@ int InstallRun::Install(ProductSource& Source, const std::string& Folder, bool C
         settings.ReplaceAtRestart = earlier_->Journal().HeldFiles;
     settings.ReplaceEarlierRecords = prepared_ && prepared_->ReplaceEarlierRecords;
     settings.StartProgramWindow = StartProgramWindow;
+    settings.RequiredFiles = RequiredFiles(lines);
+    settings.FoldersMade = FoldersMadeAbove(Folder);
     TInstallation installation(settings, Source, sink_);
     InstallOutcome outcome;
     try {
@@ -261,12 +317,14 @@ int InstallRun::Install(ProductSource& Source, const std::string& Folder, bool C
                 earlier_->WaitForRestart(Folder, StagedContent(staged, Folder));
             sink_.Log(RestartMessage, false);
         }
+        made_.reset(); // the installation's own now
         NewVersionStands();
         return sink_.ErrorLines() > 0 ? ecInstalledWithErrors : staged.empty() ? ecInstalled : ecRestartRequired;
     }
     if (earlier_) {
         sink_.Log("The new version could not be installed", true);
         PutBack(&Answers);
+        RemoveFoldersMade();
         if (outcome == InstallOutcome::Damaged)
             sink_.Inform(NotUnzippedMessage);
         // The earlier version works again only when all of it was put back.
@@ -274,11 +332,14 @@ int InstallRun::Install(ProductSource& Source, const std::string& Folder, bool C
     }
     if (outcome == InstallOutcome::Stopped)
         return ecStoppedEarly;
-    // Checked before anything changed, damaged now: no half installation stays.
+    // Checked before anything changed, damaged now, or a copy that fell short: no half
+    // installation stays, and no record names one.
     installation.RemovePlaced();
-    prepared_.reset(); // a folder held open cannot be removed
-    if (madeFolder_)
-        RemoveDirectoryA(Folder.c_str());
+    RemoveFoldersMade();
+    if (outcome == InstallOutcome::Incomplete) {
+        sink_.Inform(IncompleteCopyMessage(Folder.size() > 3 ? Folder.substr(0, Folder.size() - 1) : Folder));
+        return ecStoppedEarly;
+    }
     sink_.Inform(NotUnzippedMessage);
     return ecNotUnpacked;
 }

@@ -38,6 +38,7 @@ public:
           run_(sink_)
     {
         run_.StartProgramWindow = false;
+        run_.RequiresFile = [this](const std::string& Line) { return payload_.EntryOf(Line) >= 0; };
     }
     int Run();
 

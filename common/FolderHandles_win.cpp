@@ -156,18 +156,27 @@ FolderPath OpenFolderPath(const std::string& Path, ACCESS_MASK Access, ULONG Sha
 
 bool CreateMissingFolders(FolderPath& Path, ACCESS_MASK Access, PSECURITY_DESCRIPTOR Outermost, ULONG Share)
 {
-    if (Path.State != FolderPathState::Missing || !Path.Folder)
+    if (Path.State != FolderPathState::Missing || !Path.Folder || Path.Missing.empty())
         return false;
+    std::vector<FileHandle> made; // outermost first
     for (size_t level = 0; level < Path.Missing.size(); ++level) {
         const bool last = level + 1 == Path.Missing.size();
         NTSTATUS status = 0;
-        FileHandle made =
-            NtOpen(Path.Folder.Get(), Path.Missing[level], last ? Access : PassThrough, last ? Share : ShareAll,
-                   FILE_CREATE, FILE_DIRECTORY_FILE, level == 0 ? Outermost : nullptr, status);
-        if (!made)
+        FileHandle folder = NtOpen(made.empty() ? Path.Folder.Get() : made.back().Get(), Path.Missing[level],
+                                   last ? Access : PassThrough | DELETE, last ? Share : ShareAll, FILE_CREATE,
+                                   FILE_DIRECTORY_FILE, level == 0 ? Outermost : nullptr, status);
+        if (!folder) {
+            // The levels made before go again, innermost first: "C:\New" does not stay behind
+            // when "C:\New\a|b" cannot be made. A name goes once its last handle is closed.
+            for (auto above = made.rbegin(); above != made.rend(); ++above) {
+                DeleteHeldEntry(above->Get());
+                above->Reset();
+            }
             return false;
-        Path.Folder = std::move(made);
+        }
+        made.push_back(std::move(folder));
     }
+    Path.Folder = std::move(made.back());
     Path.Missing.clear();
     Path.State = FolderPathState::Opened;
     return true;

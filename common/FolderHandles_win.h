@@ -47,7 +47,8 @@ FolderPath OpenFolderPath(const std::string& Path, ACCESS_MASK Access, ULONG Sha
 // Creates the Missing levels of Path, each inside the one before. The outermost gets Outermost
 // as its security (nullptr: what its parent passes on) and the others inherit from it. Path's
 // Folder then holds the last one, opened as OpenFolderPath opens it with Share. False when a
-// level cannot be made, also when somebody else made it meanwhile.
+// level cannot be made, also when somebody else made it meanwhile; the levels made before it
+// are removed again.
 bool CreateMissingFolders(FolderPath& Path, ACCESS_MASK Access, PSECURITY_DESCRIPTOR Outermost,
                           ULONG Share = HeldFolderShare);
 

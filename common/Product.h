@@ -53,6 +53,9 @@ inline constexpr const char* InterfaceWindowClass = "TBriUIForm";
 inline constexpr const char* VendorKeyPath = "\\SOFTWARE\\Brisel";
 inline constexpr const char* PathValue = "Path";
 inline constexpr const char* InstallationTypeValue = "Installation type";
+// The outermost folder that the installation made above its own ("C:\My Apps (x86)" for
+// "C:\My Apps (x86)\B7"), which the uninstaller removes after its own when it is empty.
+inline constexpr const char* FoldersMadeValue = "Folders made";
 inline constexpr const char* DisplayNameValue = "DisplayName";
 inline constexpr const char* UninstallStringValue = "UninstallString";
 // The uninstall entry's other values, which Windows' list of programs and deployment tools read.

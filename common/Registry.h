@@ -48,5 +48,9 @@ void SetRegDword(HKEY Key, const std::string& Name, uint32_t Data);
 // Names of all values of the key, in the order the system lists them.
 std::vector<std::string> RegValueNames(HKEY Key);
 
+// Names of the key's sub-keys, in the order the system lists them (a key name has at most 255
+// characters).
+std::vector<std::string> RegSubkeyNames(HKEY Key);
+
 // Deletes one value; false when it is missing or cannot be deleted.
 bool DeleteRegValue(HKEY Key, const std::string& Name);

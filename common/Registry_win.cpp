@@ -115,6 +115,19 @@ void SetRegDword(HKEY Key, const std::string& Name, uint32_t Data)
         throw EBriError("Failed to set data for '" + Name + "'");
 }
 
+std::vector<std::string> RegSubkeyNames(HKEY Key)
+{
+    std::vector<std::string> names;
+    char name[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(Key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.emplace_back(name, length);
+    }
+    return names;
+}
+
 std::vector<std::string> RegValueNames(HKEY Key)
 {
     std::vector<std::string> names;

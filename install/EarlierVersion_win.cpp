@@ -28,7 +28,7 @@ struct ProductValues {
 std::vector<ProductValues> ProductRecords()
 {
     return {
-        {false, ProductKeyPath, {PathValue, InstallationTypeValue}},
+        {false, ProductKeyPath, {PathValue, InstallationTypeValue, FoldersMadeValue}},
         {false, UninstallKeyPath,
          std::vector<const char*>(std::begin(UninstallEntryValues), std::end(UninstallEntryValues))},
         {false, RunKeyPath, {ApplicationRunValue, InterfaceRunValue}},

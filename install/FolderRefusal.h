@@ -10,6 +10,7 @@ enum class FolderRefusal {
     InUse,        // a folder found there that another program holds open
     Link,         // the place, or a folder above it or in it, is a link to another place
     CannotMake,   // no folder can be made there
+    TooDeep,      // the product's files would not fit below it (PathLimit.h)
 };
 
 std::string FolderRefusalMessage(const std::string& Folder, FolderRefusal Why);

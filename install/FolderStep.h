@@ -30,6 +30,9 @@ struct PreparedFolder {
     // The folder held open for the whole run, so that nobody can add to it, rename, delete or
     // replace it; none on Windows 95/98/Me. It is let go when the last copy of the holder goes.
     std::shared_ptr<void> Hold;
+    // The outermost folder that this run made for it ("C:\My Apps (x86)" for "C:\My Apps (x86)\B7",
+    // or the folder itself); empty when the folder was there before.
+    std::string Outermost;
     // The earlier installation's folder, held the same way until the run ends (when there was
     // one to hold): the earlier version goes back into the very folder it was kept from.
     std::shared_ptr<void> EarlierHold;
@@ -98,14 +101,15 @@ std::optional<PreparedFolder> PrepareFolder(const FolderRequest& Request, Folder
 
 // The installation folder, when the wizard may go on to the Settings page. What can be judged
 // before an earlier version is removed is judged first, and refuses with nothing changed: a
-// text that names no full path, a folder found there that the installer did not make and that
-// is not empty, or that another program holds open, a link on the way, a place where no folder
-// can be made, the service type on a drive without permissions (see OwnFolder_win.h). Then the
-// earlier version's uninstaller runs and is waited for, when it can be trusted (see
-// UninstallerTrust.h; otherwise a line of the log file says why, and the result asks to replace
-// its records), and the folder is made as the installer's own, or the earlier installation's
-// kept. A refusal is said with the text as typed. An empty folder box and an uninstaller that
-// cannot be started raise their error.
+// text that names no full path, a place of Windows, of its users or of its programs
+// (ReservedPlaces.h), a folder too deep for the manifest's files (PathLimit.h), a folder found
+// there that the installer did not make and that is not empty, or that another program holds
+// open, a link on the way, a place where no folder can be made, the service type on a drive
+// without permissions (see OwnFolder_win.h). Then the earlier version's uninstaller runs and is
+// waited for, when it can be trusted (see UninstallerTrust.h; otherwise a line of the log file
+// says why, and the result asks to replace its records), and the folder is made as the
+// installer's own, or the earlier installation's kept. A refusal is said with the text as
+// typed. An empty folder box and an uninstaller that cannot be started raise their error.
 std::optional<PreparedFolder> PrepareFolder(const FolderRequest& Request, InstallSink& Sink);
 
 // Starts CommandLine and waits for its process to end, without a time limit; the window

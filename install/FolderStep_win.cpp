@@ -10,8 +10,10 @@
 #include "HeldFiles_win.h"
 #include "KeptFolders_win.h"
 #include "OwnFolder_win.h"
+#include "PathLimit.h"
 #include "PendingRenames_win.h"
 #include "Product.h"
+#include "ReservedPlaces_win.h"
 #include "SecurityDescriptor_win.h"
 #include "UninstallerTrust.h"
 
@@ -153,7 +155,7 @@ std::optional<PreparedFolder> PrepareUnprotectedFolder(const FolderRequest& Requ
         return prepared;
     bool created = false;
     try {
-        created = CreateFolderPath(Folder);
+        created = CreateFolderPath(Folder, prepared.Outermost);
     } catch (...) {
         Sink.FolderRefused();
         throw;
@@ -228,6 +230,15 @@ std::shared_ptr<FolderJudgement> JudgeFolder(const FolderRequest& Request, Insta
     std::string& folder = judgement->Folder;
     if (!Request.Folder.empty() && !WindowsFolderName(Request.Folder, folder))
         return Refused(RefuseFolder(Request, Sink));
+    if (!Request.Folder.empty()) {
+        // No folder of Windows, of its users or of its programs becomes the product's, and every
+        // file of the product must fit below the folder: refused before anything changes.
+        if (const std::optional<ReservedMatch> reserved =
+                FindReservedPlace(LongFolderName(folder), SystemReservedPlaces()))
+            return Refused(Refuse(Sink, ReservedPlaceMessage(Request.Folder, *reserved)));
+        if (!ManifestFitsIn(folder, Request.Manifest))
+            return Refused(Refuse(Sink, FolderRefusalMessage(Request.Folder, FolderRefusal::TooDeep)));
+    }
     if (Request.Folder.empty() || !IsNtPlatform()) {
         judgement->Unprotected = true;
         return judgement;
@@ -287,6 +298,8 @@ std::optional<PreparedFolder> PrepareFolder(const FolderRequest& Request, Folder
     std::string outermost;
     if (!MakeOwnFolder(place, folder, own ? protection.Get() : nullptr, &outermost))
         return Refuse(Sink, FolderRefusalMessage(Request.Folder, place.Refusal));
+    if (made && !found)
+        prepared.Outermost = outermost;
     if (found)
         Sink.Note("An empty folder that this setup did not make was made anew: " + LogName(folder));
     if (!prepared.KeepsPermissions)

@@ -55,13 +55,20 @@ struct InstallSettings {
     // folder): their new ones always wait for the next start of Windows, so that the earlier
     // file stays whole for a put-back until then.
     std::vector<std::string> ReplaceAtRestart;
+    // The files (manifest lines) that the copy must have placed before any record is written;
+    // one missing ends the sequence as Incomplete.
+    std::vector<std::string> RequiredFiles;
+    // The outermost folder that the folder step made above InstallDir, recorded for the
+    // uninstaller (FoldersMadeValue); empty when it made none.
+    std::string FoldersMade;
 };
 
 // How the sequence ended.
 enum class InstallOutcome {
-    Completed, // every step ran, whatever it reported
-    Stopped,   // a missing manifest, or a stop asked for during the copy
-    Damaged,   // the product's data failed their checks during the copy (Failure() of the source)
+    Completed,  // every step ran, whatever it reported
+    Stopped,    // a missing manifest, or a stop asked for during the copy
+    Damaged,    // the product's data failed their checks during the copy (Failure() of the source)
+    Incomplete, // a required file was not placed (RequiredFiles): no record was written
 };
 
 // The product's service library and its three entry points, each of which may be missing.
@@ -113,6 +120,8 @@ public:
 
     // Deletes the files the copy wrote and the folders it made (those left empty).
     void RemovePlaced();
+    // True when the copy placed the file of each of these manifest lines.
+    bool PlacedEvery(const std::vector<std::string>& Lines) const;
 
     // The new version stands: every file placed (or waiting for the next start of Windows), its
     // records written, and its service registered (service type). A run that got here with red

@@ -1,6 +1,9 @@
 // The sequence of the installation and its post-install part.
 #include "Installation.h"
 
+#include <algorithm>
+
+#include "BriCommon.h"
 #include "InstallRules.h"
 
 TInstallation::TInstallation(InstallSettings Settings, ProductSource& Source, InstallSink& Sink)
@@ -35,10 +38,20 @@ InstallOutcome TInstallation::Install()
     const InstallOutcome copied = CopyFiles();
     if (copied != InstallOutcome::Completed)
         return copied;
+    if (!PlacedEvery(settings_.RequiredFiles))
+        return InstallOutcome::Incomplete;
     if (service && !ownFolder)
         LoadServiceLibrary(settings_.InstallDir);
     PostInstall();
     return InstallOutcome::Completed;
+}
+
+bool TInstallation::PlacedEvery(const std::vector<std::string>& Lines) const
+{
+    return std::all_of(Lines.begin(), Lines.end(), [&](const std::string& Line) {
+        return std::any_of(Placed.Files.begin(), Placed.Files.end(),
+                           [&](const std::string& File) { return SameFileName(File, settings_.InstallDir + Line); });
+    });
 }
 
 void TInstallation::PostInstall()

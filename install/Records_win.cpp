@@ -12,6 +12,10 @@ void TInstallation::WriteSettings()
     if (RegKey key = CreateRegKey(settings_.Hives.LocalMachine, ProductKeyPath, KEY_WRITE)) {
         SetRegString(key.Get(), PathValue, settings_.InstallDir);
         SetRegDword(key.Get(), InstallationTypeValue, settings_.InstallKind);
+        if (!settings_.FoldersMade.empty())
+            SetRegString(key.Get(), FoldersMadeValue, settings_.FoldersMade);
+        else
+            DeleteRegValue(key.Get(), FoldersMadeValue); // an earlier installation's, elsewhere
         RecordsWritten = true;
     } else {
         RecordsWritten = false;

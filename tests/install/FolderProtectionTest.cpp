@@ -115,7 +115,7 @@ TEST(FolderProtection, TheFoldersOfTheInstallersOwnGetTheirProtectionAsTheyAreMa
 
 TEST(FolderProtection, TheFolderIsMadeAnewHeldAgainstOthersAndAFolderFoundIsNeverWrittenInto)
 {
-    ScratchFolder scratch; // in the temporary folder, outside Program Files
+    ScratchFolder scratch{"C:\\"}; // outside Program Files (the temporary folder is no product's place)
     FolderStepRun run;
     const FolderRequest outside = {false, "", scratch / "New\\Brisel Backup 7", false, Manifest};
     std::optional<PreparedFolder> made = run.Prepare(outside);
@@ -189,7 +189,7 @@ TEST(FolderProtection, TheFolderIsMadeAnewHeldAgainstOthersAndAFolderFoundIsNeve
 
 TEST(FolderProtection, TheEarlierInstallationsFolderIsKeptHeldWhileItsUninstallerRunsOnlyWhenItIsTheInstallersOwn)
 {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"C:\\"};
     FolderStepRun run;
     const std::string old = scratch / "Old\\";
     ASSERT_TRUE(CreateDirectoryA(old.c_str(), nullptr) && CreateDirectoryA((old + "Plugins").c_str(), nullptr));

@@ -136,6 +136,9 @@ for kind in unsigned tampered; do
     cp "$build/$kind.exe" "$earlier/bb7uninstall.exe"
     cp "$payload/Distro/BriBU.exe" "$earlier/"
     printf 'BriBU.exe\r\nbb7uninstall.exe\r\n' >"$earlier/bb7setup.dat"
+    # The last upgrade's folder is nobody's recorded installation any more: a folder found there
+    # that holds files is refused, so it goes first, as its files would be deleted by hand.
+    rm -rf "$WINEPREFIX/drive_c/Bb7 Signed 2"
     upgrade "C:\\Bb7 $kind\\"
     grep -q "C:\\\\Bb7 $kind\\\\bb7uninstall.exe was not run (it is not signed by the publisher of this installer)" \
         "$silent_log" || { cat "$silent_log" >>"$log"; fail "the $kind uninstaller: no line says why it was not run"; }

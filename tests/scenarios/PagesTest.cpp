@@ -66,7 +66,7 @@ TEST_F(PagesTest, AUserWalksToTheInstallPageAndAnEarlierVersionIsRemovedFirst)
 {
     // An earlier installation whose "Path" lacks its trailing backslash, with an uninstaller
     // that records how it was started and takes a while.
-    ScratchFolder scratch;
+    ScratchFolder scratch{"C:\\"};
     const std::string oldDir = scratch / "Old Version";
     ASSERT_TRUE(CreateDirectoryA(oldDir.c_str(), nullptr));
     ASSERT_TRUE(CopyFileA((OwnFolder() + "bb7recorder.exe").c_str(), (oldDir + "\\bb7uninstall.exe").c_str(), FALSE));
@@ -220,7 +220,7 @@ TEST_F(PagesTest, TheFolderStepRefusesAnEmptyBoxAndAFolderThatCannotBeMade)
 
     // A folder that exists, made by somebody else, is never written into: with files in it, it
     // is refused with nothing changed; empty, it is made anew without a question.
-    ScratchFolder existing;
+    ScratchFolder existing{"C:\\"};
     existing.WriteFile("keep.txt");
     SetTextOf("e_Dir", existing.Path());
     Click("b_Next1");

@@ -178,7 +178,7 @@ protected:
         EXPECT_EQ("user", ReadWholeFile(installDir_ + "mine.txt"));
     }
 
-    ScratchFolder scratch_;
+    ScratchFolder scratch_{"C:\\"};
     std::string installDir_;
     std::string firstDay_; // the installation date is this day's or a later one's
 };

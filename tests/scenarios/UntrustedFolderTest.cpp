@@ -44,7 +44,7 @@ protected:
     }
     static bool Has(const std::string& Log, const std::string& Text) { return Log.find(Text) != std::string::npos; }
 
-    ScratchFolder scratch_;
+    ScratchFolder scratch_{"C:\\"};
     std::string installDir_;
 };
 

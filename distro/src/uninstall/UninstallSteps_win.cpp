@@ -178,9 +178,15 @@ std::optional<std::string> RecordedInstallFolder()
     return key ? ReadRegString(key.Get(), PathValue) : std::nullopt;
 }
 
+std::string RecordedFoldersMade()
+{
+    return ReadKeyString(HKEY_LOCAL_MACHINE, ProductKeyPath, FoldersMadeValue).value_or("");
+}
+
 void RemoveRegistryRecords(TUninstallResult& Result)
 {
-    RemoveValuesAndEmptyKey(HKEY_LOCAL_MACHINE, ProductKeyPath, {PathValue, InstallationTypeValue}, Result);
+    RemoveValuesAndEmptyKey(HKEY_LOCAL_MACHINE, ProductKeyPath, {PathValue, InstallationTypeValue, FoldersMadeValue},
+                            Result);
     // The vendor's key goes only when no other product of the vendor is left in it.
     if (RegKey vendor = OpenRegKey(HKEY_LOCAL_MACHINE, VendorKeyPath, KEY_READ)) {
         const bool empty = RegValueNames(vendor.Get()).empty();

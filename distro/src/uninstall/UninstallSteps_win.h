@@ -32,6 +32,9 @@ void RemoveRegistryRecords(TUninstallResult& Result);
 
 // The "Path" value of the product key, if there is one.
 std::optional<std::string> RecordedInstallFolder();
+// The outermost folder that the installation made above its own folder, as the product key
+// records it; empty when it made none.
+std::string RecordedFoldersMade();
 
 // The planned files and the folders that they leave empty, below Folder (with its trailing
 // backslash); then the manifest, when no file was left. Folders that still hold other files stay.

@@ -13,6 +13,7 @@
 #include "BriCommon.h"
 #include "Common_Custom.h"
 #include "KeptFolders_win.h"
+#include "MadeFolders_win.h"
 #include "Product.h"
 #include "ServiceControl.h"
 #include "UninstallPlan.h"
@@ -90,7 +91,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     TUninstallResult result;
     CloseProductPrograms(ProgramCloseTimeoutMs);
     const std::optional<std::string> recorded = RecordedInstallFolder();
+    std::string foldersMade; // read before the records go
     if (RecordsBelongTo(recorded, folder)) {
+        foldersMade = RecordedFoldersMade();
         RemoveService(result);
         RemoveRunEntries(result);
         RemoveProgramGroups(result);
@@ -113,10 +116,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // A folder that stays (the user's own files in it, something that could not be removed) is
     // noted where only administrators may write: a later installation may take it as the
     // product's own again, with what it holds.
-    if (FolderExists(folder))
+    if (FolderExists(folder)) {
         RecordKeptFolder(folder);
-    else
+    } else {
         ForgetKeptFolder(folder);
+        // The folders that the installation made above its own ("C:\My Apps (x86)" for
+        // "C:\My Apps (x86)\B7"), each while nothing else is in it, never through a link.
+        RemoveEmptyFoldersUpTo(FolderAbove(folder), foldersMade);
+    }
 
     if (options.Report)
         ShowBox(Report(result), MB_OK | (result.Failed() ? MB_ICONWARNING : MB_ICONINFORMATION));
