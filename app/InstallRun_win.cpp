@@ -212,7 +212,9 @@ void InstallRun::NewVersionStands()
         return;
     prepared_->EarlierHold.reset();
     // An uninstaller that could not move its running file away leaves it there alone.
-    FolderPath folder = OpenFolderPath(earlier, FILE_LIST_DIRECTORY, ReadOnlyShare);
+    FolderPath folder = prepared_->EarlierUninstallerLeftItself
+                            ? OpenFolderPath(earlier, FILE_LIST_DIRECTORY, ReadOnlyShare)
+                            : FolderPath();
     std::vector<FolderEntry> entries;
     if (folder.State == FolderPathState::Opened && IdentityOf(folder.Folder.Get()) == identity &&
         ListFolder(folder.Folder.Get(), entries) && entries.size() == 1 &&

@@ -45,6 +45,9 @@ struct PreparedFolder {
     // An earlier installation was found whose uninstaller was not run: this installation takes
     // the place of its records (service, autostart entries, program group).
     bool ReplaceEarlierRecords = false;
+    // The earlier version's uninstaller could not move its own running file away: it stays in
+    // the earlier folder, which it asked Windows to clear at the next start (that is dropped).
+    bool EarlierUninstallerLeftItself = false;
 };
 
 extern const char* const UninstallingOldVersion; // "Uninstalling the old version"

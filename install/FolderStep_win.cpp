@@ -136,9 +136,11 @@ void RunUninstaller(const FolderRequest& Request, std::unique_ptr<HeldUninstalle
     // drive) has Windows delete it, and its folder, at the next start: by then the file of that
     // name is the new version's, or the earlier version's put back.
     std::string folder;
-    if (WindowsFolderName(Request.OldInstallDir, folder) && DropNewPendingRenamesWithin(before, folder) > 0)
+    if (WindowsFolderName(Request.OldInstallDir, folder) && DropNewPendingRenamesWithin(before, folder) > 0) {
         Sink.Note("What the earlier version's uninstaller left to be deleted in " + Request.OldInstallDir +
                   " at the next start of Windows is dropped: the installation goes on there");
+        Prepared.EarlierUninstallerLeftItself = true;
+    }
 }
 
 // Windows 95/98/Me keeps no permissions and knows no links; an empty folder box goes on to the

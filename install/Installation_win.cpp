@@ -48,9 +48,13 @@ InstallOutcome TInstallation::Install()
 
 bool TInstallation::PlacedEvery(const std::vector<std::string>& Lines) const
 {
+    // A file that waits beside one in use for the next start of Windows counts as placed.
     return std::all_of(Lines.begin(), Lines.end(), [&](const std::string& Line) {
+        const std::string path = settings_.InstallDir + Line;
         return std::any_of(Placed.Files.begin(), Placed.Files.end(),
-                           [&](const std::string& File) { return SameFileName(File, settings_.InstallDir + Line); });
+                           [&](const std::string& File) { return SameFileName(File, path); }) ||
+               std::any_of(Placed.Staged.begin(), Placed.Staged.end(),
+                           [&](const PlacedFiles::StagedFile& File) { return SameFileName(File.Path, path); });
     });
 }
 
