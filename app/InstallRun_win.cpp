@@ -323,14 +323,19 @@ int InstallRun::Install(ProductSource& Source, const std::string& Folder, bool C
         NewVersionStands();
         return sink_.ErrorLines() > 0 ? ecInstalledWithErrors : staged.empty() ? ecInstalled : ecRestartRequired;
     }
+    const std::string shown = Folder.size() > 3 ? Folder.substr(0, Folder.size() - 1) : Folder;
     if (earlier_) {
         sink_.Log("The new version could not be installed", true);
         PutBack(&Answers);
         RemoveFoldersMade();
         if (outcome == InstallOutcome::Damaged)
             sink_.Inform(NotUnzippedMessage);
+        if (outcome == InstallOutcome::NoRoom)
+            sink_.Inform(NoRoomMessage + shown);
         // The earlier version works again only when all of it was put back.
-        return putBack_ ? ecEarlierVersionPutBack : ecStoppedEarly;
+        if (!putBack_)
+            return ecStoppedEarly;
+        return outcome == InstallOutcome::NoRoom ? ecDiskFull : ecEarlierVersionPutBack;
     }
     if (outcome == InstallOutcome::Stopped)
         return ecStoppedEarly;
@@ -339,8 +344,12 @@ int InstallRun::Install(ProductSource& Source, const std::string& Folder, bool C
     installation.RemovePlaced();
     RemoveFoldersMade();
     if (outcome == InstallOutcome::Incomplete) {
-        sink_.Inform(IncompleteCopyMessage(Folder.size() > 3 ? Folder.substr(0, Folder.size() - 1) : Folder));
+        sink_.Inform(IncompleteCopyMessage(shown));
         return ecStoppedEarly;
+    }
+    if (outcome == InstallOutcome::NoRoom) {
+        sink_.Inform(NoRoomMessage + shown);
+        return ecDiskFull;
     }
     sink_.Inform(NotUnzippedMessage);
     return ecNotUnpacked;

@@ -41,6 +41,14 @@ bool Named(const std::vector<std::string>& Files, const std::string& Line)
     return std::any_of(Files.begin(), Files.end(), [&](const std::string& File) { return SameFileName(File, Line); });
 }
 
+// The drive of Path has less room than Bytes: a write there failed for want of space.
+bool NoRoomFor(const std::string& Path, uint64_t Bytes)
+{
+    ULARGE_INTEGER available = {};
+    const std::string folder = Path.substr(0, Path.find_last_of('\\') + 1);
+    return GetDiskFreeSpaceExA(folder.c_str(), &available, nullptr, nullptr) && available.QuadPart < Bytes + 1;
+}
+
 } // namespace
 
 std::string StagedName(const std::string& Path)
@@ -72,15 +80,18 @@ InstallOutcome TInstallation::CopyFiles()
     }
     EntryCount = static_cast<int32_t>(lines.size());
     for (const std::string& line : lines) {
-        if (!CopyManifestLine(line))
-            return InstallOutcome::Damaged;
+        switch (CopyManifestLine(line)) {
+        case LineCopy::Damaged: return InstallOutcome::Damaged;
+        case LineCopy::NoRoom: return InstallOutcome::NoRoom;
+        case LineCopy::Next: break;
+        }
         if (sink_.StopRequested())
             return InstallOutcome::Stopped; // after the current file, as the user asked
     }
     return InstallOutcome::Completed;
 }
 
-bool TInstallation::CopyManifestLine(const std::string& Line)
+TInstallation::LineCopy TInstallation::CopyManifestLine(const std::string& Line)
 {
     const ManifestLine entry = ReadManifestLine(Line);
     const std::string target = settings_.InstallDir + entry.Folder;
@@ -105,8 +116,13 @@ bool TInstallation::CopyManifestLine(const std::string& Line)
     ProductSource::Placed placed = ProductSource::Placed::NotWritten;
     if (removal == Removal::Gone || (removal == Removal::InUse && RemoveReplacedFile(written) == Removal::Gone))
         placed = source_.Place(Line, written);
+    // A file that could not be written where the drive has no room left for it: the copy ends,
+    // whatever the source made of the failure.
+    if (placed != ProductSource::Placed::Written && removal != Removal::Failed &&
+        NoRoomFor(written, source_.BytesOf(Line)))
+        return LineCopy::NoRoom;
     if (placed == ProductSource::Placed::Damaged)
-        return false;
+        return LineCopy::Damaged;
     if (placed == ProductSource::Placed::Written && removal == Removal::InUse) {
         Placed.Files.push_back(written);
         // What the restart must put in place, read back as it lies there.
@@ -115,7 +131,7 @@ bool TInstallation::CopyManifestLine(const std::string& Line)
         if (staged && DigestOfOpenFile(staged.Get(), digest) && ReplaceAtRestart(written, path)) {
             Placed.Staged.push_back({path, digest});
             Log(LogLine::ReplacedAtRestart(target, entry.File));
-            return true;
+            return LineCopy::Next;
         }
         placed = ProductSource::Placed::NotWritten;
     }
@@ -126,7 +142,7 @@ bool TInstallation::CopyManifestLine(const std::string& Line)
         CopyComplete = false;
         Log(LogLine::CouldNotCopy(target, entry.File), true);
     }
-    return true;
+    return LineCopy::Next;
 }
 
 void TInstallation::RemovePlaced()

@@ -69,6 +69,7 @@ enum class InstallOutcome {
     Stopped,    // a missing manifest, or a stop asked for during the copy
     Damaged,    // the product's data failed their checks during the copy (Failure() of the source)
     Incomplete, // a required file was not placed (RequiredFiles): no record was written
+    NoRoom,     // the drive filled up during the copy
 };
 
 // The product's service library and its three entry points, each of which may be missing.
@@ -142,8 +143,9 @@ public:
 
 private:
     void Log(const std::string& Text, bool Error = false) { sink_.Log(Text, Error); }
-    // False when the product's data were found damaged.
-    bool CopyManifestLine(const std::string& Line);
+    // What ends the copy: the product's data found damaged, or the drive full.
+    enum class LineCopy { Next, Damaged, NoRoom };
+    LineCopy CopyManifestLine(const std::string& Line);
     void WriteAutostartEntry(const AutostartEntry& Entry);
 
     InstallSettings settings_;

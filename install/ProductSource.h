@@ -40,8 +40,10 @@ public:
     // the installation folder once the files are placed.
     virtual std::optional<std::string> OwnFolder() const = 0;
 
-    // The bytes that the files of the manifest take once placed.
+    // The bytes that the files of the manifest take once placed, and that of one line's file
+    // (0 when the source does not know it).
     virtual uint64_t ProductBytes() = 0;
+    virtual uint64_t BytesOf(const std::string& Line) { (void)Line; return 0; }
 
     // What the last call found wrong, for the log; empty when it has nothing to add.
     virtual std::string Failure() const { return std::string(); }

@@ -20,6 +20,7 @@ public:
     const Sha256Digest* DigestOf(const std::string& Path) const override;
     std::optional<std::string> OwnFolder() const override { return folder_; }
     uint64_t ProductBytes() override;
+    uint64_t BytesOf(const std::string& Line) override;
 
 private:
     std::string folder_;

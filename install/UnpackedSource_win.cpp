@@ -33,12 +33,17 @@ uint64_t UnpackedSource::ProductBytes()
     std::vector<std::string> lines;
     uint64_t bytes = 0;
     if (ReadManifest(lines) == ManifestState::Read)
-        for (const std::string& file : InstalledFiles(lines)) {
-            WIN32_FILE_ATTRIBUTE_DATA data;
-            if (GetFileAttributesExA((folder_ + file).c_str(), GetFileExInfoStandard, &data))
-                bytes += (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        }
+        for (const std::string& file : InstalledFiles(lines))
+            bytes += BytesOf(file);
     return bytes;
+}
+
+uint64_t UnpackedSource::BytesOf(const std::string& Line)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA((folder_ + Line).c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 const Sha256Digest* UnpackedSource::DigestOf(const std::string& Path) const

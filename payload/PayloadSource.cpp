@@ -222,6 +222,12 @@ uint64_t PayloadSource::ProductBytes()
     return bytes;
 }
 
+uint64_t PayloadSource::BytesOf(const std::string& Line)
+{
+    const int index = EntryOf(Line);
+    return index < 0 ? 0 : unzip_.Directory().Items[static_cast<size_t>(index)].UncompressedSize64;
+}
+
 const Sha256Digest* PayloadSource::DigestOf(const std::string& Path) const
 {
     for (const auto& [path, digest] : digests_)

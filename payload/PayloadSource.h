@@ -58,6 +58,7 @@ public:
     const Sha256Digest* DigestOf(const std::string& Path) const override;
     std::optional<std::string> OwnFolder() const override { return std::nullopt; }
     uint64_t ProductBytes() override;
+    uint64_t BytesOf(const std::string& Line) override;
     std::string Failure() const override { return failure_; }
 
     // The entry that a manifest line names, or -1: none, or a folder.

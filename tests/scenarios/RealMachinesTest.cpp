@@ -48,6 +48,29 @@ std::string Prefix()
     return prefix;
 }
 
+// A small drive of its own, T:, as a second disk of a machine is: a tmpfs of Size mounted by
+// the host and linked as the prefix's drive, gone again with this object. Mounting needs root;
+// without it the object is false.
+class SmallDrive {
+public:
+    explicit SmallDrive(const std::string& Size)
+        : point_("/tmp/bb7-machines-t-" + std::to_string(GetCurrentProcessId())), link_(Prefix() + "/dosdevices/t:")
+    {
+        mounted_ = RunOnHost("mkdir -p " + point_) == 0 &&
+                   RunOnHost("mount -t tmpfs -o size=" + Size + " tmpfs " + point_) == 0;
+        mounted_ = mounted_ && RunOnHost("ln -s " + point_ + " " + link_) == 0 &&
+                   WaitUntil([] { return GetFileAttributesA("T:\\") != INVALID_FILE_ATTRIBUTES; }, 10s);
+    }
+    ~SmallDrive() { RunOnHost("rm -f " + link_ + "; umount " + point_ + "; rmdir " + point_); }
+    SmallDrive(const SmallDrive&) = delete;
+    SmallDrive& operator=(const SmallDrive&) = delete;
+    explicit operator bool() const { return mounted_; }
+
+private:
+    std::string point_, link_;
+    bool mounted_ = false;
+};
+
 class RealMachinesTest : public EarlierReleaseFixture {
 protected:
     // Windows starts again: what waits for its start is done (the pending renames, then the
@@ -124,18 +147,9 @@ TEST_F(RealMachinesTest, AFileInUseThatCannotWaitForTheRestartPutsTheEarlierVers
 
 TEST_F(RealMachinesTest, WithTheTemporaryFolderOnAnotherDriveTheNewUninstallerSurvivesTheRestart)
 {
-    // A small drive of its own, T:, as a second disk of a machine is.
-    const std::string mountPoint = "/tmp/bb7-machines-t-" + std::to_string(GetCurrentProcessId());
-    const std::string drive = Prefix() + "/dosdevices/t:";
-    ASSERT_EQ(0, RunOnHost("mkdir -p " + mountPoint));
-    if (RunOnHost("mount -t tmpfs -o size=64m tmpfs " + mountPoint) != 0)
+    SmallDrive drive("64m");
+    if (!drive)
         GTEST_SKIP() << "a drive of its own needs root to mount a tmpfs";
-    struct Unmount {
-        std::string Point, Drive;
-        ~Unmount() { RunOnHost("rm -f " + Drive + "; umount " + Point + "; rmdir " + Point); }
-    } unmount{mountPoint, drive};
-    ASSERT_EQ(0, RunOnHost("ln -s " + mountPoint + " " + drive));
-    ASSERT_TRUE(WaitUntil([] { return GetFileAttributesA("T:\\") != INVALID_FILE_ATTRIBUTES; }, 10s));
     ASSERT_TRUE(CreateDirectoryA("T:\\Temp", nullptr));
 
     ASSERT_NO_FATAL_FAILURE(InstallEarlier());
@@ -175,6 +189,30 @@ TEST_F(RealMachinesTest, AFolderThatTheUninstallerLeftForAHeldProgramTakesTheNex
     ASSERT_NO_FATAL_FAILURE(RestartWindows());
     EXPECT_EQ("new", FirstLine(Stands()));
     EXPECT_FALSE(FilePresent(held + ".bb7-restart"));
+}
+
+TEST_F(RealMachinesTest, AFullDriveEndsWithItsOwnCodeBeforeAnythingChangesAndDuringTheCopyAlike)
+{
+    // The product's files as they lie once installed, and a drive that just holds their bytes:
+    // the check before anything changes lets it through, the files' own rounding fills it.
+    uint64_t bytes = 0;
+    for (const std::string& line : SplitTextLines(ReadWholeFile(StagedProduct() + "bb7setup.dat")))
+        bytes += ReadWholeFile(StagedProduct() + line).size();
+    const std::string folder = "T:\\Brisel Backup 7\\";
+    for (const uint64_t size : {bytes / 2, bytes + 4096}) {
+        SCOPED_TRACE(size < bytes ? "too small for the product" : "filled up during the copy");
+        SmallDrive drive(std::to_string(size));
+        if (!drive)
+            GTEST_SKIP() << "a drive of its own needs root to mount a tmpfs";
+        EXPECT_EQ(8u, RunFrom(programDir_, "STDDIR=" + folder + "\r\nINSTKIND=2\r\nCREATEICONS=FALSE\r\n"))
+            << Log(log_);
+        EXPECT_TRUE(Has(Log(log_), " ERROR There is not enough free space for the program in T:\\Brisel Backup 7"))
+            << Log(log_);
+        EXPECT_EQ(size < bytes, !Has(Log(log_), "copied")) << Log(log_);
+        EXPECT_FALSE(FolderPresent(folder)) << "what was written goes";
+        EXPECT_EQ("<no key>", RegString(HKEY_LOCAL_MACHINE, ProductKey, "Path"));
+        EXPECT_EQ("<no key>", RegString(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
+    }
 }
 
 } // namespace
