@@ -97,12 +97,42 @@ FileHandle OpenSubfolders(HANDLE Top, const std::vector<std::wstring>& Names, AC
     return level;
 }
 
-FileHandle OpenFileForReading(HANDLE Folder, const std::wstring& Name, NTSTATUS* Status)
+namespace {
+
+FileHandle OpenFileToRead(HANDLE Folder, const std::wstring& Name, ACCESS_MASK Extra, NTSTATUS* Status)
 {
-    FileHandle file = OpenEntry(Folder, Name, GENERIC_READ, FILE_SHARE_READ, FILE_OPEN, EntryKind::File, nullptr, Status);
+    FileHandle file =
+        OpenEntry(Folder, Name, GENERIC_READ | Extra, FILE_SHARE_READ, FILE_OPEN, EntryKind::File, nullptr, Status);
     if (!file || IsLinkedEntry(file.Get()))
         return FileHandle();
     return file;
+}
+
+} // namespace
+
+FileHandle OpenFileForReading(HANDLE Folder, const std::wstring& Name, NTSTATUS* Status)
+{
+    return OpenFileToRead(Folder, Name, 0, Status);
+}
+
+FileHandle OpenFileForMoving(HANDLE Folder, const std::wstring& Name, NTSTATUS* Status)
+{
+    return OpenFileToRead(Folder, Name, DELETE, Status);
+}
+
+bool MoveHeldFileInto(HANDLE File, HANDLE Folder, const std::wstring& Name)
+{
+    // FILE_RENAME_INFORMATION: the new name relative to RootDirectory, never replacing anything.
+    std::vector<LONGLONG> buffer((sizeof(FILE_RENAME_INFORMATION) + Name.size() * sizeof(wchar_t)) / sizeof(LONGLONG) +
+                                 1);
+    auto* rename = reinterpret_cast<FILE_RENAME_INFORMATION*>(buffer.data());
+    rename->ReplaceIfExists = FALSE;
+    rename->RootDirectory = Folder;
+    rename->FileNameLength = static_cast<ULONG>(Name.size() * sizeof(wchar_t));
+    std::copy(Name.begin(), Name.end(), rename->FileName);
+    IO_STATUS_BLOCK io = {};
+    return NT_SUCCESS(NtSetInformationFile(File, &io, rename, static_cast<ULONG>(buffer.size() * sizeof(LONGLONG)),
+                                           FileRenameInformation));
 }
 
 FileHandle OpenFileBelow(HANDLE Folder, const std::string& Relative, NTSTATUS* Status)

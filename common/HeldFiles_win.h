@@ -26,6 +26,15 @@ FileHandle OpenSubfolders(HANDLE Top, const std::vector<std::wstring>& Names, AC
 // gives none. Status, when given, gets the system's reason when the file could not be opened.
 FileHandle OpenFileForReading(HANDLE Folder, const std::wstring& Name, NTSTATUS* Status = nullptr);
 
+// Opens the file Name in the folder held by Folder to be read and then moved (DELETE): others
+// may read it meanwhile, neither write, rename nor delete it. As OpenFileForReading otherwise.
+FileHandle OpenFileForMoving(HANDLE Folder, const std::wstring& Name, NTSTATUS* Status = nullptr);
+
+// Moves the file held by File (open with DELETE) into the folder held by Folder as Name: one
+// step, nothing copied. False when the system refuses, another volume's folder for one, or
+// something standing at Name.
+bool MoveHeldFileInto(HANDLE File, HANDLE Folder, const std::wstring& Name);
+
 // The file Relative ("Help\index.htm") below the folder held by Folder, opened for reading as
 // OpenFileForReading opens it, through the folders on its way, none of them a link.
 FileHandle OpenFileBelow(HANDLE Folder, const std::string& Relative, NTSTATUS* Status = nullptr);

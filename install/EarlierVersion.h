@@ -71,6 +71,11 @@ private:
     }
     bool Save();
     bool FinishAfterRestart(InstallSink& Sink);
+    // While it is kept: the files moved into the store go back into the earlier folder held by
+    // Folder (one that is there already stays). False when one could not.
+    bool ReturnMovedFiles(HANDLE Folder);
+    // A run cut off while it kept: the moved files go back, its service runs again, the store goes.
+    bool FinishKeeping(InstallSink& Sink);
 
     UpgradeStore store_;
     UpgradeJournal journal_;

@@ -110,8 +110,19 @@ std::optional<EarlierVersion> EarlierVersion::Keep(const std::string& Folder, HA
     UpgradeJournal journal;
     journal.State = UpgradeState::Keeping;
     journal.OldFolder = Folder;
+    journal.Values = ReadProductValues();
+    journal.Service = ReadService();
+    const std::vector<std::string> files = Held ? InstalledFilesOf(Held) : std::vector<std::string>();
+    // Its uninstaller runs from the folder, and reads its manifest there: both are copied. The
+    // other files are moved into the store, on the same volume in one step each.
+    const auto staysInPlace = [](const std::string& File) {
+        return SameFileName(File, UninstallProgram) || SameFileName(File, ManifestFile);
+    };
+    for (const std::string& file : files)
+        if (!staysInPlace(file))
+            journal.Moving.push_back(file);
     EarlierVersion kept(std::move(*store), journal);
-    // Written first: a run cut off while it keeps drops the part it had kept.
+    // Written first: a run cut off while it keeps moves back what it had moved, and drops the rest.
     if (!kept.Save() || !kept.store_.RegisterFinishAtStart()) {
         Sink.Note("The earlier version's journal could not be written in " + kept.store_.Path());
         kept.store_.Remove();
@@ -123,7 +134,7 @@ std::optional<EarlierVersion> EarlierVersion::Keep(const std::string& Folder, HA
     // stops the upgrade before anything changes: put back without it, the earlier version would
     // lack it.
     std::map<std::string, FileHandle> folders; // the earlier folder's, each opened once
-    for (const std::string& file : Held ? InstalledFilesOf(Held) : std::vector<std::string>()) {
+    for (const std::string& file : files) {
         NTSTATUS status = 0;
         const size_t end = file.find_last_of('\\');
         HANDLE parent = Held;
@@ -131,21 +142,27 @@ std::optional<EarlierVersion> EarlierVersion::Keep(const std::string& Folder, HA
             FileHandle& folder = folders[file.substr(0, end)];
             if (!folder)
                 folder = OpenSubfolders(Held, RelativeNames(file.substr(0, end)), FILE_TRAVERSE, false);
-            parent = folder.Get();
+            parent = folder ? folder.Get() : nullptr;
         }
-        FileHandle source = parent && parent != INVALID_HANDLE_VALUE
-                                ? OpenFileForReading(parent, WideText(file.substr(end + 1)), &status)
-                                : FileHandle();
-        if (!parent || parent == INVALID_HANDLE_VALUE)
+        const std::wstring name = WideText(file.substr(end + 1));
+        const bool copied = staysInPlace(file);
+        FileHandle source = !parent  ? FileHandle()
+                            : copied ? OpenFileForReading(parent, name, &status)
+                                     : OpenFileForMoving(parent, name, &status);
+        if (!parent)
             status = static_cast<NTSTATUS>(0xC000003A); // STATUS_OBJECT_PATH_NOT_FOUND
         Sha256Digest digest;
-        if (source && kept.store_.Keep(source.Get(), KeptFilesFolder + file, digest)) {
+        const std::string relative = KeptFilesFolder + file;
+        if (source && (copied ? kept.store_.Keep(source.Get(), relative, digest)
+                              : kept.store_.Take(source.Get(), relative, digest))) {
             kept.journal_.OldFiles.push_back({file, digest});
         } else if (!source && IsSharingViolation(status)) {
             Sink.Note("The earlier version's " + Folder + file + " is in use by another program: it stays where it is");
             kept.journal_.HeldFiles.push_back(file);
         } else if (source || !IsNotFound(status)) {
             Sink.Note("Couldn't keep a copy of the earlier version's " + Folder + file);
+            source.Reset();
+            kept.ReturnMovedFiles(Held);
             kept.store_.Remove();
             return std::nullopt;
         }
@@ -165,11 +182,11 @@ std::optional<EarlierVersion> EarlierVersion::Keep(const std::string& Folder, HA
                 kept.journal_.Shortcuts.push_back({place, shortcut, digest});
         }
     }
-    kept.journal_.Values = ReadProductValues();
-    kept.journal_.Service = ReadService();
+    kept.journal_.Moving.clear();
     kept.journal_.State = UpgradeState::Kept;
     if (!kept.Save()) {
         Sink.Note("The earlier version's journal could not be written in " + kept.store_.Path());
+        kept.ReturnMovedFiles(Held);
         kept.store_.Remove();
         return std::nullopt;
     }
@@ -228,6 +245,25 @@ void EarlierVersion::NewVersionGoesTo(const std::string& Folder, const FolderIde
 bool EarlierVersion::Save()
 {
     return store_.WriteJournal(JournalText(journal_));
+}
+
+bool EarlierVersion::ReturnMovedFiles(HANDLE Folder)
+{
+    bool done = true;
+    for (const std::string& file : journal_.Moving) {
+        FileHandle kept = store_.OpenKeptForMoving(KeptFilesFolder + file);
+        if (!kept)
+            continue; // never moved, or back already
+        const size_t end = file.find_last_of('\\');
+        FileHandle parent = end == std::string::npos ? OpenSubfolders(Folder, {}, FILE_TRAVERSE, false)
+                                                     : OpenSubfolders(Folder, RelativeNames(file.substr(0, end)),
+                                                                      FILE_ADD_FILE | FILE_TRAVERSE, true);
+        const std::wstring name = WideText(file.substr(end + 1));
+        done = parent &&
+               (MoveHeldFileInto(kept.Get(), parent.Get(), name) || CopyHeldFileInto(kept.Get(), parent.Get(), name)) &&
+               done;
+    }
+    return done;
 }
 
 void EarlierVersion::WaitForRestart(const std::string& Folder, std::vector<KeptFile> Staged)

@@ -274,9 +274,7 @@ bool EarlierVersion::Finish(InstallSink& Sink)
 {
     switch (journal_.State) {
     case UpgradeState::Keeping:
-        Sink.Note("An upgrade was cut off before it changed anything: its copy of the earlier version goes");
-        store_.Remove();
-        return true;
+        return FinishKeeping(Sink);
     case UpgradeState::Kept:
     case UpgradeState::Installing:
         Sink.Note("An upgrade was cut off before the new version stood");
@@ -289,6 +287,28 @@ bool EarlierVersion::Finish(InstallSink& Sink)
         return FinishAfterRestart(Sink);
     }
     return false;
+}
+
+bool EarlierVersion::FinishKeeping(InstallSink& Sink)
+{
+    Sink.Note("An upgrade was cut off while it kept the earlier version: what it moved goes back");
+    const FolderPath folder = OpenFolderPath(journal_.OldFolder, FILE_LIST_DIRECTORY | FILE_TRAVERSE,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    const bool ours =
+        folder.State == FolderPathState::Opened && IdentityOf(folder.Folder.Get()) == store_.Record().EarlierIdentity;
+    if (!ours || !ReturnMovedFiles(folder.Folder.Get())) {
+        Sink.Log("Couldn't move the earlier version's files back into " + journal_.OldFolder, true);
+        return false;
+    }
+    // Its service, when Windows could not start it from the files in the store, runs again.
+    if (journal_.Service && journal_.Service->Running) {
+        ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+        ServiceHandle service(manager ? OpenServiceA(manager.Get(), ServiceName, SERVICE_START) : nullptr);
+        if (service)
+            StartServiceA(service.Get(), 0, nullptr);
+    }
+    store_.Remove();
+    return true;
 }
 
 bool EarlierVersion::FinishAfterRestart(InstallSink& Sink)

@@ -126,6 +126,8 @@ std::string JournalText(const UpgradeJournal& Journal)
     std::string text = std::string(FirstLine) + "\n";
     text += Line({"state", StateNames[static_cast<int>(Journal.State)]});
     text += Line({"old", Journal.OldFolder});
+    for (const std::string& file : Journal.Moving)
+        text += Line({"moving", file});
     for (const KeptFile& file : Journal.OldFiles)
         text += Line({"file", file.Path, DigestToHex(file.Digest)});
     for (const KeptShortcut& shortcut : Journal.Shortcuts)
@@ -195,6 +197,8 @@ std::optional<UpgradeJournal> ReadJournal(const std::string& Text)
             journal.NewFolder = f[1];
         } else if (kind == "placed" && f.size() == 2 && IsFileInside(f[1])) {
             journal.NewFiles.push_back(f[1]);
+        } else if (kind == "moving" && f.size() == 2 && IsFileInside(f[1])) {
+            journal.Moving.push_back(f[1]);
         } else if (kind == "held" && f.size() == 2 && IsFileInside(f[1])) {
             journal.HeldFiles.push_back(f[1]);
         } else if (kind == "staged" && f.size() == 3 && IsFileInside(f[1]) && Digest(f[2])) {

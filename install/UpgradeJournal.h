@@ -58,6 +58,9 @@ struct KeptService {
 struct UpgradeJournal {
     UpgradeState State = UpgradeState::Keeping;
     std::string OldFolder;           // as recorded, ending with a backslash
+    // While it is kept: the earlier version's files that are being moved into the store, which a
+    // run cut off then moves back. Emptied once everything is kept.
+    std::vector<std::string> Moving;
     std::vector<KeptFile> OldFiles;  // each kept
     std::vector<KeptShortcut> Shortcuts;
     std::vector<KeptValue> Values;

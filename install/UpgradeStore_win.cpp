@@ -221,22 +221,63 @@ bool UpgradeStore::ReadJournal(std::string& Text) const
     return journal && ReadHeldFile(journal.Get(), Text, JournalMaxSize);
 }
 
-bool UpgradeStore::Keep(HANDLE Source, const std::string& Relative, Sha256Digest& Digest)
+namespace {
+
+// "Kept\Files\Help" and "index.htm" of "Kept\Files\Help\index.htm"; false for a name without a folder.
+bool SplitRelative(const std::string& Relative, std::string& Folder, std::wstring& Name)
 {
     const size_t end = Relative.find_last_of('\\');
     if (end == std::string::npos || end + 1 == Relative.size())
         return false;
-    const std::string folder = Relative.substr(0, end);
-    FileHandle& held = keptFolders_[folder];
+    Folder = Relative.substr(0, end);
+    Name = WideText(Relative.substr(end + 1));
+    return true;
+}
+
+} // namespace
+
+HANDLE UpgradeStore::KeptFolder(const std::string& Folder)
+{
+    FileHandle& held = keptFolders_[Folder];
     if (!held)
-        held = OpenSubfolders(folder_.Get(), RelativeNames(folder), FILE_ADD_FILE | FILE_TRAVERSE, true);
+        held = OpenSubfolders(folder_.Get(), RelativeNames(Folder), FILE_ADD_FILE | FILE_TRAVERSE, true);
     unflushed_ = true;
-    return held && CopyHeldFileInto(Source, held.Get(), WideText(Relative.substr(end + 1)), &Digest, false);
+    return held ? held.Get() : nullptr;
+}
+
+bool UpgradeStore::Keep(HANDLE Source, const std::string& Relative, Sha256Digest& Digest)
+{
+    std::string folder;
+    std::wstring name;
+    const HANDLE held = SplitRelative(Relative, folder, name) ? KeptFolder(folder) : nullptr;
+    return held && CopyHeldFileInto(Source, held, name, &Digest, false);
+}
+
+bool UpgradeStore::Take(HANDLE Source, const std::string& Relative, Sha256Digest& Digest)
+{
+    std::string folder;
+    std::wstring name;
+    const HANDLE held = SplitRelative(Relative, folder, name) ? KeptFolder(folder) : nullptr;
+    if (!held)
+        return false;
+    if (DigestOfOpenFile(Source, Digest) && MoveHeldFileInto(Source, held, name))
+        return true;
+    return CopyHeldFileInto(Source, held, name, &Digest, false);
 }
 
 FileHandle UpgradeStore::OpenKept(const std::string& Relative) const
 {
     return OpenFileBelow(folder_.Get(), Relative);
+}
+
+FileHandle UpgradeStore::OpenKeptForMoving(const std::string& Relative) const
+{
+    std::string folder;
+    std::wstring name;
+    if (!SplitRelative(Relative, folder, name))
+        return FileHandle();
+    FileHandle held = OpenSubfolders(folder_.Get(), RelativeNames(folder), FILE_TRAVERSE, false);
+    return held ? OpenFileForMoving(held.Get(), name) : FileHandle();
 }
 
 bool UpgradeStore::RegisterFinishAtStart()

@@ -67,6 +67,11 @@ public:
     // the journal that names them next.
     bool Keep(HANDLE Source, const std::string& Relative, Sha256Digest& Digest);
     FileHandle OpenKept(const std::string& Relative) const;
+    // Takes the file held by Source (open for reading and with DELETE) into the store as Relative:
+    // moved there in one step when it lies on the store's volume, copied otherwise; Digest gets
+    // its content's. And opens a kept file to move it back.
+    bool Take(HANDLE Source, const std::string& Relative, Sha256Digest& Digest);
+    FileHandle OpenKeptForMoving(const std::string& Relative) const;
 
     // Copies the program that runs now into the store, from its own file (checked to be the
     // image this process runs, and held against changes meanwhile), and has Windows start that
@@ -82,6 +87,8 @@ public:
 
 private:
     UpgradeStore() = default;
+    // The store's folder Folder ("Kept\Files\Help"), made and opened once.
+    HANDLE KeptFolder(const std::string& Folder);
 
     StoreRecord record_;
     std::string path_;

@@ -28,6 +28,7 @@ UpgradeJournal Example()
     journal.Service = KeptService{"\"C:\\Program Files\\Brisel Backup 7\\BriService.exe\"", ".\\backup",
                                   ServiceDisplayName, 2, true};
     journal.HeldFiles = {"history.txt"};
+    journal.Moving = {"Help\\index.htm"};
     journal.NewFolder = "D:\\BB7\\";
     journal.NewFiles = {"BriBU.exe", "bb7setup.dat"};
     journal.StagedFiles = {{"history.txt", Sha256Of("e", 1)}};
@@ -64,6 +65,7 @@ TEST(UpgradeJournal, ReadsBackWhatWasWrittenWhateverTheTextsHold)
     EXPECT_TRUE(read->Service->Running);
     EXPECT_EQ(written.NewFiles, read->NewFiles);
     EXPECT_EQ(written.HeldFiles, read->HeldFiles);
+    EXPECT_EQ(written.Moving, read->Moving);
     EXPECT_EQ(written.StagedFiles, read->StagedFiles);
 
     for (UpgradeState state :
@@ -96,7 +98,8 @@ TEST(UpgradeJournal, NothingOutsideWhatAnUpgradeTouchesIsTakenFromIt)
         "file\t..\\..\\Windows\\System32\\evil.dll\t" + std::string(64, '0'), // a file outside the folder
         "file\tC:\\Windows\\win.ini\t" + std::string(64, '0'),                  // an absolute one
         "placed\tHelp\\..\\..\\x",                                              // what the new version placed, outside
-        "held\t..\\x.dll",                                                          // a held file, outside
+        "held\t..\\x.dll",                                                         // a held file, outside
+        "moving\tC:\\x.dll",                                                       // a file to move back, outside
         "staged\t..\\x.dll\t" + std::string(64, '0'),                              // a staged one, outside
         "shortcut\t0\tevil.lnk\t" + std::string(64, '0'),                          // a shortcut the product never makes
         "shortcut\t7\tREADME.lnk\t" + std::string(64, '0'),                        // a place that does not exist
