@@ -137,8 +137,12 @@ std::optional<std::string> InstallRun::LeaveFolders(FolderRequest Request, Produ
     const bool keepsNow = ChangesEarlierVersion(Request, *judgement) && !earlier_;
     if (keepsNow) {
         const HANDLE held = HeldEarlierFolder(*judgement);
+        // An uninstaller that is not run leaves the earlier files in their folder, unless the new
+        // version goes into that very folder.
+        const bool moves = EarlierUninstallerRuns(Request, *judgement) ||
+                           SameFileName(AddTrailingBackslash(earlierFolder_), AddTrailingBackslash(folder));
         earlier_ = EarlierVersion::Keep(AddTrailingBackslash(Request.OldInstallDir), held,
-                                        held ? IdentityOf(held) : FolderIdentity(), sink_);
+                                        held ? IdentityOf(held) : FolderIdentity(), moves, sink_);
         if (!earlier_) {
             sink_.Inform("Couldn't keep a copy of the earlier version; it was not removed");
             sink_.FolderRefused();

@@ -38,9 +38,9 @@ bool DigestOfOpenFile(HANDLE File, Sha256Digest& Digest)
         DWORD read = 0;
         if (!ReadFile(File, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr))
             return false;
-        if (read == 0)
-            break;
         hash.Update(buffer.data(), read);
+        if (read < buffer.size())
+            break; // a file on a disk reads short only at its end
     }
     Digest = hash.Finish();
     return true;

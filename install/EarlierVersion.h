@@ -22,10 +22,12 @@ public:
     // Keeps what it takes to put the installation in Folder (as recorded, ending with a
     // backslash) back: its files, read through Held, the folder held open (none when it is no
     // folder of the installer's own: then only its records and service are kept), its records,
-    // shortcuts and service. Nothing, said in the log, when there is no store for it; the caller
-    // must then leave the earlier version be.
+    // shortcuts and service. Its files are moved into the store when MoveFiles says that they
+    // go from the folder anyway (its uninstaller runs, or the new version takes their place), and
+    // copied otherwise. Nothing, said in the log, when there is no store for it; the caller must
+    // then leave the earlier version be.
     static std::optional<EarlierVersion> Keep(const std::string& Folder, HANDLE Held, const FolderIdentity& Identity,
-                                              InstallSink& Sink);
+                                              bool MoveFiles, InstallSink& Sink);
 
     // The kept earlier version of a run that was cut off, when its store and journal belong to
     // what the installer recorded. A journal that cannot be read or does not agree is set aside,

@@ -94,7 +94,8 @@ std::vector<std::string> InstalledFilesOf(HANDLE Folder)
 } // namespace
 
 std::optional<EarlierVersion> EarlierVersion::Keep(const std::string& Folder, HANDLE Held,
-                                                   const FolderIdentity& Identity, InstallSink& Sink)
+                                                   const FolderIdentity& Identity, bool MoveFiles,
+                                                   InstallSink& Sink)
 {
     // An upgrade that could not be finished still needs its own kept copy.
     std::string failure;
@@ -115,8 +116,8 @@ std::optional<EarlierVersion> EarlierVersion::Keep(const std::string& Folder, HA
     const std::vector<std::string> files = Held ? InstalledFilesOf(Held) : std::vector<std::string>();
     // Its uninstaller runs from the folder, and reads its manifest there: both are copied. The
     // other files are moved into the store, on the same volume in one step each.
-    const auto staysInPlace = [](const std::string& File) {
-        return SameFileName(File, UninstallProgram) || SameFileName(File, ManifestFile);
+    const auto staysInPlace = [MoveFiles](const std::string& File) {
+        return !MoveFiles || SameFileName(File, UninstallProgram) || SameFileName(File, ManifestFile);
     };
     for (const std::string& file : files)
         if (!staysInPlace(file))
@@ -146,9 +147,13 @@ std::optional<EarlierVersion> EarlierVersion::Keep(const std::string& Folder, HA
         }
         const std::wstring name = WideText(file.substr(end + 1));
         const bool copied = staysInPlace(file);
+        // The folder holds no link, nothing that anybody but the administrators made (the folder
+        // step judged it so): each file is opened once, to be read and moved, and looked at no
+        // closer.
         FileHandle source = !parent  ? FileHandle()
                             : copied ? OpenFileForReading(parent, name, &status)
-                                     : OpenFileForMoving(parent, name, &status);
+                                     : OpenEntry(parent, name, GENERIC_READ | DELETE, FILE_SHARE_READ, FILE_OPEN,
+                                                 EntryKind::File, nullptr, &status);
         if (!parent)
             status = static_cast<NTSTATUS>(0xC000003A); // STATUS_OBJECT_PATH_NOT_FOUND
         Sha256Digest digest;
@@ -169,9 +174,11 @@ std::optional<EarlierVersion> EarlierVersion::Keep(const std::string& Folder, HA
     }
     for (int place = 0; place < ProgramGroupPlaceCount; ++place) {
         const std::string group = ProgramGroupAt(ProgramGroupPlaces[place]);
-        // Through handles that refuse a link on the way to the group.
-        const FolderPath held =
-            group.empty() ? FolderPath() : OpenFolderPath(group, FILE_LIST_DIRECTORY | FILE_TRAVERSE);
+        // Through handles that refuse a link on the way to the group, when there is one: most
+        // places have none, which one look says at less cost than a walk from the drive's root.
+        const FolderPath held = group.empty() || GetFileAttributesA(group.c_str()) == INVALID_FILE_ATTRIBUTES
+                                    ? FolderPath()
+                                    : OpenFolderPath(group, FILE_LIST_DIRECTORY | FILE_TRAVERSE);
         if (held.State != FolderPathState::Opened)
             continue;
         for (const char* shortcut : GroupShortcuts) {

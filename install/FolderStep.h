@@ -99,6 +99,8 @@ void* HeldEarlierFolder(const FolderJudgement& Judgement);
 // runs, or its records are replaced because the uninstaller cannot be trusted. An uninstaller
 // that is gone leaves nothing of it to remove.
 bool ChangesEarlierVersion(const FolderRequest& Request, const FolderJudgement& Judgement);
+// True when the second half runs the earlier installation's uninstaller (it can be trusted).
+bool EarlierUninstallerRuns(const FolderRequest& Request, const FolderJudgement& Judgement);
 std::optional<PreparedFolder> PrepareFolder(const FolderRequest& Request, FolderJudgement& Judgement,
                                             InstallSink& Sink);
 

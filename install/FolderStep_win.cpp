@@ -193,6 +193,11 @@ bool ChangesEarlierVersion(const FolderRequest& Request, const FolderJudgement& 
     return Request.OldVersionFound && !UninstallerMissing(Request, Judgement.Uninstaller);
 }
 
+bool EarlierUninstallerRuns(const FolderRequest& Request, const FolderJudgement& Judgement)
+{
+    return ChangesEarlierVersion(Request, Judgement) && RefusalOf(Judgement.Uninstaller).empty();
+}
+
 bool WindowsFolderName(const std::string& Text, std::string& Folder)
 {
     // A relative text would name a folder below whatever the current folder happens to be.

@@ -74,6 +74,10 @@ void AddProfiles(std::vector<ReservedPlace>& Places)
 
 std::string LongFolderName(const std::string& Folder)
 {
+    // Only a short name (8.3) differs from its long one, and every short name that Windows
+    // makes holds a tilde: a path without one is its long name already.
+    if (Folder.find('~') == std::string::npos)
+        return Folder;
     // GetLongPathName knows only what exists: the deepest level that does, then the rest as given.
     std::string existing = Folder, rest;
     while (!existing.empty()) {

@@ -24,6 +24,9 @@ protected:
 TEST_F(ElevatedPlacesTest, ARecordedUninstallerThatCannotBeTrustedIsNotRunAndItsRecordsAreReplaced)
 {
     const std::string old = PlantEarlierInstallation();
+    // A program of it that its manifest names: nobody takes it away when the uninstaller is not run.
+    WriteWholeFile(old + "BriBU.exe", "the earlier program");
+    WriteWholeFile(old + "bb7setup.dat", "BriBU.exe\r\nbb7uninstall.exe\r\n");
     // What the earlier installation registered: the interface's autostart entry, a program group.
     const std::string group = ShellFolder(CSIDL_COMMON_PROGRAMS) + "Brisel Backup 7\\";
     auto plantEarlierRecords = [&] {
@@ -63,6 +66,7 @@ TEST_F(ElevatedPlacesTest, ARecordedUninstallerThatCannotBeTrustedIsNotRunAndIts
         EXPECT_NE("an earlier shortcut", ReadWholeFile(group + "Uninstall.lnk"));
         EXPECT_TRUE(FilePresent(group + "README.lnk"));
         EXPECT_TRUE(FilePresent(old + "bb7uninstall.exe")) << "the earlier folder is not the installer's to clear";
+        EXPECT_EQ("the earlier program", ReadWholeFile(old + "BriBU.exe"));
         RemoveHostLink(scratch_ / "OldLink");
         RemoveInstallationTraces();
         RemoveTree(installDir_); // the next case installs into a folder of its own again
