@@ -217,7 +217,8 @@ bool CopyHeldFileInto(HANDLE Source, HANDLE Folder, const std::wstring& Name, Sh
         }
         if (read == 0)
             break;
-        hash.Update(buffer.data(), read);
+        if (Digest) // a few MB of an installer are worth no digest that nobody asked for
+            hash.Update(buffer.data(), read);
     }
     if ((Flush && !FlushFileBuffers(target.Get())) ||
         !SetAttributesAndTime(target.Get(), info.dwFileAttributes & keptAttributes, &info.ftLastWriteTime)) {

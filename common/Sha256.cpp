@@ -1,5 +1,7 @@
 #include "Sha256.h"
 
+#include "Sha256Instructions.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -19,6 +21,8 @@ const uint32_t RoundConstants[64] = {
 const std::array<uint32_t, 8> InitialState = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                                               0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
 
+bool shaInstructionsWanted = true;
+
 uint32_t Rotr(uint32_t X, int N)
 {
     return (X >> N) | (X << (32 - N));
@@ -27,6 +31,21 @@ uint32_t Rotr(uint32_t X, int N)
 } // namespace
 
 Sha256::Sha256() : state_(InitialState) {}
+
+void UseShaInstructions(bool Use)
+{
+    shaInstructionsWanted = Use;
+}
+
+void Sha256::Blocks(const uint8_t* Data, size_t Count)
+{
+    if (shaInstructionsWanted && ShaInstructionsPresent()) {
+        ShaInstructionBlocks(state_.data(), Data, Count);
+        return;
+    }
+    for (; Count > 0; --Count, Data += 64)
+        Block(Data);
+}
 
 void Sha256::Block(const uint8_t* Data)
 {
@@ -61,11 +80,11 @@ void Sha256::Update(const void* Data, size_t Length)
         buffered_ += take, bytes += take, Length -= take;
         if (buffered_ < buffer_.size())
             return;
-        Block(buffer_.data());
+        Blocks(buffer_.data(), 1);
         buffered_ = 0;
     }
-    for (; Length >= 64; bytes += 64, Length -= 64)
-        Block(bytes);
+    Blocks(bytes, Length / 64);
+    bytes += Length / 64 * 64, Length %= 64;
     std::memcpy(buffer_.data(), bytes, Length);
     buffered_ = Length;
 }

@@ -15,7 +15,8 @@ public:
     Sha256Digest Finish(); // the object starts afresh afterwards
 
 private:
-    void Block(const uint8_t* Data);
+    void Blocks(const uint8_t* Data, size_t Count);
+    void Block(const uint8_t* Data); // in C++
 
     std::array<uint32_t, 8> state_;
     std::array<uint8_t, 64> buffer_;
@@ -25,3 +26,7 @@ private:
 
 Sha256Digest Sha256Of(const void* Data, size_t Length);
 std::string DigestToHex(const Sha256Digest& Digest);
+
+// Whether the processor's SHA instructions are used where it has them, as they are unless told
+// otherwise: the tests digest both ways.
+void UseShaInstructions(bool Use);

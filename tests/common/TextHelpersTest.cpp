@@ -90,14 +90,26 @@ TEST(QuoteText, QuotesUnlessOneEndIsAQuote)
     EXPECT_EQ("\"", QuoteText("\"")); // a lone quote is both ends, and stays alone
 }
 
-TEST(Sha256, KnownDigestsWholeAndInPieces)
+TEST(Sha256, KnownDigestsWholeAndInPiecesWithAndWithoutTheProcessorsInstructions)
 {
-    EXPECT_EQ("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855", DigestToHex(Sha256Of("", 0)));
-    EXPECT_EQ("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", DigestToHex(Sha256Of("abc", 3)));
-    // A million "a", fed in uneven pieces across the block boundaries.
-    const std::string a(1000000, 'a');
-    Sha256 hash;
-    for (size_t at = 0, piece = 1; at < a.size(); at += piece, piece = piece % 97 + 13)
-        hash.Update(a.data() + at, std::min(piece, a.size() - at));
-    EXPECT_EQ("cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0", DigestToHex(hash.Finish()));
+    // Both ways give the same digests; where the processor has no SHA instructions, both are
+    // the rounds in C++.
+    for (const bool instructions : {true, false}) {
+        SCOPED_TRACE(instructions ? "the processor's SHA instructions where it has them" : "the rounds in C++");
+        UseShaInstructions(instructions);
+        EXPECT_EQ("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855", DigestToHex(Sha256Of("", 0)));
+        EXPECT_EQ("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", DigestToHex(Sha256Of("abc", 3)));
+        const std::string twoBlocks = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
+        EXPECT_EQ("248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1",
+                  DigestToHex(Sha256Of(twoBlocks.data(), twoBlocks.size())));
+        // A million "a", fed in uneven pieces across the block boundaries, then whole.
+        const std::string a(1000000, 'a');
+        Sha256 hash;
+        for (size_t at = 0, piece = 1; at < a.size(); at += piece, piece = piece % 97 + 13)
+            hash.Update(a.data() + at, std::min(piece, a.size() - at));
+        EXPECT_EQ("cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0", DigestToHex(hash.Finish()));
+        EXPECT_EQ("cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0",
+                  DigestToHex(Sha256Of(a.data(), a.size())));
+    }
+    UseShaInstructions(true);
 }
