@@ -55,6 +55,8 @@ Section
     SetRegView 32
     WriteRegStr HKLM "SOFTWARE\\Brisel\\Brisel Backup 7" "Path" "\$INSTDIR\\"
     WriteRegDWORD HKLM "SOFTWARE\\Brisel\\Brisel Backup 7" "Installation type" 2
+    ; the outermost folder that the installation made, for the uninstaller to remove
+    WriteRegStr HKLM "SOFTWARE\\Brisel\\Brisel Backup 7" "Folders made" "C:\\bench"
     WriteRegStr HKLM "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BriBackup7" "DisplayName" "Brisel Backup 7"
     WriteRegStr HKLM "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BriBackup7" "UninstallString" '"\$INSTDIR\\bb7uninstall.exe"'
     ; the rest of the uninstall entry, as ours writes it
