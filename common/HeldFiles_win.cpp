@@ -57,6 +57,21 @@ bool WriteAll(HANDLE File, const char* Data, size_t Size)
     return true;
 }
 
+// FILE_RENAME_INFORMATION: the entry's new name relative to the folder held by Folder.
+bool RenameHeldEntry(HANDLE Entry, HANDLE Folder, const std::wstring& Name, bool ReplaceIfExists)
+{
+    std::vector<LONGLONG> buffer((sizeof(FILE_RENAME_INFORMATION) + Name.size() * sizeof(wchar_t)) / sizeof(LONGLONG) +
+                                 1);
+    auto* rename = reinterpret_cast<FILE_RENAME_INFORMATION*>(buffer.data());
+    rename->ReplaceIfExists = ReplaceIfExists;
+    rename->RootDirectory = Folder;
+    rename->FileNameLength = static_cast<ULONG>(Name.size() * sizeof(wchar_t));
+    std::copy(Name.begin(), Name.end(), rename->FileName);
+    IO_STATUS_BLOCK io = {};
+    return NT_SUCCESS(NtSetInformationFile(Entry, &io, rename, static_cast<ULONG>(buffer.size() * sizeof(LONGLONG)),
+                                           FileRenameInformation));
+}
+
 } // namespace
 
 std::vector<std::wstring> RelativeNames(const std::string& Relative)
@@ -122,17 +137,7 @@ FileHandle OpenFileForMoving(HANDLE Folder, const std::wstring& Name, NTSTATUS* 
 
 bool MoveHeldFileInto(HANDLE File, HANDLE Folder, const std::wstring& Name)
 {
-    // FILE_RENAME_INFORMATION: the new name relative to RootDirectory, never replacing anything.
-    std::vector<LONGLONG> buffer((sizeof(FILE_RENAME_INFORMATION) + Name.size() * sizeof(wchar_t)) / sizeof(LONGLONG) +
-                                 1);
-    auto* rename = reinterpret_cast<FILE_RENAME_INFORMATION*>(buffer.data());
-    rename->ReplaceIfExists = FALSE;
-    rename->RootDirectory = Folder;
-    rename->FileNameLength = static_cast<ULONG>(Name.size() * sizeof(wchar_t));
-    std::copy(Name.begin(), Name.end(), rename->FileName);
-    IO_STATUS_BLOCK io = {};
-    return NT_SUCCESS(NtSetInformationFile(File, &io, rename, static_cast<ULONG>(buffer.size() * sizeof(LONGLONG)),
-                                           FileRenameInformation));
+    return RenameHeldEntry(File, Folder, Name, false);
 }
 
 FileHandle OpenFileBelow(HANDLE Folder, const std::string& Relative, NTSTATUS* Status)
@@ -168,19 +173,7 @@ bool DeleteEntry(HANDLE Folder, const std::wstring& Name)
 bool RenameEntry(HANDLE Folder, const std::wstring& From, const std::wstring& To)
 {
     FileHandle entry = OpenEntry(Folder, From, DELETE | SYNCHRONIZE, FILE_SHARE_READ, FILE_OPEN, EntryKind::File);
-    if (!entry)
-        return false;
-    // FILE_RENAME_INFORMATION: the new name relative to RootDirectory, replacing what is there.
-    std::vector<LONGLONG> buffer((sizeof(FILE_RENAME_INFORMATION) + To.size() * sizeof(wchar_t)) / sizeof(LONGLONG) +
-                                 1);
-    auto* rename = reinterpret_cast<FILE_RENAME_INFORMATION*>(buffer.data());
-    rename->ReplaceIfExists = TRUE;
-    rename->RootDirectory = Folder;
-    rename->FileNameLength = static_cast<ULONG>(To.size() * sizeof(wchar_t));
-    std::copy(To.begin(), To.end(), rename->FileName);
-    IO_STATUS_BLOCK io = {};
-    return NT_SUCCESS(NtSetInformationFile(
-        entry.Get(), &io, rename, static_cast<ULONG>(buffer.size() * sizeof(LONGLONG)), FileRenameInformation));
+    return entry && RenameHeldEntry(entry.Get(), Folder, To, true);
 }
 
 bool WriteNewFile(HANDLE Folder, const std::wstring& Name, const std::string& Data, DWORD Attributes,

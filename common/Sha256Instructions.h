@@ -6,6 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
+// FIPS 180-4's round constants, shared by both ways of computing the rounds.
+extern const uint32_t Sha256RoundConstants[64];
+
 // True when the processor has the instructions (and the compiler could emit them).
 bool ShaInstructionsPresent();
 

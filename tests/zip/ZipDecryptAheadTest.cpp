@@ -1,6 +1,5 @@
 // Decryption on the helper thread: the same bytes and keys as on the calling thread, and
 // prefetched entries that are used only when they still fit.
-#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -10,22 +9,9 @@
 #include "ZipDecryptAhead.h"
 #include "ZipTestSupport.h"
 
-namespace {
-
-std::string RandomBytes(size_t Size, unsigned Seed)
-{
-    std::mt19937 random(Seed);
-    std::string s(Size, '\0');
-    for (char& c : s)
-        c = static_cast<char>(random());
-    return s;
-}
-
-} // namespace
-
 TEST(ZipDecryptAhead, GivesTheBytesAndKeysOfSerialDecryption)
 {
-    const std::string cipher = RandomBytes(100000, 3);
+    const std::string cipher = ziptest::RandomBytes(100000, 3);
     std::string serial = cipher;
     zip::TZipKeys serialKeys("password");
     serialKeys.Decrypt(reinterpret_cast<uint8_t*>(&serial[0]), serial.size());
@@ -44,7 +30,7 @@ TEST(ZipDecryptAhead, GivesTheBytesAndKeysOfSerialDecryption)
     }
     EXPECT_EQ(serial, parallel);
     // The keys go on where the serial ones do.
-    std::string more = RandomBytes(100, 4), moreSerial = more;
+    std::string more = ziptest::RandomBytes(100, 4), moreSerial = more;
     keys.Decrypt(reinterpret_cast<uint8_t*>(&more[0]), more.size());
     serialKeys.Decrypt(reinterpret_cast<uint8_t*>(&moreSerial[0]), moreSerial.size());
     EXPECT_EQ(moreSerial, more);
@@ -52,13 +38,13 @@ TEST(ZipDecryptAhead, GivesTheBytesAndKeysOfSerialDecryption)
 
 TEST(ZipDecryptAhead, AbandonedChunkLeavesTheHelperReady)
 {
-    std::string big = RandomBytes(4 << 20, 5);
+    std::string big = ziptest::RandomBytes(4 << 20, 5);
     TZADecryptAhead ahead;
     ahead.Start(zip::TZipKeys("x"), reinterpret_cast<uint8_t*>(&big[0]), big.size());
     ahead.Abandon();
     EXPECT_FALSE(ahead.Running());
 
-    std::string small = RandomBytes(5000, 6), expected = small;
+    std::string small = ziptest::RandomBytes(5000, 6), expected = small;
     zip::TZipKeys("y").Decrypt(reinterpret_cast<uint8_t*>(&expected[0]), expected.size());
     ahead.Start(zip::TZipKeys("y"), reinterpret_cast<uint8_t*>(&small[0]), small.size());
     ahead.Finish();
@@ -77,7 +63,7 @@ TEST_P(ZipPrefetch, ManyEncryptedEntriesOfEverySize)
         TestEntry e;
         e.Name = "f" + std::to_string(i);
         // Random data stays as large when deflated: several chunks for the big ones.
-        e.Data = i % 2 ? RandomBytes(sizes[i], static_cast<unsigned>(i)) : std::string(sizes[i], 'z');
+        e.Data = i % 2 ? ziptest::RandomBytes(sizes[i], static_cast<unsigned>(i)) : std::string(sizes[i], 'z');
         e.Method = i % 3 == 0 ? 0 : 8;
         e.Password = "pw";
         e.DataDescriptor = i % 4 == 1;
@@ -105,7 +91,7 @@ TEST_P(ZipPrefetch, PasswordChangedBeforeAnEntryIsCheckedAgain)
     for (const char* name : {"first", "second", "third"}) {
         TestEntry e;
         e.Name = name;
-        e.Data = RandomBytes(60000, 9) + name;
+        e.Data = ziptest::RandomBytes(60000, 9) + name;
         e.Password = "right";
         a.Entries.push_back(e);
     }
@@ -133,7 +119,7 @@ TEST_P(ZipPrefetch, CancelAndVetoWhileTheHelperRuns)
     for (const char* name : {"big1", "big2", "big3"}) {
         TestEntry e;
         e.Name = name;
-        e.Data = RandomBytes(2500000, 12);
+        e.Data = ziptest::RandomBytes(2500000, 12);
         e.Password = "pw";
         a.Entries.push_back(e);
     }

@@ -1,25 +1,11 @@
 // Several items read at once, their data decrypted side by side: the same bytes, keys and
 // verdicts as one item after the other.
-#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "TestZipWriter.h"
 #include "ZipTestSupport.h"
-
-namespace {
-
-std::string RandomBytes(size_t Size, unsigned Seed)
-{
-    std::mt19937 random(Seed);
-    std::string s(Size, '\0');
-    for (char& c : s)
-        c = static_cast<char>(random());
-    return s;
-}
-
-} // namespace
 
 class ZipSideBySide : public ziptest::ReaderTest {};
 BB7_READER_TEST_SUITE(ZipSideBySide);
@@ -35,7 +21,7 @@ TEST_P(ZipSideBySide, ReadsEveryItemAsReadItemAtDoesAndTellsWhichDidNot)
     for (size_t i = 0; i < sizeof sizes / sizeof sizes[0]; ++i) {
         TestEntry e;
         e.Name = "f" + std::to_string(i);
-        e.Data = i % 2 ? RandomBytes(sizes[i], static_cast<unsigned>(i)) : std::string(sizes[i], 'z');
+        e.Data = i % 2 ? ziptest::RandomBytes(sizes[i], static_cast<unsigned>(i)) : std::string(sizes[i], 'z');
         e.Method = i == 3 ? 0 : 8;
         e.DataDescriptor = i == 4;
         e.Password = i == 9 ? "" : i == 10 ? "another" : "pw";

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "ZipUserPrompts.h"
@@ -11,6 +12,15 @@
 namespace fs = std::filesystem;
 
 namespace ziptest {
+
+std::string RandomBytes(size_t Size, unsigned Seed)
+{
+    std::mt19937 random(Seed);
+    std::string bytes(Size, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(random());
+    return bytes;
+}
 
 ScratchDir::ScratchDir()
 {

@@ -34,6 +34,8 @@ bool Exists(const std::string& Path);
 std::string SystemPath(const std::string& ReaderPath);
 // Every file below Folder, as "relative/path" with forward slashes, sorted.
 std::vector<std::string> ListFiles(const std::string& Folder);
+// Size bytes that do not compress, the same for the same Seed.
+std::string RandomBytes(size_t Size, unsigned Seed);
 
 // How a test reads: the largest single read (0: no limit) and decryption on a helper thread.
 struct ReadMode {
