@@ -147,9 +147,9 @@ std::optional<EarlierVersion> EarlierVersion::Keep(const std::string& Folder, HA
         }
         const std::wstring name = WideText(file.substr(end + 1));
         const bool copied = staysInPlace(file);
-        // The folder holds no link, nothing that anybody but the administrators made (the folder
-        // step judged it so): each file is opened once, to be read and moved, and looked at no
-        // closer.
+        // Files are moved only out of a folder that nobody but the administrators can change:
+        // the installer's own, judged free of links by the folder step, or the folder of an
+        // uninstaller that it trusts. Each is opened once, to be read and moved.
         FileHandle source = !parent  ? FileHandle()
                             : copied ? OpenFileForReading(parent, name, &status)
                                      : OpenEntry(parent, name, GENERIC_READ | DELETE, FILE_SHARE_READ, FILE_OPEN,
