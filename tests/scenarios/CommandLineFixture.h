@@ -64,10 +64,7 @@ protected:
     {
         return WaitUntil(
             [] {
-                FileHandle all(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-                PROCESSENTRY32 process = {};
-                process.dwSize = sizeof process;
-                for (bool more = Process32First(all.Get(), &process); more; more = Process32Next(all.Get(), &process))
+                for (const PROCESSENTRY32& process : RunningProcesses())
                     if (Lowered(process.szExeFile).find("bb7setup.exe") != std::string::npos)
                         return false;
                 return true;

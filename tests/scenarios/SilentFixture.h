@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "BriCommon.h"
 #include "InstallationTraces.h"
@@ -133,6 +134,18 @@ inline std::string Lowered(std::string Text)
     return Text;
 }
 
+// Every running process, as the system's snapshot lists it.
+inline std::vector<PROCESSENTRY32> RunningProcesses()
+{
+    std::vector<PROCESSENTRY32> all;
+    FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 process = {};
+    process.dwSize = sizeof process;
+    for (bool more = Process32First(snapshot.Get(), &process); more; more = Process32Next(snapshot.Get(), &process))
+        all.push_back(process);
+    return all;
+}
+
 // The running processes of the product's programs, by the names the manifest gives them, sorted.
 inline std::string ProductProcesses()
 {
@@ -143,10 +156,7 @@ inline std::string ProductProcesses()
             programs[Lowered(name)] = name;
     }
     std::multiset<std::string> running;
-    FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32 process = {};
-    process.dwSize = sizeof process;
-    for (bool more = Process32First(snapshot.Get(), &process); more; more = Process32Next(snapshot.Get(), &process)) {
+    for (const PROCESSENTRY32& process : RunningProcesses()) {
         const std::string path = process.szExeFile;
         const auto program = programs.find(Lowered(path.substr(path.find_last_of('\\') + 1)));
         if (program != programs.end())
